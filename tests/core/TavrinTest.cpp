@@ -1,0 +1,57 @@
+#include "pellux/core/RenderEngine.h"
+#include "pellux/core/Tavrin.h"
+#include "pellux/foundation/Logger.h"
+#include "pellux/foundation/Settings.h"
+
+#include "TemporaryDirectory.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using Pellux::Tavrin;
+
+namespace
+{
+class TavrinTest : public testing::Test
+{
+protected:
+    TavrinTest()
+    {
+        testing::internal::CaptureStdout();
+        Logger::getInstance();
+        testing::internal::GetCapturedStdout();
+    }
+
+    TemporaryDirectory directory;
+    WorkingDirectory inDirectory{directory.path()};
+};
+
+TEST_F(TavrinTest, WithoutSettingsTheRootCannotBeBuilt)
+{
+    try
+    {
+        Tavrin root;
+        ADD_FAILURE() << "no error raised";
+    }
+    catch (const std::runtime_error& error)
+    {
+        EXPECT_STREQ(error.what(), ("Datei existiert nicht: " + directory.path() + "/settings.txt").c_str());
+    }
+}
+
+TEST_F(TavrinTest, BuildsItsServicesOnceAndHandsThemOut)
+{
+    directory.write("settings.txt", "[graphics]\nwidth = 640\n");
+    testing::internal::CaptureStdout();
+    Tavrin& root = Tavrin::getInstance();
+    std::string log = testing::internal::GetCapturedStdout();
+
+    EXPECT_EQ(&Tavrin::getInstance(), &root);
+    ASSERT_NE(root.getRenderEngine(), nullptr);
+    ASSERT_NE(root.getSettings(), nullptr);
+    EXPECT_EQ(root.getSettings()->get("graphics", "width"), "640");
+    EXPECT_NE(log.find("settings path: " + directory.path() + "/settings.txt"), std::string::npos) << log;
+    EXPECT_EQ(root.getRenderEngine()->getFrameTime(), 0.0f);
+}
+}
