@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Runs the demo the way a user does and checks what it writes and how it ends.
+# Usage: demo_end_to_end.sh SCENARIO DEMO_BINARY DEMO_DIRECTORY
+set -euo pipefail
+
+scenario=$1
+demo=$2
+demo_directory=$3
+
+# Key presses go to the focused window, so the demo gets an X server of its own.
+if [[ $scenario == escape-ends-with-zero && -z ${PELLUX_OWN_X_SERVER:-} ]]; then
+    exec env PELLUX_OWN_X_SERVER=1 xvfb-run -a -s "-screen 0 1920x1080x24" "$0" "$@"
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+fail() {
+    echo "FAIL: $*"
+    for stream in out err; do
+        if [[ -s $work/$stream ]]; then
+            echo "--- std$stream:"
+            head -n 60 "$work/$stream"
+        fi
+    done
+    exit 1
+}
+
+wait_for_exit() {
+    local pid=$1 seconds=$2
+    for ((tick = 0; tick < seconds * 10; tick++)); do
+        kill -0 "$pid" 2> /dev/null || return 0
+        sleep 0.1
+    done
+    kill -9 "$pid"
+    fail "the demo did not end within $seconds s"
+}
+
+expect_line() {
+    local pattern=$1
+    grep -qP "$pattern" "$work/out" || fail "no line matches: $pattern"
+}
+
+escape_ends_with_zero() {
+    cd "$demo_directory"
+    "$demo" > "$work/out" 2> "$work/err" &
+    local pid=$!
+    for ((tick = 0; tick < 1200; tick++)); do
+        grep -q 'FPS: ' "$work/out" && break
+        kill -0 "$pid" 2> /dev/null || fail "the demo ended before its first frame-rate line"
+        sleep 0.1
+    done
+    grep -q 'FPS: ' "$work/out" || fail "no frame-rate line within 120 s"
+
+    xdotool key Escape
+    wait_for_exit "$pid" 30
+    local status=0
+    wait "$pid" || status=$?
+    [[ $status -eq 0 ]] || fail "exit status $status after Escape, expected 0"
+
+    [[ "$(head -c 5 "$work/out" | od -An -c | tr -d ' \n')" == '\n\n\n\n\n' ]] ||
+        fail "the log does not open with five empty lines"
+    sed -n 6p "$work/out" | grep -q . || fail "more than five empty lines open the log"
+
+    # Every line after the opening ones: level, tab, "[ ", the source name padded to 20, line number.
+    tail -n +6 "$work/out" | perl -ne '
+        chomp;
+        my ($source) = /^(?:TRACE|DEBUG|INFO|ERR):\t\[ (\S+ *) \(\d+\)\]:\t/;
+        if (!defined $source || length($source) < 20 || ($source =~ / $/ && length($source) != 20)) {
+            print "not in the log layout: $_\n"; $bad = 1;
+        }
+        END { exit($bad ? 1 : 0) }' || fail "lines out of the log layout"
+
+    expect_line '^INFO:\t\[ RenderEngine\.cpp {5}\(\d+\)\]:\tGLFW initialized$'
+    expect_line '^INFO:\t\[ RenderEngine\.cpp {5}\(\d+\)\]:\tOpenGL 3\.2 core context created$'
+    expect_line '^INFO:\t\[ RenderEngine\.cpp {5}\(\d+\)\]:\tGLEW initialized$'
+    expect_line '^INFO:\t\[ \S+ *\(\d+\)\]:\tFPS: \d+\.\d$'
+    [[ ! -s $work/err ]] || fail "the demo wrote to standard error"
+}
+
+missing_settings_ends_with_one() {
+    mkdir "$work/empty"
+    cd "$work/empty"
+    local status=0
+    "$demo" > "$work/out" 2> "$work/err" || status=$?
+    [[ $status -eq 1 ]] || fail "exit status $status without settings.txt, expected 1"
+    [[ "$(cat "$work/err")" == "Datei existiert nicht: $work/empty/settings.txt" ]] ||
+        fail "standard error does not name the missing settings file"
+    [[ "$(od -An -c "$work/out" | tr -d ' \n')" == '\n\n\n\n\n' ]] ||
+        fail "standard output holds more than the five opening empty lines"
+}
+
+case $scenario in
+    escape-ends-with-zero) escape_ends_with_zero ;;
+    missing-settings-ends-with-one) missing_settings_ends_with_one ;;
+    *) fail "unknown scenario $scenario" ;;
+esac
+echo "PASS: $scenario"
