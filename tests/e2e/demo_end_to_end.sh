@@ -90,9 +90,19 @@ missing_settings_ends_with_one() {
         fail "standard output holds more than the five opening empty lines"
 }
 
+no_display_ends_with_one() {
+    cd "$demo_directory"
+    local status=0
+    env -u DISPLAY "$demo" > "$work/out" 2> "$work/err" || status=$?
+    [[ $status -eq 1 ]] || fail "exit status $status without a display, expected 1"
+    expect_line '^ERR:\t\[ RenderEngine\.cpp {5}\(\d+\)\]:\tCould not init GLFW!$'
+    [[ ! -s $work/err ]] || fail "the demo wrote to standard error"
+}
+
 case $scenario in
     escape-ends-with-zero) escape_ends_with_zero ;;
     missing-settings-ends-with-one) missing_settings_ends_with_one ;;
+    no-display-ends-with-one) no_display_ends_with_one ;;
     *) fail "unknown scenario $scenario" ;;
 esac
 echo "PASS: $scenario"
