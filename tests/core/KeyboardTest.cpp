@@ -1,6 +1,8 @@
 #include "pellux/core/KeyCodes.h"
 #include "pellux/core/RenderEngine.h"
 
+#include "CaptureOutput.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -16,10 +18,8 @@ class KeyboardTest : public testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        testing::internal::CaptureStdout();
         engine = new RenderEngine();
-        initialised = engine->init(640, 480);
-        testing::internal::GetCapturedStdout();
+        captureStdout([] { initialised = engine->init(640, 480); });
     }
 
     void SetUp() override

@@ -4,6 +4,8 @@
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
+#include "CaptureOutput.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -43,10 +45,8 @@ class RenderEngineTest : public testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        testing::internal::CaptureStdout();
         engine = new RenderEngine();
-        initialised = engine->init(640, 480);
-        initLog = testing::internal::GetCapturedStdout();
+        initLog = captureStdout([] { initialised = engine->init(640, 480); });
     }
 
     void SetUp() override { ASSERT_TRUE(initialised) << initLog; }
@@ -163,10 +163,9 @@ TEST_F(RenderEngineTest, KeysWithoutAGlfw3CodeAreNeverPressed)
 
 TEST(RenderEngineWindowed, OpensAWindowOfTheAskedSize)
 {
-    testing::internal::CaptureStdout();
     RenderEngine engine;
-    bool initialised = engine.init(640, 480, false);
-    std::string log = testing::internal::GetCapturedStdout();
+    bool initialised = false;
+    std::string log = captureStdout([&] { initialised = engine.init(640, 480, false); });
     ASSERT_TRUE(initialised) << log;
     Rectangle viewport = engine.getViewport();
     EXPECT_EQ(viewport.width, 640.0f);

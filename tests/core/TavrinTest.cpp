@@ -5,6 +5,8 @@
 
 #include "TemporaryDirectory.h"
 
+#include "CaptureOutput.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -16,12 +18,7 @@ namespace
 class TavrinTest : public testing::Test
 {
 protected:
-    TavrinTest()
-    {
-        testing::internal::CaptureStdout();
-        Logger::getInstance();
-        testing::internal::GetCapturedStdout();
-    }
+    TavrinTest() { createLoggerQuietly(); }
 
     TemporaryDirectory directory;
     WorkingDirectory inDirectory{directory.path()};
@@ -43,9 +40,9 @@ TEST_F(TavrinTest, WithoutSettingsTheRootCannotBeBuilt)
 TEST_F(TavrinTest, BuildsItsServicesOnceAndHandsThemOut)
 {
     directory.write("settings.txt", "[graphics]\nwidth = 640\n");
-    testing::internal::CaptureStdout();
-    Tavrin& root = Tavrin::getInstance();
-    std::string log = testing::internal::GetCapturedStdout();
+    Tavrin* created = nullptr;
+    std::string log = captureStdout([&] { created = &Tavrin::getInstance(); });
+    Tavrin& root = *created;
 
     EXPECT_EQ(&Tavrin::getInstance(), &root);
     ASSERT_NE(root.getRenderEngine(), nullptr);

@@ -2,6 +2,8 @@
 
 #include "pellux/foundation/Logger.h"
 
+#include "CaptureOutput.h"
+
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -13,16 +15,12 @@ class FrameRateReporterTest : public testing::Test
 protected:
     FrameRateReporterTest()
     {
-        testing::internal::CaptureStdout();
-        logger = std::make_unique<Logger>();
-        testing::internal::GetCapturedStdout();
+        captureStdout([&] { logger = std::make_unique<Logger>(); });
     }
 
     std::string addFrame(FrameRateReporter& reporter, float frameTime, float fps)
     {
-        testing::internal::CaptureStdout();
-        reporter.addFrame(frameTime, fps);
-        return testing::internal::GetCapturedStdout();
+        return captureStdout([&] { reporter.addFrame(frameTime, fps); });
     }
 
     std::unique_ptr<Logger> logger;

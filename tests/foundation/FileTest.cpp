@@ -2,10 +2,11 @@
 
 #include "TemporaryDirectory.h"
 
+#include "CaptureOutput.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 
 namespace
 {
@@ -30,13 +31,6 @@ protected:
         root.write("fonts/.hidden.ttf", "h");
         root.write("fonts/.cache/x.ttf", "x");
         root.write("fonts/sub/d.ttf", "d");
-    }
-
-    std::string captureStdout(const std::function<void()>& action)
-    {
-        testing::internal::CaptureStdout();
-        action();
-        return testing::internal::GetCapturedStdout();
     }
 
     TemporaryDirectory root;

@@ -1,8 +1,9 @@
 #include "pellux/foundation/Logger.h"
 
+#include "CaptureOutput.h"
+
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <limits>
 
 void logFromSixteenCharacterNameAtLine186(Logger& logger);
@@ -19,16 +20,7 @@ class LoggerTest : public testing::Test
 protected:
     void SetUp() override
     {
-        testing::internal::CaptureStdout();
-        logger = std::make_unique<Logger>();
-        testing::internal::GetCapturedStdout();
-    }
-
-    std::string capture(const std::function<void()>& write)
-    {
-        testing::internal::CaptureStdout();
-        write();
-        return testing::internal::GetCapturedStdout();
+        captureStdout([&] { logger = std::make_unique<Logger>(); });
     }
 
     std::unique_ptr<Logger> logger;
@@ -36,16 +28,14 @@ protected:
 
 TEST(LoggerCreation, WritesFiveEmptyLinesAndNothingElse)
 {
-    testing::internal::CaptureStdout();
-    Logger logger;
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n\n\n\n\n");
+    EXPECT_EQ(captureStdout([] { Logger logger; }), "\n\n\n\n\n");
 }
 
 TEST(LoggerCreation, LevelsHaveTheirNamesValuesAndOwner)
 {
-    testing::internal::CaptureStdout();
-    Logger logger;
-    testing::internal::GetCapturedStdout();
+    std::unique_ptr<Logger> created;
+    captureStdout([&] { created = std::make_unique<Logger>(); });
+    Logger& logger = *created;
     struct Expected { const LogStream* stream; const char* name; int value; };
     for (const Expected& level : {Expected{&logger.all, "ALL", 0}, Expected{&logger.trace, "TRACE", 5},
                                   Expected{&logger.debug, "DEBUG", 10}, Expected{&logger.info, "INFO", 15},
@@ -61,13 +51,10 @@ TEST(LoggerCreation, LevelsHaveTheirNamesValuesAndOwner)
 
 TEST(LoggerCreation, DestroyingAnotherLoggerKeepsTheSingleton)
 {
-    testing::internal::CaptureStdout();
+    createLoggerQuietly();
     Logger* singleton = &Logger::getInstance();
-    {
-        Logger local;
-    }
+    captureStdout([] { Logger local; });
     EXPECT_EQ(&Logger::getInstance(), singleton);
-    testing::internal::GetCapturedStdout();
 }
 
 struct LayoutCase
@@ -92,18 +79,18 @@ TEST_F(LoggerTest, LineLayoutPadsTheSourceNameAndWritesTheLineNumber)
          "INFO:\t[ Large.cpp            (1.23457e+06)]:\tfar down\n"},
     };
     for (const LayoutCase& layout : cases)
-        EXPECT_EQ(capture([&] { layout.write(*logger); }), layout.expected) << layout.description;
+        EXPECT_EQ(captureStdout([&] { layout.write(*logger); }), layout.expected) << layout.description;
 }
 
 TEST_F(LoggerTest, PrefixIsWrittenOncePerLine)
 {
-    EXPECT_EQ(capture([&] { logger->info << "first" << std::string(" second") << std::endl; }),
+    EXPECT_EQ(captureStdout([&] { logger->info << "first" << std::string(" second") << std::endl; }),
               "INFO:\tfirst second\n");
 }
 
 TEST_F(LoggerTest, StatementWithoutLineEndContinuesOnTheNextStatement)
 {
-    EXPECT_EQ(capture([&] {
+    EXPECT_EQ(captureStdout([&] {
                   logger->err << "begun";
                   logger->err << " and ended" << std::endl;
               }),
@@ -112,7 +99,7 @@ TEST_F(LoggerTest, StatementWithoutLineEndContinuesOnTheNextStatement)
 
 TEST_F(LoggerTest, EachLevelKeepsItsOwnLineStart)
 {
-    EXPECT_EQ(capture([&] {
+    EXPECT_EQ(captureStdout([&] {
                   logger->info << "info";
                   logger->err << "error" << std::endl;
                   logger->info << std::endl;
@@ -126,34 +113,34 @@ TEST_F(LoggerTest, FloatsUseSixSignificantDigits)
     for (const FloatCase& number : {FloatCase{186.0f, "186"}, FloatCase{0.5f, "0.5"}, FloatCase{59.83f, "59.83"},
                                     FloatCase{999999.0f, "999999"}, FloatCase{1234567.0f, "1.23457e+06"},
                                     FloatCase{-2.25f, "-2.25"}})
-        EXPECT_EQ(capture([&] { logger->info << number.value << std::endl; }),
+        EXPECT_EQ(captureStdout([&] { logger->info << number.value << std::endl; }),
                   std::string("INFO:\t") + number.text + "\n");
 }
 
 TEST_F(LoggerTest, PointersAreWrittenAsTheStandardStreamWritesThem)
 {
     const void* address = reinterpret_cast<const void*>(0x1234);
-    EXPECT_EQ(capture([&] { logger->trace << "glCreateShader: " << address << std::endl; }),
+    EXPECT_EQ(captureStdout([&] { logger->trace << "glCreateShader: " << address << std::endl; }),
               "TRACE:\tglCreateShader: 0x1234\n");
 }
 
 TEST_F(LoggerTest, LevelsBelowTheThresholdWriteNothingAndKeepTheirLineStart)
 {
     logger->setThreshold(logger->info);
-    EXPECT_EQ(capture([&] {
+    EXPECT_EQ(captureStdout([&] {
                   logger->trace << "hidden" << 3.0f << std::endl;
                   logger->debug << "hidden too";
               }),
               "");
     EXPECT_TRUE(logger->trace.atLineStart);
     EXPECT_TRUE(logger->debug.atLineStart);
-    EXPECT_EQ(capture([&] { logger->info << "shown" << std::endl; }), "INFO:\tshown\n");
-    EXPECT_EQ(capture([&] { logger->err << "shown" << std::endl; }), "ERR:\tshown\n");
+    EXPECT_EQ(captureStdout([&] { logger->info << "shown" << std::endl; }), "INFO:\tshown\n");
+    EXPECT_EQ(captureStdout([&] { logger->err << "shown" << std::endl; }), "ERR:\tshown\n");
 }
 
 TEST_F(LoggerTest, AnInfiniteValueIsWrittenAsInf)
 {
-    EXPECT_EQ(capture([&] { logger->info << std::numeric_limits<float>::infinity() << std::endl; }),
+    EXPECT_EQ(captureStdout([&] { logger->info << std::numeric_limits<float>::infinity() << std::endl; }),
               "INFO:\tinf\n");
 }
 }

@@ -4,8 +4,11 @@
 
 #include "TemporaryDirectory.h"
 
+#include "CaptureOutput.h"
+
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <stdexcept>
 
 using Pellux::Properties;
@@ -16,20 +19,14 @@ namespace
 class PropertiesTest : public testing::Test
 {
 protected:
-    PropertiesTest()
-    {
-        testing::internal::CaptureStdout();
-        Logger::getInstance();
-        testing::internal::GetCapturedStdout();
-    }
+    PropertiesTest() { createLoggerQuietly(); }
 
     Properties read(const std::string& content)
     {
         File file(directory.write("test.properties", content));
-        testing::internal::CaptureStdout();
-        Properties properties(file);
-        log = testing::internal::GetCapturedStdout();
-        return properties;
+        std::optional<Properties> properties;
+        log = captureStdout([&] { properties.emplace(file); });
+        return *properties;
     }
 
     TemporaryDirectory directory;
@@ -98,26 +95,26 @@ TEST_F(PropertiesTest, LogsTheFileItReads)
 TEST_F(PropertiesTest, MissingFileRaisesAnErrorWithItsFullPathAndLogsNothing)
 {
     WorkingDirectory inDirectory(directory.path());
-    testing::internal::CaptureStdout();
-    try
-    {
-        Properties properties{File("missing.txt")};
-        ADD_FAILURE() << "no error raised";
-    }
-    catch (const std::runtime_error& error)
-    {
-        EXPECT_STREQ(error.what(), ("Datei existiert nicht: " + directory.path() + "/missing.txt").c_str());
-    }
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    std::string log = captureStdout([&] {
+        try
+        {
+            Properties properties{File("missing.txt")};
+            ADD_FAILURE() << "no error raised";
+        }
+        catch (const std::runtime_error& error)
+        {
+            EXPECT_STREQ(error.what(), ("Datei existiert nicht: " + directory.path() + "/missing.txt").c_str());
+        }
+    });
+    EXPECT_EQ(log, "");
 }
 
 TEST_F(PropertiesTest, UnreadableFileGivesEmptyLookups)
 {
     directory.write("settings.txt/inside", "a directory where a file is expected");
-    testing::internal::CaptureStdout();
-    Properties properties{File(directory.path() + "/settings.txt")};
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(properties.getSection("graphics").get("width"), "");
+    std::optional<Properties> properties;
+    captureStdout([&] { properties.emplace(File(directory.path() + "/settings.txt")); });
+    EXPECT_EQ(properties->getSection("graphics").get("width"), "");
 }
 
 TEST_F(PropertiesTest, SettingsReadSettingsTxtOfTheWorkingDirectory)
@@ -125,12 +122,11 @@ TEST_F(PropertiesTest, SettingsReadSettingsTxtOfTheWorkingDirectory)
     directory.write("settings.txt", "[graphics]\nwidth = 1280\n[font]\nfontDir = resources/fonts\n"
                                     "defaultFont = arial.ttf\n");
     WorkingDirectory inDirectory(directory.path());
-    testing::internal::CaptureStdout();
-    Settings settings;
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(settings.get("graphics", "width"), "1280");
-    EXPECT_EQ(settings.get("graphics", "height"), "");
-    EXPECT_EQ(settings.getFontDir(), "resources/fonts");
-    EXPECT_EQ(settings.getDefaultFont(), "arial.ttf");
+    std::optional<Settings> settings;
+    captureStdout([&] { settings.emplace(); });
+    EXPECT_EQ(settings->get("graphics", "width"), "1280");
+    EXPECT_EQ(settings->get("graphics", "height"), "");
+    EXPECT_EQ(settings->getFontDir(), "resources/fonts");
+    EXPECT_EQ(settings->getDefaultFont(), "arial.ttf");
 }
 }

@@ -1,6 +1,8 @@
 #include "pellux/foundation/Logger.h"
 #include "pellux/foundation/StringUtils.h"
 
+#include "CaptureOutput.h"
+
 #include <gtest/gtest.h>
 
 using Pellux::StringUtils;
@@ -61,15 +63,13 @@ TEST(StringUtils, EndsWith)
         {"", "", true},
         {"", "x", false},
     };
-    testing::internal::CaptureStdout();
-    Logger::getInstance();
-    testing::internal::GetCapturedStdout();
+    createLoggerQuietly();
     for (const EndsWithCase& endsWith : cases)
     {
-        testing::internal::CaptureStdout();
-        EXPECT_EQ(StringUtils::endsWith(endsWith.text, endsWith.suffix), endsWith.expected)
-            << endsWith.text << " / " << endsWith.suffix;
-        std::string log = testing::internal::GetCapturedStdout();
+        std::string log = captureStdout([&] {
+            EXPECT_EQ(StringUtils::endsWith(endsWith.text, endsWith.suffix), endsWith.expected)
+                << endsWith.text << " / " << endsWith.suffix;
+        });
         EXPECT_NE(log.find(std::string(")]:\tendsWith(") + endsWith.text + ", " + endsWith.suffix + ")\n"),
                   std::string::npos)
             << log;
