@@ -1,6 +1,5 @@
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
-#include "pellux/foundation/Logger.h"
 #include "pellux/foundation/Settings.h"
 
 #include "TemporaryDirectory.h"

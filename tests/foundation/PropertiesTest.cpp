@@ -1,4 +1,3 @@
-#include "pellux/foundation/Logger.h"
 #include "pellux/foundation/Properties.h"
 #include "pellux/foundation/Settings.h"
 

@@ -1,4 +1,3 @@
-#include "pellux/foundation/Logger.h"
 #include "pellux/foundation/StringUtils.h"
 
 #include "CaptureOutput.h"
