@@ -1,0 +1,27 @@
+#pragma once
+
+#include "pellux/resources/ResourceManager.h"
+
+#include <string>
+
+namespace Pellux
+{
+
+class Mesh;
+
+// Meshes by name: those added by their builders, and Ogre XML mesh files below "resources".
+class MeshManager : public ResourceManager
+{
+public:
+    MeshManager() = default;
+
+    // The mesh added or loaded under this name; null when there is none or the file is not ".xml".
+    Mesh* get(const std::string& name);
+    // Stores a mesh built elsewhere under its name, replacing any of that name.
+    void add(Mesh* mesh);
+
+    // Always gives a mesh, empty when the file cannot be read.
+    Mesh* loadOgreXML(File file);
+};
+
+}

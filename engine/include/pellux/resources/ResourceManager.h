@@ -1,0 +1,40 @@
+#pragma once
+
+#include "pellux/foundation/File.h"
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+class Logger;
+
+namespace Pellux
+{
+
+class Resource;
+
+// Finds resources by name: in its cache, else as a file below its search directories.
+class ResourceManager
+{
+public:
+    ResourceManager();
+
+    const std::vector<std::string>& getSearchPaths() const { return searchPaths; }
+
+protected:
+    using Loader = std::function<Resource*(const File& file)>;
+
+    // The common lookup: the cache by name, then the first search directory holding the name,
+    // then the cache by that file's full path, and only then `load`. What `load` makes is
+    // cached under the name and the full path.
+    Resource* lookup(const std::string& name, const Loader& load);
+    // Caches a resource made elsewhere under its own name.
+    void store(Resource* resource);
+
+    Logger* logger;
+    std::vector<std::string> searchPaths;
+    std::map<std::string, Resource*> resources;
+};
+
+}

@@ -1,0 +1,51 @@
+#include "pellux/resources/ImageManager.h"
+
+#include "pellux/foundation/Logger.h"
+#include "pellux/resources/Image.h"
+
+#include <IL/il.h>
+
+namespace Pellux
+{
+
+ImageManager::ImageManager()
+{
+    LOG(logger->info) << "Init DevIL" << std::endl;
+    ilInit();
+    // Formats store their rows top-down or bottom-up; deliver every one top row first, as
+    // PNG and JPEG come, so that a texture looks the same whatever its file format.
+    ilOriginFunc(IL_ORIGIN_UPPER_LEFT);
+    ilEnable(IL_ORIGIN_SET);
+}
+
+Image* ImageManager::get(const std::string& name)
+{
+    return static_cast<Image*>(lookup(name, [&](const File& file) { return decode(name, file); }));
+}
+
+Image* ImageManager::decode(const std::string& name, const File& file)
+{
+    std::string fullPath = file.getFullPath();
+    ILuint handle = 0;
+    ilGenImages(1, &handle);
+    ilBindImage(handle);
+    Image* image = nullptr;
+    if (ilLoadImage(fullPath.c_str()))
+    {
+        int width = ilGetInteger(IL_IMAGE_WIDTH);
+        int height = ilGetInteger(IL_IMAGE_HEIGHT);
+        if (width > 0 && height > 0)
+        {
+            std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+            ilCopyPixels(0, 0, 0, static_cast<ILuint>(width), static_cast<ILuint>(height), 1, IL_RGBA,
+                         IL_UNSIGNED_BYTE, pixels.data());
+            image = new Image(name, width, height, std::move(pixels));
+        }
+    }
+    ilDeleteImages(1, &handle);
+    if (image == nullptr)
+        LOG(logger->err) << "loading image failed: " << fullPath << std::endl;
+    return image;
+}
+
+}

@@ -1,0 +1,34 @@
+#include "pellux/resources/MeshManager.h"
+
+#include "pellux/foundation/Logger.h"
+#include "pellux/foundation/StringUtils.h"
+#include "pellux/resources/Mesh.h"
+#include "pellux/resources/OgreXmlMeshReader.h"
+
+namespace Pellux
+{
+
+Mesh* MeshManager::get(const std::string& name)
+{
+    LOG(logger->trace) << "get(" << name << ")" << std::endl;
+    return static_cast<Mesh*>(lookup(name, [this](const File& file) -> Resource* {
+        return StringUtils::endsWith(file.getName(), ".xml") ? loadOgreXML(file) : nullptr;
+    }));
+}
+
+void MeshManager::add(Mesh* mesh)
+{
+    store(mesh);
+}
+
+Mesh* MeshManager::loadOgreXML(File file)
+{
+    LOG(logger->trace) << "loadOgreXML(" << file.getPath() << ")" << std::endl;
+    Mesh* mesh = new Mesh(file.getName());
+    OgreXmlMeshReader(*logger).read(file.getPath(), *mesh);
+    mesh->reportIndicesOutOfRange();
+    LOG(logger->info) << "finished loading mesh: " << file.getName() << std::endl;
+    return mesh;
+}
+
+}

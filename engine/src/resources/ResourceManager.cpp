@@ -1,0 +1,52 @@
+#include "pellux/resources/ResourceManager.h"
+
+#include "pellux/foundation/Logger.h"
+#include "pellux/resources/Resource.h"
+
+namespace Pellux
+{
+
+ResourceManager::ResourceManager() : logger(&Logger::getInstance()), searchPaths{"resources"}
+{
+}
+
+Resource* ResourceManager::lookup(const std::string& name, const Loader& load)
+{
+    auto cached = resources.find(name);
+    if (cached != resources.end())
+    {
+        LOG(logger->trace) << "retrieved resource from cache: " << name << std::endl;
+        return cached->second;
+    }
+
+    for (const std::string& directory : searchPaths)
+    {
+        File file(directory + "/" + name);
+        if (!file.exists())
+            continue;
+        std::string fullPath = file.getFullPath();
+        auto cachedByPath = resources.find(fullPath);
+        if (cachedByPath != resources.end())
+        {
+            LOG(logger->trace) << "retrieved resource from cache: " << name << std::endl;
+            resources[name] = cachedByPath->second;
+            return cachedByPath->second;
+        }
+        Resource* resource = load(file);
+        if (resource != nullptr)
+        {
+            resources[name] = resource;
+            resources[fullPath] = resource;
+        }
+        return resource;
+    }
+    LOG(logger->err) << "no resource found: " << name << std::endl;
+    return nullptr;
+}
+
+void ResourceManager::store(Resource* resource)
+{
+    resources[resource->getName()] = resource;
+}
+
+}

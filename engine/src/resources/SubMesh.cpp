@@ -1,0 +1,58 @@
+#include "pellux/resources/SubMesh.h"
+
+#include <algorithm>
+
+namespace Pellux
+{
+
+namespace
+{
+// The one attribute that is not per vertex.
+const std::string texCoordCountName = "texCoordCount";
+}
+
+void SubMesh::setAttribute(const std::string& name, std::shared_ptr<const std::vector<float>> values,
+                           int components)
+{
+    attributes[name] = VertexAttribute{std::move(values), components};
+}
+
+void SubMesh::setAttribute(const std::string& name, std::vector<float> values, int components)
+{
+    setAttribute(name, std::make_shared<const std::vector<float>>(std::move(values)), components);
+}
+
+const float* SubMesh::getAttribute(const std::string& name) const
+{
+    auto found = attributes.find(name);
+    return found == attributes.end() ? nullptr : found->second.values->data();
+}
+
+std::size_t SubMesh::getVertexCount(const std::string& name) const
+{
+    auto found = attributes.find(name);
+    return found == attributes.end() ? 0 : found->second.vertexCount();
+}
+
+void SubMesh::addIndex(unsigned int index)
+{
+    indices.push_back(index);
+    largestIndex = std::max(largestIndex, index);
+}
+
+bool SubMesh::hasIndicesOutOfRange() const
+{
+    if (indices.empty())
+        return false;
+    for (const auto& [name, attribute] : attributes)
+        if (name != texCoordCountName && largestIndex >= attribute.vertexCount())
+            return true;
+    return attributes.count("position") == 0;
+}
+
+bool SubMesh::isDrawable() const
+{
+    return !indices.empty() && !hasIndicesOutOfRange();
+}
+
+}
