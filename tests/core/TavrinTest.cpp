@@ -44,10 +44,23 @@ TEST_F(TavrinTest, BuildsItsServicesOnceAndHandsThemOut)
     Tavrin& root = *created;
 
     EXPECT_EQ(&Tavrin::getInstance(), &root);
+    EXPECT_NE(root.getResourceManager(), nullptr);
+    EXPECT_NE(root.getImageManager(), nullptr);
+    EXPECT_NE(root.getMeshManager(), nullptr);
     ASSERT_NE(root.getRenderEngine(), nullptr);
     ASSERT_NE(root.getSettings(), nullptr);
     EXPECT_EQ(root.getSettings()->get("graphics", "width"), "640");
     EXPECT_NE(log.find("settings path: " + directory.path() + "/settings.txt"), std::string::npos) << log;
     EXPECT_EQ(root.getRenderEngine()->getFrameTime(), 0.0f);
+}
+
+TEST_F(TavrinTest, DevILStartsBeforeTheSettingsAreRead)
+{
+    directory.write("settings.txt", "[graphics]\n");
+    std::string log = captureStdout([] { Tavrin root; });
+    std::size_t devil = log.find(")]:\tInit DevIL\n");
+    std::size_t settings = log.find(")]:\tsettings path: ");
+    EXPECT_NE(devil, std::string::npos) << log;
+    EXPECT_LT(devil, settings) << log;
 }
 }

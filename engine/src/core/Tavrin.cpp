@@ -2,12 +2,20 @@
 
 #include "pellux/core/RenderEngine.h"
 #include "pellux/foundation/Settings.h"
+#include "pellux/resources/ImageManager.h"
+#include "pellux/resources/MeshManager.h"
 
 namespace Pellux
 {
 
-// The services live until the process ends. The settings come last: they read their file at once.
-Tavrin::Tavrin() : renderEngine(new RenderEngine()), settings(new Settings())
+// The services live until the process ends, created in this order: the image manager starts DevIL
+// first, and the settings come last because they read their file at once.
+Tavrin::Tavrin()
+    : resourceManager(new ResourceManager()),
+      imageManager(new ImageManager()),
+      meshManager(new MeshManager()),
+      renderEngine(new RenderEngine()),
+      settings(new Settings())
 {
 }
 

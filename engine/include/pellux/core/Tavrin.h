@@ -5,7 +5,10 @@
 namespace Pellux
 {
 
+class ImageManager;
+class MeshManager;
 class RenderEngine;
+class ResourceManager;
 class Settings;
 
 // The engine root: creates every engine-wide service once and hands it out.
@@ -16,10 +19,16 @@ public:
     Tavrin();
     virtual ~Tavrin() = default;
 
+    ResourceManager* getResourceManager() const { return resourceManager; }
+    ImageManager* getImageManager() const { return imageManager; }
+    MeshManager* getMeshManager() const { return meshManager; }
     RenderEngine* getRenderEngine() const { return renderEngine; }
     Settings* getSettings() const { return settings; }
 
 private:
+    ResourceManager* resourceManager;
+    ImageManager* imageManager;
+    MeshManager* meshManager;
     RenderEngine* renderEngine;
     Settings* settings;
 };
