@@ -11,6 +11,17 @@ std::string captureStdout(const std::function<void()>& action)
     return testing::internal::GetCapturedStdout();
 }
 
+CapturedOutput captureOutput(const std::function<void()>& action)
+{
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    action();
+    CapturedOutput output;
+    output.err = testing::internal::GetCapturedStderr();
+    output.out = testing::internal::GetCapturedStdout();
+    return output;
+}
+
 void createLoggerQuietly()
 {
     captureStdout([] { Logger::getInstance(); });

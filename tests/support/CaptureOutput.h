@@ -6,5 +6,14 @@
 // What `action` writes to standard output.
 std::string captureStdout(const std::function<void()>& action);
 
+struct CapturedOutput
+{
+    std::string out;
+    std::string err;
+};
+
+// What `action` writes to standard output and to standard error.
+CapturedOutput captureOutput(const std::function<void()>& action);
+
 // Creates the process's logger, leaving its opening empty lines out of the test's output.
 void createLoggerQuietly();

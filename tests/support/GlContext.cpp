@@ -1,0 +1,34 @@
+#include "GlContext.h"
+
+#include "CaptureOutput.h"
+
+#include <GL/glew.h>
+
+#include <filesystem>
+
+Pellux::RenderEngine* openRenderEngine()
+{
+    static Pellux::RenderEngine* engine = [] {
+        std::filesystem::current_path(PELLUX_DEMO_DIR);
+        auto* created = new Pellux::RenderEngine();
+        bool opened = false;
+        captureStdout([&] { opened = created->init(640, 480); });
+        return opened ? created : nullptr;
+    }();
+    return engine;
+}
+
+Rgba readPixel(int x, int y)
+{
+    unsigned char pixel[4] = {0, 0, 0, 0};
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    return {pixel[0], pixel[1], pixel[2], pixel[3]};
+}
+
+bool glErrorRaised()
+{
+    bool raised = false;
+    while (glGetError() != GL_NO_ERROR)
+        raised = true;
+    return raised;
+}
