@@ -1,15 +1,22 @@
 #include "pellux/core/RenderEngine.h"
 
 #include "pellux/core/KeyCodes.h"
+#include "pellux/core/ShaderCompiler.h"
+#include "pellux/foundation/File.h"
 #include "pellux/foundation/Logger.h"
+#include "pellux/materials/RenderTarget.h"
+#include "pellux/materials/Texture.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
+
+#include <iostream>
 
 namespace Pellux
 {
 
 std::shared_ptr<Rectangle> RenderEngine::screenRectangle = std::make_shared<Rectangle>(0.0f, 0.0f, 800.0f, 600.0f);
+RenderTarget* RenderEngine::overlay = nullptr;
 
 namespace
 {
@@ -46,6 +53,8 @@ bool RenderEngine::init(int width, int height, bool fullScreen)
 
     glEnable(GL_CULL_FACE);
     glEnable(GL_BLEND);
+    overlay = new RenderTarget(0);
+    overlay->setSize(getScreenRectangle());
     glfwSwapInterval(0);
     // A key tapped between two polls still counts as pressed at the next poll.
     glfwSetInputMode(window, GLFW_STICKY_KEYS, GLFW_TRUE);
@@ -142,6 +151,93 @@ void RenderEngine::onWindowResize(int width, int height)
     glViewport(0, 0, width, height);
     screenRectangle->width = static_cast<float>(width);
     screenRectangle->height = static_cast<float>(height);
+    if (overlay != nullptr)
+        overlay->resize(width, height);
+}
+
+Texture* RenderEngine::getTexture(Image* image)
+{
+    if (image == nullptr)
+        return nullptr;
+    Texture*& texture = textures[image];
+    if (texture == nullptr)
+        texture = new Texture(*image);
+    return texture;
+}
+
+void RenderEngine::drawTexture(Texture* texture, Rectangle destination, Rectangle source, bool flag, float opacity)
+{
+    if (overlay != nullptr)
+        overlay->drawTexture(texture, destination, source, flag, opacity);
+}
+
+unsigned int RenderEngine::loadVertexShader(const File* file)
+{
+    Logger& log = Logger::getInstance();
+    std::string path = file->getPath();
+    LOG(log.trace) << "loadVertexShader(" << path << ")" << std::endl;
+    std::string source;
+    if (!ShaderCompiler::readSource(path, source))
+    {
+        LOG(log.err) << "Error: file could not be opened: " << path << std::endl;
+        return 0;
+    }
+    LOG(log.trace) << "load shader source" << std::endl;
+    LOG(log.trace) << "glCreateShader: " << reinterpret_cast<const void*>(glCreateShader) << std::endl;
+    LOG(log.trace) << "convert to const c-string and attach to shader-handle" << std::endl;
+    LOG(log.trace) << "compile vertex shader" << std::endl;
+    std::string infoLog;
+    GLuint shader = ShaderCompiler::compile(GL_VERTEX_SHADER, source, infoLog);
+    if (shader != 0)
+    {
+        std::cout << "finished loading shader: " << path << std::endl;
+        return shader;
+    }
+    std::cout << "Vertex-shader compile error:\n\n" << infoLog << std::endl;
+    std::cout << "failed to load shader: " << path << std::endl;
+    return 0;
+}
+
+unsigned int RenderEngine::loadFragmentShader(const File* file)
+{
+    std::string path = file->getPath();
+    LOG(Logger::getInstance().trace) << "loadFragmentShader(" << path << ")" << std::endl;
+    std::string source;
+    if (!ShaderCompiler::readSource(path, source))
+    {
+        std::cerr << "Error: file could not be opened: " << path << std::endl;
+        return 0;
+    }
+    std::string infoLog;
+    GLuint shader = ShaderCompiler::compile(GL_FRAGMENT_SHADER, source, infoLog);
+    if (shader != 0)
+    {
+        std::cout << "finished loading shader: " << path << std::endl;
+        return shader;
+    }
+    std::cout << "Fragment-shader compile error:\n\n" << infoLog << std::endl;
+    std::cout << "failed to load shader: " << path << std::endl;
+    return 0;
+}
+
+unsigned int RenderEngine::buildProgram(const File* vertexFile, const File* fragmentFile, bool* linked)
+{
+    Logger& log = Logger::getInstance();
+    LOG(log.trace) << "init shader" << std::endl;
+    GLuint vertexShader = loadVertexShader(vertexFile);
+    GLuint fragmentShader = loadFragmentShader(fragmentFile);
+    LOG(log.trace) << "attach shader" << std::endl;
+    LOG(log.trace) << "link shader" << std::endl;
+    bool programLinked = false;
+    std::string infoLog;
+    GLuint program = ShaderCompiler::link(vertexShader, fragmentShader, programLinked, infoLog);
+    if (programLinked)
+        LOG(log.info) << "Shader-program linked successfully.\n" << std::endl;
+    else
+        LOG(log.err) << "Shader-program link error:\n\n" << infoLog.c_str() << std::endl;
+    if (linked != nullptr)
+        *linked = programLinked;
+    return program;
 }
 
 }

@@ -3,12 +3,18 @@
 #include "pellux/core/FrameTimer.h"
 #include "pellux/foundation/Rectangle.h"
 
+#include <map>
 #include <memory>
 
 struct GLFWwindow;
+class File;
 
 namespace Pellux
 {
+
+class Image;
+class RenderTarget;
+class Texture;
 
 // The window with its OpenGL 3.2 core context, the frame boundary and the keyboard.
 class RenderEngine
@@ -36,14 +42,30 @@ public:
     static std::shared_ptr<Rectangle> getScreenRectangle() { return screenRectangle; }
     static void onWindowResize(int width, int height);
 
+    // The one texture made from this image, made at the first request; null for no image.
+    Texture* getTexture(Image* image);
+    // Draws the source part of the texture into the destination part of the window, both in
+    // coordinates from 0 to 1 with the origin at the bottom left.
+    void drawTexture(Texture* texture, Rectangle destination, Rectangle source, bool flag, float opacity);
+    // The target standing for the window; null before init().
+    static RenderTarget* getOverlay() { return overlay; }
+
+    // Shader building; compile results go to standard output as they stand, without log prefix.
+    static unsigned int loadVertexShader(const File* file);
+    static unsigned int loadFragmentShader(const File* file);
+    // The program name, also when linking failed; `linked` (when given) tells whether it can draw.
+    static unsigned int buildProgram(const File* vertexFile, const File* fragmentFile, bool* linked = nullptr);
+
 private:
     bool openWindow(int width, int height, bool fullScreen);
     bool loadEntryPoints();
 
     FrameTimer timer;
     GLFWwindow* window = nullptr;
+    std::map<Image*, Texture*> textures;
 
     static std::shared_ptr<Rectangle> screenRectangle;
+    static RenderTarget* overlay;
 };
 
 }

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "pellux/foundation/Rectangle.h"
+
+namespace Pellux
+{
+
+// The textured rectangle every render target draws with: the program of "resources/shader/overlay.vert"
+// and ".frag" and one quad in buffer objects, made at the first use and kept for the whole run.
+class OverlayQuad
+{
+public:
+    static OverlayQuad& get();
+
+    // Draws into the bound framebuffer; nothing when the program did not build.
+    void draw(unsigned int texture, const Rectangle& destination, const Rectangle& source, float opacity);
+
+private:
+    OverlayQuad();
+    void createBuffers();
+
+    unsigned int program = 0;
+    bool linked = false;
+    int textureLocation = -1;
+    int opacityLocation = -1;
+    unsigned int vertexArray = 0;
+    unsigned int vertexBuffer = 0;
+    unsigned int indexBuffer = 0;
+};
+
+}

@@ -1,0 +1,169 @@
+#include "pellux/materials/RenderTarget.h"
+
+#include "pellux/foundation/Logger.h"
+#include "pellux/materials/OverlayQuad.h"
+#include "pellux/materials/Texture.h"
+
+#include <GL/glew.h>
+
+#include <algorithm>
+
+namespace Pellux
+{
+
+namespace
+{
+const char* statusName(GLenum status)
+{
+    switch (status)
+    {
+    case GL_FRAMEBUFFER_INCOMPLETE_ATTACHMENT: return "GL_FRAMEBUFFER_INCOMPLETE_ATTACHMENT";
+    case GL_FRAMEBUFFER_INCOMPLETE_MISSING_ATTACHMENT: return "GL_FRAMEBUFFER_INCOMPLETE_MISSING_ATTACHMENT";
+    case GL_FRAMEBUFFER_INCOMPLETE_DRAW_BUFFER: return "GL_FRAMEBUFFER_INCOMPLETE_DRAW_BUFFER";
+    case GL_FRAMEBUFFER_INCOMPLETE_READ_BUFFER: return "GL_FRAMEBUFFER_INCOMPLETE_READ_BUFFER";
+    case 0x8CD9: return "GL_FRAMEBUFFER_INCOMPLETE_DIMENSIONS_EXT";
+    case GL_FRAMEBUFFER_INCOMPLETE_MULTISAMPLE: return "GL_FRAMEBUFFER_INCOMPLETE_MULTISAMPLE";
+    case 0x8CDA: return "GL_FRAMEBUFFER_INCOMPLETE_FORMATS_EXT";
+    case GL_FRAMEBUFFER_UNSUPPORTED: return "GL_FRAMEBUFFER_UNSUPPORTED";
+    default: return "other";
+    }
+}
+
+void reportColorTargetStatus(GLenum status)
+{
+    if (status == GL_FRAMEBUFFER_COMPLETE)
+        return;
+    Logger& log = Logger::getInstance();
+    LOG(log.err) << "fbo not complete" << std::endl;
+    LOG(log.err) << "status: " << static_cast<float>(status) << std::endl;
+    LOG(log.err) << statusName(status) << std::endl;
+}
+
+int truncated(float value)
+{
+    return static_cast<int>(value);
+}
+}
+
+RenderTarget::RenderTarget(unsigned int framebuffer)
+    : framebuffer(framebuffer), size(std::make_shared<Rectangle>(0.0f, 0.0f, 700.0f, 700.0f))
+{
+}
+
+RenderTarget::RenderTarget(std::shared_ptr<Rectangle> size, bool depthMap) : depthMap(depthMap), size(std::move(size))
+{
+    if (depthMap)
+        createDepthMap();
+    else
+        createColorTarget();
+}
+
+RenderTarget::RenderTarget(int width, int height)
+    : size(std::make_shared<Rectangle>(0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height)))
+{
+    createColorTarget();
+}
+
+bool RenderTarget::acceptSize(int width, int height)
+{
+    if (width > 0 && height > 0)
+        return true;
+    if (width != refusedWidth || height != refusedHeight)
+        LOG(Logger::getInstance().err) << "render target size " << static_cast<float>(width) << " x "
+                                       << static_cast<float>(height) << " is not valid; its textures stay "
+                                       << static_cast<float>(storageWidth) << " x "
+                                       << static_cast<float>(storageHeight) << std::endl;
+    refusedWidth = width;
+    refusedHeight = height;
+    return false;
+}
+
+void RenderTarget::createDepthTexture()
+{
+    int width = truncated(size->width);
+    int height = truncated(size->height);
+    if (acceptSize(width, height))
+    {
+        storageWidth = width;
+        storageHeight = height;
+    }
+    glGenTextures(1, &depthTexture);
+    glBindTexture(GL_TEXTURE_2D, depthTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    allocateDepthStorage();
+}
+
+void RenderTarget::allocateDepthStorage()
+{
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, storageWidth, storageHeight, 0, GL_DEPTH_COMPONENT,
+                 GL_UNSIGNED_BYTE, nullptr);
+}
+
+void RenderTarget::createDepthMap()
+{
+    createDepthTexture();
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glDrawBuffer(GL_NONE);
+    glReadBuffer(GL_NONE);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, depthTexture, 0);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
+        LOG(Logger::getInstance().err) << "GL_FRAMEBUFFER_COMPLETE_EXT failed, CANNOT use FBO" << std::endl;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void RenderTarget::createColorTarget()
+{
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    createDepthTexture();
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, depthTexture, 0);
+    colorTexture = new Texture(storageWidth, storageHeight);
+    glBindTexture(GL_TEXTURE_2D, colorTexture->getId());
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colorTexture->getId(), 0);
+    reportColorTargetStatus(glCheckFramebufferStatus(GL_FRAMEBUFFER));
+}
+
+void RenderTarget::resize(int width, int height)
+{
+    size->width = static_cast<float>(width);
+    size->height = static_cast<float>(height);
+    if (framebuffer == 0 || !acceptSize(width, height))
+        return;
+    // Storage is only renewed when the size changes: binding clears it anyway.
+    if (width == storageWidth && height == storageHeight)
+        return;
+    storageWidth = width;
+    storageHeight = height;
+    if (!depthMap)
+        colorTexture->resize(width, height);
+    glBindTexture(GL_TEXTURE_2D, depthTexture);
+    allocateDepthStorage();
+}
+
+void RenderTarget::bind()
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    int width = truncated(size->width);
+    int height = truncated(size->height);
+    resize(width, height);
+    glViewport(0, 0, std::max(width, 0), std::max(height, 0));
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void RenderTarget::drawTexture(Texture* texture, Rectangle destination, Rectangle source, bool, float opacity)
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glViewport(0, 0, std::max(truncated(size->width), 0), std::max(truncated(size->height), 0));
+    glDisable(GL_DEPTH_TEST);
+    if (texture != nullptr && texture->getId() != 0)
+        OverlayQuad::get().draw(texture->getId(), destination, source, opacity);
+    glEnable(GL_DEPTH_TEST);
+}
+
+}

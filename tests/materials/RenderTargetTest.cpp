@@ -1,0 +1,275 @@
+#include "pellux/core/RenderEngine.h"
+#include "pellux/materials/RenderTarget.h"
+#include "pellux/materials/Texture.h"
+#include "pellux/resources/Image.h"
+
+#include "CaptureOutput.h"
+#include "GlContext.h"
+
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+using Pellux::Image;
+using Pellux::Rectangle;
+using Pellux::RenderEngine;
+using Pellux::RenderTarget;
+using Pellux::Texture;
+
+namespace
+{
+const Rgba red = {255, 0, 0, 255};
+const Rgba green = {0, 255, 0, 255};
+const Rgba blue = {0, 0, 255, 255};
+const Rgba yellow = {255, 255, 0, 255};
+const Rectangle whole(0, 0, 1, 1);
+
+// An image of four quadrants, in rows as images come: the first row is the top of the file.
+Image* quadrantImage(int size, Rgba topLeft, Rgba topRight, Rgba bottomLeft, Rgba bottomRight)
+{
+    std::vector<unsigned char> pixels;
+    for (int row = 0; row < size; ++row)
+        for (int column = 0; column < size; ++column)
+        {
+            bool top = row < size / 2;
+            bool left = column < size / 2;
+            const Rgba& colour = top ? (left ? topLeft : topRight) : (left ? bottomLeft : bottomRight);
+            pixels.insert(pixels.end(), colour.begin(), colour.end());
+        }
+    Image* image = nullptr;
+    captureStdout([&] { image = new Image("quadrants", size, size, std::move(pixels)); });
+    return image;
+}
+
+Image* solidImage(Rgba colour)
+{
+    return quadrantImage(4, colour, colour, colour, colour);
+}
+
+class RenderTargetTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        engine = openRenderEngine();
+        ASSERT_NE(engine, nullptr);
+        captureStdout([&] { target = new RenderTarget(64, 64); });
+        target->bind();
+    }
+
+    void TearDown() override { EXPECT_FALSE(glErrorRaised()); }
+
+    Texture* textureOf(Image* image) { return engine->getTexture(image); }
+
+    void draw(Image* image, Rectangle destination, float opacity = 1.0f)
+    {
+        lastLog = captureStdout([&] { target->drawTexture(textureOf(image), destination, whole, false, opacity); });
+    }
+
+    Rgba pixelOfTarget(int x, int y)
+    {
+        glBindFramebuffer(GL_FRAMEBUFFER, target->getFramebuffer());
+        return readPixel(x, y);
+    }
+
+    RenderEngine* engine = nullptr;
+    RenderTarget* target = nullptr;
+    std::string lastLog;
+};
+
+TEST_F(RenderTargetTest, TheFirstDrawingBuildsTheOverlayProgramOnce)
+{
+    draw(solidImage(red), whole);
+    for (const char* step : {"init shader", "attach shader", "link shader", "Shader-program linked successfully."})
+        EXPECT_NE(lastLog.find(std::string(")]:\t") + step), std::string::npos) << step << "\n" << lastLog;
+    draw(solidImage(blue), whole);
+    EXPECT_EQ(lastLog, "");
+}
+
+TEST_F(RenderTargetTest, ATextureDrawnOverTheWholeTargetCoversItExactly)
+{
+    draw(quadrantImage(64, red, green, blue, yellow), whole);
+    // Rows go up the target in the order the image holds them, so the image's first row is at the bottom.
+    EXPECT_EQ(pixelOfTarget(0, 0), red);
+    EXPECT_EQ(pixelOfTarget(63, 0), green);
+    EXPECT_EQ(pixelOfTarget(0, 63), blue);
+    EXPECT_EQ(pixelOfTarget(63, 63), yellow);
+}
+
+TEST_F(RenderTargetTest, APartialDestinationLeavesTheRestClear)
+{
+    draw(solidImage(green), Rectangle(0.5f, 0.5f, 0.5f, 0.5f));
+    EXPECT_EQ(pixelOfTarget(40, 40), green);
+    EXPECT_EQ(pixelOfTarget(20, 20), (Rgba{0, 0, 0, 0}));
+    EXPECT_EQ(pixelOfTarget(40, 20), (Rgba{0, 0, 0, 0}));
+}
+
+TEST_F(RenderTargetTest, MirroredDestinationsAreDrawnNotCulled)
+{
+    struct MirrorCase { Rectangle destination; Rgba bottomLeft; Rgba topRight; };
+    const MirrorCase cases[] = {
+        {Rectangle(1, 0, -1, 1), green, blue},
+        {Rectangle(0, 1, 1, -1), blue, green},
+        {Rectangle(1, 1, -1, -1), yellow, red},
+    };
+    Image* image = quadrantImage(64, red, green, blue, yellow);
+    for (const MirrorCase& mirror : cases)
+    {
+        target->bind();
+        draw(image, mirror.destination);
+        EXPECT_EQ(pixelOfTarget(0, 0), mirror.bottomLeft) << mirror.destination.width << " " << mirror.destination.height;
+        EXPECT_EQ(pixelOfTarget(63, 63), mirror.topRight) << mirror.destination.width << " " << mirror.destination.height;
+    }
+}
+
+TEST_F(RenderTargetTest, OpacityBlendsWithWhatTheTargetHeld)
+{
+    draw(solidImage(blue), whole);
+    draw(solidImage(red), whole, 0.5f);
+    Rgba mixed = pixelOfTarget(32, 32);
+    EXPECT_NEAR(mixed[0], 128, 1);
+    EXPECT_EQ(mixed[1], 0);
+    EXPECT_NEAR(mixed[2], 127, 1);
+}
+
+TEST_F(RenderTargetTest, DrawingLeavesDepthTestingOn)
+{
+    glDisable(GL_DEPTH_TEST);
+    draw(solidImage(red), whole);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+}
+
+TEST_F(RenderTargetTest, NothingIsDrawnWithoutATexture)
+{
+    target->drawTexture(nullptr, whole, whole, false, 1);
+    EXPECT_EQ(pixelOfTarget(32, 32), (Rgba{0, 0, 0, 0}));
+}
+
+TEST_F(RenderTargetTest, AColourTargetIsCompleteBindsAtItsSizeAndClearsToTransparentBlack)
+{
+    draw(solidImage(red), whole);
+    RenderTarget* other = nullptr;
+    captureStdout([&] { other = new RenderTarget(320, 200); });
+    target->bind();
+    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+    EXPECT_EQ(pixelOfTarget(10, 10), (Rgba{0, 0, 0, 0}));
+    other->bind();
+    Rectangle viewport = engine->getViewport();
+    EXPECT_EQ(viewport.width, 320.0f);
+    EXPECT_EQ(viewport.height, 200.0f);
+    EXPECT_NE(other->getColorTexture(), nullptr);
+    EXPECT_NE(other->getDepthTexture(), 0u);
+    EXPECT_FALSE(other->isDepthMap());
+}
+
+int textureWidth(unsigned int texture)
+{
+    GLint width = 0;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    return width;
+}
+
+TEST_F(RenderTargetTest, ADepthMapKeepsItsSizeThroughBindAndResize)
+{
+    RenderTarget* depthMap = nullptr;
+    std::string log = captureStdout(
+        [&] { depthMap = new RenderTarget(std::make_shared<Rectangle>(0.0f, 0.0f, 1024.0f, 1024.0f), true); });
+    EXPECT_EQ(log, "");
+    EXPECT_TRUE(depthMap->isDepthMap());
+    EXPECT_EQ(depthMap->getColorTexture(), nullptr);
+    depthMap->bind();
+    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+    EXPECT_EQ(engine->getViewport().width, 1024.0f);
+    EXPECT_EQ(engine->getViewport().height, 1024.0f);
+    float depth = 0;
+    glReadPixels(5, 5, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    EXPECT_EQ(depth, 1.0f);
+    depthMap->resize(1024, 1024);
+    EXPECT_EQ(textureWidth(depthMap->getDepthTexture()), 1024);
+    EXPECT_EQ(depthMap->getSize()->width, 1024.0f);
+}
+
+TEST_F(RenderTargetTest, ResizeGivesNewStorageOfTheNewSize)
+{
+    target->resize(100, 50);
+    EXPECT_EQ(textureWidth(target->getColorTexture()->getId()), 100);
+    EXPECT_EQ(textureWidth(target->getDepthTexture()), 100);
+    target->bind();
+    EXPECT_EQ(engine->getViewport().width, 100.0f);
+    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+}
+
+TEST_F(RenderTargetTest, SizesThatAreNotPositiveAreReportedOnceAndNeverReachOpenGL)
+{
+    RenderTarget* empty = nullptr;
+    std::string log = captureStdout([&] { empty = new RenderTarget(0, 0); });
+    EXPECT_NE(log.find(")]:\trender target size 0 x 0 is not valid; its textures stay 1 x 1\n"), std::string::npos)
+        << log;
+    EXPECT_FALSE(glErrorRaised());
+
+    log = captureStdout([&] {
+        target->resize(-5, 10);
+        target->bind();
+        target->bind();
+    });
+    EXPECT_NE(log.find(")]:\trender target size -5 x 10 is not valid; its textures stay 64 x 64\n"), std::string::npos)
+        << log;
+    EXPECT_EQ(log.find("ERR", log.find("ERR") + 1), std::string::npos) << "reported once: " << log;
+    EXPECT_EQ(textureWidth(target->getColorTexture()->getId()), 64);
+}
+
+TEST_F(RenderTargetTest, TheWindowTargetOnlyChangesItsSizeRectangle)
+{
+    RenderTarget window(0);
+    EXPECT_EQ(window.getSize()->width, 700.0f);
+    window.resize(1280, 720);
+    EXPECT_EQ(window.getSize()->width, 1280.0f);
+    EXPECT_EQ(window.getSize()->height, 720.0f);
+    EXPECT_EQ(window.getColorTexture(), nullptr);
+    EXPECT_EQ(window.getDepthTexture(), 0u);
+}
+
+TEST_F(RenderTargetTest, TargetsSharingARectangleSeeOneSize)
+{
+    auto shared = std::make_shared<Rectangle>(0.0f, 0.0f, 32.0f, 32.0f);
+    RenderTarget window(0);
+    window.setSize(shared);
+    target->setSize(shared);
+    window.resize(48, 16);
+    target->bind();
+    EXPECT_EQ(engine->getViewport().width, 48.0f);
+    EXPECT_EQ(engine->getViewport().height, 16.0f);
+}
+
+TEST_F(RenderTargetTest, TheEngineKeepsOneTexturePerImage)
+{
+    Image* first = solidImage(red);
+    Image* second = solidImage(red);
+    Texture* texture = engine->getTexture(first);
+    EXPECT_EQ(engine->getTexture(first), texture);
+    EXPECT_NE(engine->getTexture(second), texture);
+    EXPECT_EQ(engine->getTexture(nullptr), nullptr);
+}
+
+TEST_F(RenderTargetTest, TheEngineDrawsOntoTheWholeWindow)
+{
+    engine->endFrame();
+    engine->drawTexture(textureOf(solidImage(green)), whole, whole, false, 1);
+    std::shared_ptr<Rectangle> screen = RenderEngine::getScreenRectangle();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    EXPECT_EQ(readPixel(0, 0), green);
+    EXPECT_EQ(readPixel(static_cast<int>(screen->width) - 1, static_cast<int>(screen->height) - 1), green);
+    EXPECT_EQ(RenderEngine::getOverlay()->getSize(), screen);
+}
+
+TEST_F(RenderTargetTest, TheOverlayFollowsWindowResizes)
+{
+    std::shared_ptr<Rectangle> screen = RenderEngine::getScreenRectangle();
+    float width = screen->width;
+    float height = screen->height;
+    RenderEngine::onWindowResize(1280, 720);
+    EXPECT_EQ(RenderEngine::getOverlay()->getSize()->width, 1280.0f);
+    EXPECT_EQ(RenderEngine::getOverlay()->getSize()->height, 720.0f);
+    RenderEngine::onWindowResize(static_cast<int>(width), static_cast<int>(height));
+}
+}
