@@ -47,6 +47,7 @@ TEST_F(TavrinTest, BuildsItsServicesOnceAndHandsThemOut)
     EXPECT_NE(root.getResourceManager(), nullptr);
     EXPECT_NE(root.getImageManager(), nullptr);
     EXPECT_NE(root.getMeshManager(), nullptr);
+    EXPECT_NE(root.getMaterialManager(), nullptr);
     ASSERT_NE(root.getRenderEngine(), nullptr);
     ASSERT_NE(root.getSettings(), nullptr);
     EXPECT_EQ(root.getSettings()->get("graphics", "width"), "640");

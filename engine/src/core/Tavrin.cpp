@@ -2,6 +2,7 @@
 
 #include "pellux/core/RenderEngine.h"
 #include "pellux/foundation/Settings.h"
+#include "pellux/materials/MaterialManager.h"
 #include "pellux/resources/ImageManager.h"
 #include "pellux/resources/MeshManager.h"
 
@@ -14,6 +15,7 @@ Tavrin::Tavrin()
     : resourceManager(new ResourceManager()),
       imageManager(new ImageManager()),
       meshManager(new MeshManager()),
+      materialManager(new MaterialManager()),
       renderEngine(new RenderEngine()),
       settings(new Settings())
 {

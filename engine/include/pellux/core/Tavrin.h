@@ -6,6 +6,7 @@ namespace Pellux
 {
 
 class ImageManager;
+class MaterialManager;
 class MeshManager;
 class RenderEngine;
 class ResourceManager;
@@ -22,6 +23,7 @@ public:
     ResourceManager* getResourceManager() const { return resourceManager; }
     ImageManager* getImageManager() const { return imageManager; }
     MeshManager* getMeshManager() const { return meshManager; }
+    MaterialManager* getMaterialManager() const { return materialManager; }
     RenderEngine* getRenderEngine() const { return renderEngine; }
     Settings* getSettings() const { return settings; }
 
@@ -29,6 +31,7 @@ private:
     ResourceManager* resourceManager;
     ImageManager* imageManager;
     MeshManager* meshManager;
+    MaterialManager* materialManager;
     RenderEngine* renderEngine;
     Settings* settings;
 };

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "pellux/resources/ResourceManager.h"
+
+#include <string>
+
+namespace Pellux
+{
+
+class Material;
+
+// Materials by their names. A material exists here once its creator has added it.
+class MaterialManager : public ResourceManager
+{
+public:
+    // Replaces a material of the same name.
+    void add(Material* material);
+    // Null when no material has that name.
+    Material* get(const std::string& name) const;
+};
+
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "pellux/foundation/File.h"
+#include "pellux/materials/Material.h"
+#include "pellux/materials/ShaderDeclarations.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Pellux
+{
+
+class Image;
+
+// A material of one GLSL program that finds out from its sources which engine data it wants:
+// it records the uniforms both shaders declare and the vertex inputs of the vertex shader, and
+// feeds exactly those names when it draws, all lights in one pass.
+class SinglePassAutoMapMaterial : public Material
+{
+public:
+    // Scans, compiles and links at once; needs a current OpenGL context. Problems are logged and
+    // leave a material that draws nothing. The geometry shader is kept, never used.
+    SinglePassAutoMapMaterial(std::string name, std::shared_ptr<File> vertexShaderFile,
+                              std::shared_ptr<File> geometryShaderFile, std::shared_ptr<File> fragmentShaderFile);
+
+    // The n-th image added goes to element n of the sampler array "textures".
+    void addTexture(Image* image) { textures.push_back(image); }
+    void setFloat(const std::string& name, float value) { values[name] = value; }
+    void setInt(const std::string& name, int value) { setFloat(name, static_cast<float>(value)); }
+    // Null, logged at level ERR, when the parameter was never set.
+    float* getValue(const std::string& name);
+
+    unsigned int getProgram() const { return program; }
+    bool isLinked() const { return linked; }
+    const ShaderVariables& getUniforms() const { return uniforms; }
+    const ShaderVariables& getAttributes() const { return attributes; }
+    const std::vector<Image*>& getTextures() const { return textures; }
+
+    void draw(Scene* scene, MeshNode* node, SubMesh* subMesh, RenderTarget* target) override;
+    void drawNode(Scene* scene, MeshNode* node, RenderTarget* target) override;
+
+private:
+    void scan(const File& file, bool readInputs);
+    unsigned int loadVertexShader(const File& file);
+    unsigned int loadFragmentShader(const File& file);
+    unsigned int loadShader(const File& file, unsigned int type, const char* errorHeading);
+    void linkProgram(unsigned int vertexShader, unsigned int fragmentShader);
+
+    std::shared_ptr<File> vertexShaderFile;
+    std::shared_ptr<File> geometryShaderFile;
+    std::shared_ptr<File> fragmentShaderFile;
+    ShaderVariables uniforms;
+    ShaderVariables attributes;
+    unsigned int program = 0;
+    bool linked = false;
+    std::vector<Image*> textures;
+    std::map<std::string, float> values;
+};
+
+}

@@ -1,0 +1,19 @@
+#include "pellux/materials/MaterialManager.h"
+
+#include "pellux/materials/Material.h"
+
+namespace Pellux
+{
+
+void MaterialManager::add(Material* material)
+{
+    resources[material->getMaterialName()] = material;
+}
+
+Material* MaterialManager::get(const std::string& name) const
+{
+    auto found = resources.find(name);
+    return found == resources.end() ? nullptr : static_cast<Material*>(found->second);
+}
+
+}
