@@ -26,6 +26,7 @@ public:
     const Matrix4& getTransform() const { return transform; }
     void setTransform(const Matrix4& localTransform) { transform = localTransform; }
     bool isVisible() const { return visible; }
+    void setVisible(bool isVisible) { visible = isVisible; }
 
     Vector3 getPosition() const;
     // The parent's world matrix times the local transform.

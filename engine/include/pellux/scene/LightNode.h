@@ -1,0 +1,73 @@
+#pragma once
+
+#include "pellux/foundation/Vector4.h"
+#include "pellux/scene/CameraNode.h"
+
+#include <memory>
+
+namespace Pellux
+{
+
+class RenderTarget;
+
+// A light: the parameters its shaders receive, and a camera through which it renders its own
+// 1024 x 1024 shadow map each frame. Types: 0 spot, 2 point.
+class LightNode : public CameraNode
+{
+public:
+    LightNode(const std::string& name, int lightType);
+
+    // A square frustum whose opening is the falloff angle.
+    void updateProjection() override;
+
+    void setLightType(int type) { lightType = type; }
+    void setColor(std::shared_ptr<Vector4> value);
+    void setDiffuseCoefficient(float value);
+    void setConstAttenuation(float value);
+    void setLinearAttenuation(float value);
+    void setQuadraticAttenuation(float value);
+    void setHotspotAngle(float radians);
+    void setFalloffAngle(float radians);
+    void setShadowType(int value);
+    void setShadowDensity(float value);
+
+    int getLightType() const { return lightType; }
+    std::shared_ptr<Vector4> getColor() const { return color; }
+    float getDiffuseCoefficient() const { return diffuseCoefficient; }
+    float getConstAttenuation() const { return constAttenuation; }
+    float getLinearAttenuation() const { return linearAttenuation; }
+    float getQuadraticAttenuation() const { return quadraticAttenuation; }
+    float getHotspotAngle() const { return hotspotAngle; }
+    float getFalloffAngle() const { return falloffAngle; }
+    int getShadowType() const { return shadowType; }
+    float getShadowDensity() const { return shadowDensity; }
+
+    // The depth map, made at the first request (it needs the OpenGL context).
+    RenderTarget* getShadowMap();
+
+    // Whether the shaders need this light's uniforms again.
+    bool hasChanged() const { return lightChanged; }
+    // Clearing it remembers the light's placement, so that a later move counts as a change.
+    void setChanged(bool changed);
+    // Marks the light changed when it moved, or its near or far plane moved, since it was cleared.
+    void noticeMovement();
+
+private:
+    int lightType;
+    std::shared_ptr<Vector4> color = std::make_shared<Vector4>(1.0f, 1.0f, 1.0f, 1.0f);
+    float diffuseCoefficient = 1.0f;
+    float constAttenuation = 1.0f;
+    float linearAttenuation = 0.0f;
+    float quadraticAttenuation = 0.0f;
+    float hotspotAngle = 0.157f;
+    float falloffAngle = 1.0466666f;
+    int shadowType = 0;
+    float shadowDensity = 1.0f;
+    RenderTarget* shadowMap = nullptr;
+    bool lightChanged = true;
+    Matrix4 clearedWorld;
+    float clearedNear = 0;
+    float clearedFar = 0;
+};
+
+}

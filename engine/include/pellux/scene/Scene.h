@@ -1,0 +1,59 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace Pellux
+{
+
+class Animation;
+class CameraNode;
+class LightNode;
+class RenderTarget;
+class SceneNode;
+
+// A node tree under "root", the camera it is seen through, the target its main pass draws into,
+// and its animations with their clock. It owns none of them.
+class Scene
+{
+public:
+    explicit Scene(const std::string& name);
+
+    const std::string& getName() const { return name; }
+    SceneNode* getRoot() const { return root; }
+    CameraNode* getActiveCamera() const { return activeCamera; }
+    void setActiveCamera(CameraNode* camera) { activeCamera = camera; }
+    // Made at the first request, at the size of the viewport then (it needs the OpenGL context).
+    RenderTarget* getRenderTarget();
+
+    float getTime() const { return time; }
+    // Never below 0; every animation poses its node for the new time.
+    void setTime(float seconds);
+    void addAnimation(Animation* animation) { animations.push_back(animation); }
+    const std::vector<Animation*>& getAnimations() const { return animations; }
+
+    // The first node below the root of that name, or null.
+    SceneNode* getNode(const std::string& nodeName) const;
+    // Every node from the root on, and the lights among them, as of the last render().
+    const std::vector<SceneNode*>& getNodes() const { return nodes; }
+    const std::vector<LightNode*>& getLights() const { return lights; }
+
+    // The scene's part of a frame: the visible nodes into the bound target, early ones first and
+    // each queue from the farthest to the nearest; then every light's shadow map.
+    void render();
+
+private:
+    void rebuildNodeLists();
+    std::vector<SceneNode*> nodesFarthestFirst() const;
+
+    std::string name;
+    SceneNode* root;
+    CameraNode* activeCamera;
+    RenderTarget* renderTarget = nullptr;
+    std::vector<Animation*> animations;
+    float time = 0;
+    std::vector<SceneNode*> nodes;
+    std::vector<LightNode*> lights;
+};
+
+}

@@ -1,0 +1,276 @@
+#include "pellux/core/RenderEngine.h"
+#include "pellux/core/Tavrin.h"
+#include "pellux/materials/MaterialManager.h"
+#include "pellux/materials/RenderTarget.h"
+#include "pellux/materials/SinglePassAutoMapMaterial.h"
+#include "pellux/resources/Image.h"
+#include "pellux/resources/SubMesh.h"
+#include "pellux/scene/CameraNode.h"
+#include "pellux/scene/LightNode.h"
+#include "pellux/scene/Scene.h"
+
+#include "CaptureOutput.h"
+#include "GlContext.h"
+#include "SceneBuilding.h"
+#include "TemporaryDirectory.h"
+
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+
+using namespace Pellux;
+
+namespace
+{
+// Unlit: the colour of the material's first image, alpha included.
+const char* const flatVertex = R"(#version 150
+uniform mat4 world;
+uniform mat4 view;
+uniform mat4 proj;
+in vec3 position;
+void main() { gl_Position = proj * view * world * vec4(position, 1.0); }
+)";
+const char* const flatFragment = R"(#version 150
+uniform sampler2D textures[1];
+out vec4 fragColor;
+void main() { fragColor = texture(textures[0], vec2(0.5)); }
+)";
+
+int brightness(const Rgba& pixel)
+{
+    return (pixel[0] + pixel[1] + pixel[2]) / 3;
+}
+
+class SceneRenderTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        engine = openRenderEngine();
+        ASSERT_NE(engine, nullptr);
+        createLoggerQuietly();
+        captureStdout([&] {
+            scene = new Scene("test");
+            camera = new CameraNode("camera");
+        });
+        scene->getRoot()->addChild(camera);
+        scene->setActiveCamera(camera);
+    }
+
+    void TearDown() override { EXPECT_FALSE(glErrorRaised()); }
+
+    SinglePassAutoMapMaterial* material(const std::string& name, std::shared_ptr<File> vertex,
+                                        std::shared_ptr<File> fragment)
+    {
+        SinglePassAutoMapMaterial* made = nullptr;
+        captureOutput([&] { made = new SinglePassAutoMapMaterial(name, vertex, nullptr, fragment); });
+        EXPECT_TRUE(made->isLinked()) << name;
+        made->setFloat("specularCoefficient", 0);
+        Tavrin::getInstance().getMaterialManager()->add(made);
+        return made;
+    }
+
+    SinglePassAutoMapMaterial* defaultMaterial(const std::string& name)
+    {
+        return material(name, std::make_shared<File>("resources/shader/default.vert"),
+                        std::make_shared<File>("resources/shader/default.frag"));
+    }
+
+    SinglePassAutoMapMaterial* flatMaterial(const std::string& name, Rgba colour)
+    {
+        auto* made = material(name, std::make_shared<File>(shaders.write("flat.vert", flatVertex)),
+                              std::make_shared<File>(shaders.write("flat.frag", flatFragment)));
+        std::vector<unsigned char> pixel(colour.begin(), colour.end());
+        captureStdout([&] { made->addTexture(new Image(name, 1, 1, pixel)); });
+        return made;
+    }
+
+    LightNode* light(const std::string& name, int type, const Vector3& position, const Vector3& target)
+    {
+        LightNode* made = nullptr;
+        captureStdout([&] { made = new LightNode(name, type); });
+        made->setTransform(translation(position));
+        made->lookAt(target.x, target.y, target.z);
+        scene->getRoot()->addChild(made);
+        return made;
+    }
+
+    void lookFrom(const Vector3& position, const Vector3& target)
+    {
+        camera->setTransform(translation(position));
+        camera->lookAt(target.x, target.y, target.z);
+    }
+
+    void renderFrames(int frames)
+    {
+        for (int frame = 0; frame < frames; ++frame)
+        {
+            output = captureStdout([&] { engine->drawScene(*scene, 1.0f); });
+            EXPECT_FALSE(glErrorRaised()) << "frame " << frame;
+        }
+    }
+
+    // The scene target's pixel where the camera sees the world point.
+    Rgba pixelAt(const Vector3& point)
+    {
+        RenderTarget* target = scene->getRenderTarget();
+        std::shared_ptr<Rectangle> size = target->getSize();
+        Matrix4 toClip = camera->getProjectionMatrix() * camera->getViewMatrix();
+        std::array<float, 4> clip{};
+        for (int row = 0; row < 4; ++row)
+            clip[row] = toClip(row, 0) * point.x + toClip(row, 1) * point.y + toClip(row, 2) * point.z + toClip(row, 3);
+        int x = static_cast<int>((clip[0] / clip[3] * 0.5f + 0.5f) * size->width);
+        int y = static_cast<int>((clip[1] / clip[3] * 0.5f + 0.5f) * size->height);
+        glBindFramebuffer(GL_FRAMEBUFFER, target->getFramebuffer());
+        return readPixel(x, y);
+    }
+
+    RenderEngine* engine = nullptr;
+    Scene* scene = nullptr;
+    CameraNode* camera = nullptr;
+    TemporaryDirectory shaders;
+    std::string output;
+};
+
+TEST_F(SceneRenderTest, ASpotLightCastsTheBoxsShadowOnThePlane)
+{
+    defaultMaterial("ground");
+    placeMesh(*scene->getRoot(), "plane", makeQuadMesh("ground", 10), {0, 0, 0});
+    placeMesh(*scene->getRoot(), "box", makeBoxMesh("ground", 0.5f), {1.5f, 1.5f, 0});
+    LightNode* spot = light("spot", 0, {0, 10, 0}, {0, 0, 0});
+    spot->setFalloffAngle(1.0472f);
+    spot->setHotspotAngle(0.7f);
+    spot->setShadowType(1);
+    spot->setShadowDensity(0.6f);
+    lookFrom({0, 20, -15}, {0, 0, 0});
+    renderFrames(3);
+
+    int lit = brightness(pixelAt({-1.8f, 0, -0.4f}));
+    int shadowed = brightness(pixelAt({1.8f, 0, -0.4f}));
+    int outsideCone = brightness(pixelAt({0, 0, -8}));
+    EXPECT_GT(lit, 150);
+    EXPECT_LT(shadowed, lit - 60);
+    EXPECT_GT(shadowed, outsideCone + 30) << "a density below 1 lets some light through";
+    EXPECT_NEAR(outsideCone, static_cast<int>(255 * 0.08f), 3) << "ambient light only";
+    EXPECT_GT(brightness(pixelAt({-1.2f, 0, 0.3f})), 150) << "no acne on the lit plane";
+}
+
+TEST_F(SceneRenderTest, APointLightFallsOffWithDistanceAsItsAttenuationSays)
+{
+    defaultMaterial("ground");
+    placeMesh(*scene->getRoot(), "plane", makeQuadMesh("ground", 10), {0, 0, 0});
+    LightNode* point = light("point", 2, {0, 2, 0}, {0, 0, 0});
+    point->setLinearAttenuation(0.5f);
+    lookFrom({0, 10, 0.01f}, {0, 0, 0});
+    renderFrames(2);
+
+    struct Expected { Vector3 at; float light; };
+    const Expected points[] = {
+        {{0, 0, 0}, 1.0f / (1 + 0.5f * 2)},
+        {{2, 0, 0}, (2 / std::sqrt(8.0f)) / (1 + 0.5f * std::sqrt(8.0f))},
+        {{0, 0, 4}, (2 / std::sqrt(20.0f)) / (1 + 0.5f * std::sqrt(20.0f))},
+    };
+    for (const Expected& expected : points)
+        EXPECT_NEAR(brightness(pixelAt(expected.at)), 255 * (0.08f + expected.light), 4) << expected.at.x << ", " << expected.at.z;
+}
+
+TEST_F(SceneRenderTest, TheEarlyQueueIsDrawnBeforeTheLateOneWhateverTheDistances)
+{
+    flatMaterial("near-early", {0, 0, 255, 128});
+    flatMaterial("far-late", {255, 0, 0, 255})->drawnEarly = false;
+    placeMesh(*scene->getRoot(), "near", makeQuadMesh("near-early", 2), {0, 1, 0});
+    placeMesh(*scene->getRoot(), "far", makeQuadMesh("far-late", 2), {0, 0, 0});
+    lookFrom({0, 10, 0.01f}, {0, 0, 0});
+    renderFrames(1);
+    // Drawn first, the near half-transparent quad hides the far one from the depth test.
+    Rgba seen = pixelAt({0, 1, 0});
+    EXPECT_EQ(seen[0], 0) << "the far quad was drawn before the near one";
+    EXPECT_NEAR(seen[2], 128, 2);
+}
+
+TEST_F(SceneRenderTest, WithinAQueueTheFarthestNodeComesFirst)
+{
+    flatMaterial("half-blue", {0, 0, 255, 128});
+    flatMaterial("solid-red", {255, 0, 0, 255});
+    placeMesh(*scene->getRoot(), "a-near", makeQuadMesh("half-blue", 2), {0, 1, 0});
+    placeMesh(*scene->getRoot(), "b-far", makeQuadMesh("solid-red", 2), {0, 0, 0});
+    lookFrom({0, 10, 0.01f}, {0, 0, 0});
+    renderFrames(1);
+    Rgba seen = pixelAt({0, 1, 0});
+    EXPECT_NEAR(seen[0], 127, 2) << "the red quad behind shows through";
+    EXPECT_NEAR(seen[2], 128, 2);
+}
+
+TEST_F(SceneRenderTest, AnInvisibleNodeIsNotDrawn)
+{
+    flatMaterial("green", {0, 255, 0, 255});
+    MeshNode* hidden = placeMesh(*scene->getRoot(), "hidden", makeQuadMesh("green", 2), {0, 0, 0});
+    hidden->setVisible(false);
+    lookFrom({0, 10, 0.01f}, {0, 0, 0});
+    renderFrames(1);
+    EXPECT_EQ(pixelAt({0, 0, 0}), (Rgba{0, 0, 0, 0}));
+}
+
+TEST_F(SceneRenderTest, ASceneWithoutLightsRunsTheMainPassOnly)
+{
+    defaultMaterial("ground");
+    placeMesh(*scene->getRoot(), "plane", makeQuadMesh("ground", 10), {0, 0, 0});
+    lookFrom({0, 10, 0.01f}, {0, 0, 0});
+    renderFrames(3);
+    EXPECT_TRUE(scene->getLights().empty());
+    EXPECT_NEAR(brightness(pixelAt({0, 0, 0})), static_cast<int>(255 * 0.08f), 3);
+    EXPECT_EQ(output, "");
+}
+
+TEST_F(SceneRenderTest, NodesAtTheCameraPositionAreAllDrawn)
+{
+    flatMaterial("red", {255, 0, 0, 255});
+    flatMaterial("green", {0, 255, 0, 255});
+    Vector3 eye(0, 10, 0.01f);
+    lookFrom(eye, {0, 0, 0});
+    placeMesh(*scene->getRoot(), "first", makeQuadMesh("red", 1, Vector3(-2, 0, 0) - eye), eye);
+    placeMesh(*scene->getRoot(), "second", makeQuadMesh("green", 1, Vector3(2, 0, 0) - eye), eye);
+    renderFrames(1);
+    EXPECT_EQ(pixelAt({-2, 0, 0}), (Rgba{255, 0, 0, 255}));
+    EXPECT_EQ(pixelAt({2, 0, 0}), (Rgba{0, 255, 0, 255}));
+}
+
+TEST_F(SceneRenderTest, SubMeshesThatCannotBeDrawnAreSkipped)
+{
+    flatMaterial("red", {255, 0, 0, 255});
+    Mesh* mesh = makeQuadMesh("red", 2);
+    auto* empty = new SubMesh();
+    empty->setMaterialName("red");
+    auto* pastItsVertices = new SubMesh();
+    pastItsVertices->setAttribute("position", std::vector<float>{0, 0, 0}, 3);
+    pastItsVertices->addIndex(0);
+    pastItsVertices->addIndex(1);
+    pastItsVertices->addIndex(7);
+    pastItsVertices->setMaterialName("red");
+    auto* unknownMaterial = new SubMesh();
+    unknownMaterial->setMaterialName("nobody-has-this");
+    mesh->addSubMesh(empty);
+    mesh->addSubMesh(pastItsVertices);
+    mesh->addSubMesh(unknownMaterial);
+    placeMesh(*scene->getRoot(), "odd", mesh, {0, 0, 0});
+    lookFrom({0, 10, 0.01f}, {0, 0, 0});
+    renderFrames(2);
+    EXPECT_EQ(pixelAt({0, 0, 0}), (Rgba{255, 0, 0, 255}));
+}
+
+TEST_F(SceneRenderTest, TheWindowShowsTheScenesPictureWithTheFade)
+{
+    flatMaterial("white", {255, 255, 255, 255});
+    placeMesh(*scene->getRoot(), "plane", makeQuadMesh("white", 100), {0, 0, 0});
+    lookFrom({0, 10, 0.01f}, {0, 0, 0});
+    engine->endFrame();
+    captureStdout([&] { engine->drawScene(*scene, 0.5f); });
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    std::shared_ptr<Rectangle> screen = RenderEngine::getScreenRectangle();
+    Rgba centre = readPixel(static_cast<int>(screen->width) / 2, static_cast<int>(screen->height) / 2);
+    EXPECT_NEAR(centre[0], 128, 2);
+    EXPECT_NEAR(centre[1], 128, 2);
+}
+}
