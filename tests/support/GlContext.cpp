@@ -2,6 +2,8 @@
 
 #include "CaptureOutput.h"
 
+#include "pellux/core/Tavrin.h"
+
 #include <GL/glew.h>
 
 #include <filesystem>
@@ -10,10 +12,13 @@ Pellux::RenderEngine* openRenderEngine()
 {
     static Pellux::RenderEngine* engine = [] {
         std::filesystem::current_path(PELLUX_DEMO_DIR);
-        auto* created = new Pellux::RenderEngine();
+        Pellux::RenderEngine* rootEngine = nullptr;
         bool opened = false;
-        captureStdout([&] { opened = created->init(640, 480); });
-        return opened ? created : nullptr;
+        captureStdout([&] {
+            rootEngine = Pellux::Tavrin::getInstance().getRenderEngine();
+            opened = rootEngine->init(640, 480);
+        });
+        return opened ? rootEngine : nullptr;
     }();
     return engine;
 }

@@ -4,8 +4,8 @@
 
 #include <array>
 
-// The process's full-screen engine with its OpenGL context, opened at the first call, working in
-// the demo's directory so that the engine finds its shaders. Null when no context could be made.
+// The engine root's render engine, opened full screen at the first call, working in the demo's
+// directory so that the engine finds its settings and shaders. Null when no context could be made.
 Pellux::RenderEngine* openRenderEngine();
 
 using Rgba = std::array<int, 4>;

@@ -6,6 +6,7 @@
 #include "pellux/foundation/Logger.h"
 #include "pellux/materials/RenderTarget.h"
 #include "pellux/materials/Texture.h"
+#include "pellux/scene/Scene.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -53,6 +54,8 @@ bool RenderEngine::init(int width, int height, bool fullScreen)
 
     glEnable(GL_CULL_FACE);
     glEnable(GL_BLEND);
+    // On from the first frame, not only after the first overlay drawing has switched it on.
+    glEnable(GL_DEPTH_TEST);
     overlay = new RenderTarget(0);
     overlay->setSize(getScreenRectangle());
     glfwSwapInterval(0);
@@ -163,6 +166,18 @@ Texture* RenderEngine::getTexture(Image* image)
     if (texture == nullptr)
         texture = new Texture(*image);
     return texture;
+}
+
+void RenderEngine::drawScene(Scene& scene, float opacity)
+{
+    RenderTarget* target = scene.getRenderTarget();
+    Rectangle viewport = getViewport();
+    target->resize(static_cast<int>(viewport.width), static_cast<int>(viewport.height));
+    target->setSize(getScreenRectangle());
+    target->bind();
+    scene.render();
+    const Rectangle whole(0, 0, 1, 1);
+    drawTexture(target->getColorTexture(), whole, whole, false, opacity);
 }
 
 void RenderEngine::drawTexture(Texture* texture, Rectangle destination, Rectangle source, bool flag, float opacity)

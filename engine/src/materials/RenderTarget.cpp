@@ -104,6 +104,9 @@ void RenderTarget::allocateDepthStorage()
 
 void RenderTarget::createDepthMap()
 {
+    // Light nodes make their depth maps on first use, possibly in the middle of another draw.
+    GLint drawingInto = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &drawingInto);
     createDepthTexture();
     glBindTexture(GL_TEXTURE_2D, 0);
     glGenFramebuffers(1, &framebuffer);
@@ -113,7 +116,7 @@ void RenderTarget::createDepthMap()
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, depthTexture, 0);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
         LOG(Logger::getInstance().err) << "GL_FRAMEBUFFER_COMPLETE_EXT failed, CANNOT use FBO" << std::endl;
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(drawingInto));
 }
 
 void RenderTarget::createColorTarget()

@@ -7,17 +7,11 @@
 namespace Pellux
 {
 
-Texture::Texture(const Image& image)
+Texture::Texture(const Image& image) : Texture(image.getWidth(), image.getHeight(), image.getData())
 {
-    upload(image.getWidth(), image.getHeight(), image.getData());
 }
 
-Texture::Texture(int width, int height)
-{
-    upload(width, height, nullptr);
-}
-
-void Texture::upload(int width, int height, const unsigned char* pixels)
+Texture::Texture(int width, int height, const unsigned char* pixels)
 {
     glGenTextures(1, &id);
     glBindTexture(GL_TEXTURE_2D, id);

@@ -9,12 +9,24 @@ namespace
 {
 // The one attribute that is not per vertex.
 const std::string texCoordCountName = "texCoordCount";
+
+unsigned long long nextGeneration = 0;
+}
+
+SubMesh::SubMesh() : generation(nextGeneration++)
+{
+}
+
+void SubMesh::touch()
+{
+    generation = nextGeneration++;
 }
 
 void SubMesh::setAttribute(const std::string& name, std::shared_ptr<const std::vector<float>> values,
                            int components)
 {
     attributes[name] = VertexAttribute{std::move(values), components};
+    touch();
 }
 
 void SubMesh::setAttribute(const std::string& name, std::vector<float> values, int components)
@@ -38,6 +50,7 @@ void SubMesh::addIndex(unsigned int index)
 {
     indices.push_back(index);
     largestIndex = std::max(largestIndex, index);
+    touch();
 }
 
 bool SubMesh::hasIndicesOutOfRange() const

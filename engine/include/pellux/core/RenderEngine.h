@@ -14,6 +14,7 @@ namespace Pellux
 
 class Image;
 class RenderTarget;
+class Scene;
 class Texture;
 
 // The window with its OpenGL 3.2 core context, the frame boundary and the keyboard.
@@ -41,6 +42,10 @@ public:
     // The window's drawable area, shared with every render target that draws to the screen.
     static std::shared_ptr<Rectangle> getScreenRectangle() { return screenRectangle; }
     static void onWindowResize(int width, int height);
+
+    // The scene's passes of a frame: its target sized to the window and cleared, the main pass and
+    // the shadow passes, then its picture onto the window with this opacity.
+    void drawScene(Scene& scene, float opacity);
 
     // The one texture made from this image, made at the first request; null for no image.
     Texture* getTexture(Image* image);

@@ -13,6 +13,7 @@ namespace Pellux
 {
 
 class Image;
+class LightNode;
 
 // A material of one GLSL program that finds out from its sources which engine data it wants:
 // it records the uniforms both shaders declare and the vertex inputs of the vertex shader, and
@@ -38,10 +39,39 @@ public:
     const ShaderVariables& getAttributes() const { return attributes; }
     const std::vector<Image*>& getTextures() const { return textures; }
 
+    // Draws nothing for a program that did not link or a sub-mesh that is empty or not drawable.
     void draw(Scene* scene, MeshNode* node, SubMesh* subMesh, RenderTarget* target) override;
     void drawNode(Scene* scene, MeshNode* node, RenderTarget* target) override;
+    // Feeds every declared engine name: matrices, camera, vertex arrays, textures, parameters,
+    // lights and shadow maps. Light members go only for lights that changed, or all of them
+    // while `lightsDirty` is set.
+    void mapUniforms(Scene* scene, MeshNode* node, SubMesh* subMesh, RenderTarget* target);
 
 private:
+    // The uniform locations of one element of "lightArray".
+    struct LightLocations
+    {
+        int position, direction, viewProjection[4], color, diffuseCoefficient, constAttenuation,
+            linearAttenuation, quadraticAttenuation, type, hotspotAngle, falloffAngle, shadowType, shadowDensity;
+    };
+
+    void lookUpLocations();
+    int uniformLocation(const std::string& name) const;
+    int inputLocation(const std::string& name) const;
+    const LightLocations& lightLocations(std::size_t index);
+    int elementLocation(std::vector<int>& cache, const char* arrayName, std::size_t index);
+    int texCoordLocation(std::size_t set);
+
+    void mapCamera(Scene* scene, MeshNode* node);
+    void mapVertexArrays(const SubMesh& subMesh);
+    void mapVertexArray(int location, const SubMesh& subMesh, const std::string& arrayName, int components);
+    void mapTextures(int& unit);
+    void mapSpecularCoefficient();
+    void mapLights(Scene* scene);
+    void uploadLight(LightNode& light, const LightLocations& at);
+    void mapShadowMaps(Scene* scene, RenderTarget* target, int& unit);
+    void bindToUnit(int unit, unsigned int texture, int location);
+
     void scan(const File& file, bool readInputs);
     unsigned int loadVertexShader(const File& file);
     unsigned int loadFragmentShader(const File& file);
@@ -57,6 +87,19 @@ private:
     bool linked = false;
     std::vector<Image*> textures;
     std::map<std::string, float> values;
+
+    // Looked up once after linking; "undeclared" for names the sources do not declare.
+    int worldLocation, viewLocation, projLocation, camPosLocation, camDirLocation;
+    int specularCoefficientLocation, lightCountLocation;
+    int positionLocation, normalLocation, tangentLocation, bitangentLocation;
+    bool texturesDeclared = false;
+    bool lightArrayDeclared = false;
+    bool shadowMapsDeclared = false;
+    std::vector<int> textureLocations;
+    std::vector<int> shadowMapLocations;
+    std::vector<int> texCoordLocations;
+    std::vector<LightLocations> lightArrayLocations;
+    std::vector<unsigned int> enabledInputs;
 };
 
 }

@@ -10,16 +10,14 @@ class Texture
 {
 public:
     explicit Texture(const Image& image);
-    // Storage of this size without content.
-    Texture(int width, int height);
+    // Storage of this size, with RGBA pixels when given.
+    Texture(int width, int height, const unsigned char* pixels = nullptr);
 
     unsigned int getId() const { return id; }
     // New storage of this size without content; the texture is left bound.
     void resize(int width, int height);
 
 private:
-    void upload(int width, int height, const unsigned char* pixels);
-
     unsigned int id = 0;
 };
 

@@ -23,7 +23,7 @@ struct VertexAttribute
 class SubMesh
 {
 public:
-    SubMesh() = default;
+    SubMesh();
 
     // Sub-meshes may share one array (an Ogre mesh's shared geometry, for one).
     void setAttribute(const std::string& name, std::shared_ptr<const std::vector<float>> values, int components);
@@ -43,6 +43,10 @@ public:
     void setMaterialName(const std::string& name) { materialName = name; }
     const std::string& getMaterialName() const { return materialName; }
 
+    // Changes with every change of the sub-mesh, and no two sub-meshes share one; lets copies of
+    // its data elsewhere (buffer objects) know when they are stale.
+    unsigned long long getGeneration() const { return generation; }
+
     // True when some index reaches past one of the vertex arrays.
     bool hasIndicesOutOfRange() const;
     // Something to draw: indices, positions, and no index past any array.
@@ -54,6 +58,9 @@ private:
     std::map<std::string, VertexAttribute> attributes;
     std::string materialName;
     unsigned int largestIndex = 0;
+    unsigned long long generation;
+
+    void touch();
 };
 
 }
