@@ -26,7 +26,7 @@ namespace Pellux
 
 namespace
 {
-const int undeclared = -2;
+const int undeclared = ProgramLocations::undeclared;
 // More texture-coordinate sets than any sub-mesh sensibly has; bounds a damaged count.
 const int maxTexCoordSets = 32;
 
@@ -74,6 +74,17 @@ void uploadVector(int location, const Vector3& vector)
 {
     glUniform3f(location, vector.x, vector.y, vector.z);
 }
+
+// What an empty fragment shader would change: discarded fragments, written depths, and a vertex
+// shader that reads textures.
+bool depthDependsOnShading(const std::string& vertexSource, const std::string& fragmentSource)
+{
+    return fragmentSource.find("discard") != std::string::npos ||
+           fragmentSource.find("gl_FragDepth") != std::string::npos ||
+           vertexSource.find("sampler") != std::string::npos;
+}
+
+const char* const emptyFragmentShader = "#version 150\nout vec4 fragColor;\nvoid main() { fragColor = vec4(1.0); }\n";
 }
 
 SinglePassAutoMapMaterial::SinglePassAutoMapMaterial(std::string name, std::shared_ptr<File> vertexShaderFile,
@@ -89,9 +100,15 @@ SinglePassAutoMapMaterial::SinglePassAutoMapMaterial(std::string name, std::shar
     scan(*this->vertexShaderFile, true);
     scan(*this->fragmentShaderFile, false);
     LOG(logger->info) << "create shader" << std::endl;
-    GLuint vertexShader = loadVertexShader(*this->vertexShaderFile);
-    GLuint fragmentShader = loadFragmentShader(*this->fragmentShaderFile);
+    std::string vertexSource;
+    std::string fragmentSource;
+    GLuint vertexShader = loadShader(*this->vertexShaderFile, GL_VERTEX_SHADER, "Vertex-shader compile error:\n\n",
+                                     vertexSource);
+    GLuint fragmentShader = loadShader(*this->fragmentShaderFile, GL_FRAGMENT_SHADER,
+                                       "Fragment-shader compile error:\n\n", fragmentSource);
     linkProgram(vertexShader, fragmentShader);
+    if (linked)
+        linkDepthProgram(vertexShader, vertexSource, fragmentSource);
 }
 
 void SinglePassAutoMapMaterial::scan(const File& file, bool readInputs)
@@ -102,20 +119,10 @@ void SinglePassAutoMapMaterial::scan(const File& file, bool readInputs)
     scanShaderDeclarations(source, readInputs, uniforms, attributes);
 }
 
-unsigned int SinglePassAutoMapMaterial::loadVertexShader(const File& file)
-{
-    return loadShader(file, GL_VERTEX_SHADER, "Vertex-shader compile error:\n\n");
-}
-
-unsigned int SinglePassAutoMapMaterial::loadFragmentShader(const File& file)
-{
-    return loadShader(file, GL_FRAGMENT_SHADER, "Fragment-shader compile error:\n\n");
-}
-
-unsigned int SinglePassAutoMapMaterial::loadShader(const File& file, unsigned int type, const char* errorHeading)
+unsigned int SinglePassAutoMapMaterial::loadShader(const File& file, unsigned int type, const char* errorHeading,
+                                                   std::string& source)
 {
     std::string path = file.getPath();
-    std::string source;
     if (!ShaderCompiler::readSource(path, source))
     {
         std::cerr << "Error: file could not be opened: " << path << std::endl;
@@ -141,66 +148,26 @@ void SinglePassAutoMapMaterial::linkProgram(unsigned int vertexShader, unsigned 
         LOG(logger->info) << "Shader-program linked successfully." << std::endl;
     else
         LOG(logger->err) << "Shader-program link error: " << infoLog << std::endl;
-    lookUpLocations();
+    if (linked)
+        shading = std::make_unique<ProgramLocations>(program, uniforms, attributes);
 }
 
-int SinglePassAutoMapMaterial::uniformLocation(const std::string& name) const
+void SinglePassAutoMapMaterial::linkDepthProgram(unsigned int vertexShader, const std::string& vertexSource,
+                                                 const std::string& fragmentSource)
 {
-    return linked && uniforms.count(name) > 0 ? glGetUniformLocation(program, name.c_str()) : undeclared;
+    if (depthDependsOnShading(vertexSource, fragmentSource))
+        return;
+    std::string infoLog;
+    GLuint emptyShader = ShaderCompiler::compile(GL_FRAGMENT_SHADER, emptyFragmentShader, infoLog);
+    bool depthLinked = false;
+    GLuint depthProgram = ShaderCompiler::link(vertexShader, emptyShader, depthLinked, infoLog);
+    if (depthLinked)
+        depthOnly = std::make_unique<ProgramLocations>(depthProgram, uniforms, attributes);
 }
 
-int SinglePassAutoMapMaterial::inputLocation(const std::string& name) const
+ProgramLocations& SinglePassAutoMapMaterial::locationsFor(const RenderTarget& target)
 {
-    return linked && attributes.count(name) > 0 ? glGetAttribLocation(program, name.c_str()) : undeclared;
-}
-
-void SinglePassAutoMapMaterial::lookUpLocations()
-{
-    worldLocation = uniformLocation("world");
-    viewLocation = uniformLocation("view");
-    projLocation = uniformLocation("proj");
-    camPosLocation = uniformLocation("camPos");
-    camDirLocation = uniformLocation("camDir");
-    specularCoefficientLocation = uniformLocation("specularCoefficient");
-    lightCountLocation = uniformLocation("lightCount");
-    positionLocation = inputLocation("position");
-    normalLocation = inputLocation("normal");
-    tangentLocation = inputLocation("tangent");
-    bitangentLocation = inputLocation("bitangent");
-    texturesDeclared = uniforms.count("textures") > 0;
-    lightArrayDeclared = uniforms.count("lightArray") > 0;
-    shadowMapsDeclared = uniforms.count("shadowMaps") > 0;
-}
-
-int SinglePassAutoMapMaterial::elementLocation(std::vector<int>& cache, const char* arrayName, std::size_t index)
-{
-    while (cache.size() <= index)
-        cache.push_back(glGetUniformLocation(program, (std::string(arrayName) + "[" +
-                                                       std::to_string(cache.size()) + "]").c_str()));
-    return cache[index];
-}
-
-int SinglePassAutoMapMaterial::texCoordLocation(std::size_t set)
-{
-    while (texCoordLocations.size() <= set)
-        texCoordLocations.push_back(inputLocation("texCoord_" + std::to_string(texCoordLocations.size())));
-    return texCoordLocations[set];
-}
-
-const SinglePassAutoMapMaterial::LightLocations& SinglePassAutoMapMaterial::lightLocations(std::size_t index)
-{
-    while (lightArrayLocations.size() <= index)
-    {
-        std::string element = "lightArray[" + std::to_string(lightArrayLocations.size()) + "]";
-        auto at = [&](const char* member) { return glGetUniformLocation(program, (element + member).c_str()); };
-        lightArrayLocations.push_back(LightLocations{
-            at(".position"), at(".direction"),
-            {at(".vecViewProj_0"), at(".vecViewProj_1"), at(".vecViewProj_2"), at(".vecViewProj_3")},
-            at(".color"), at(".diffuseCoefficient"), at(".constAttenuation"), at(".linearAttenuation"),
-            at(".quadraticAttenuation"), at(".type"), at(".hotspotAngle"), at(".falloffAngle"),
-            at(".shadowType"), at(".shadowDensity")});
-    }
-    return lightArrayLocations[index];
+    return target.isDepthMap() && depthOnly ? *depthOnly : *shading;
 }
 
 float* SinglePassAutoMapMaterial::getValue(const std::string& name)
@@ -230,7 +197,7 @@ void SinglePassAutoMapMaterial::draw(Scene* scene, MeshNode* node, SubMesh* subM
     glBindFramebuffer(GL_FRAMEBUFFER, target->getFramebuffer());
     std::shared_ptr<Rectangle> size = target->getSize();
     glViewport(0, 0, std::max(static_cast<int>(size->width), 0), std::max(static_cast<int>(size->height), 0));
-    glUseProgram(program);
+    glUseProgram(locationsFor(*target).getProgram());
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_CULL_FACE);
@@ -259,50 +226,59 @@ void SinglePassAutoMapMaterial::drawNode(Scene* scene, MeshNode* node, RenderTar
 
 void SinglePassAutoMapMaterial::mapUniforms(Scene* scene, MeshNode* node, SubMesh* subMesh, RenderTarget* target)
 {
-    mapCamera(scene, node);
-    mapVertexArrays(*subMesh);
-    int unit = 0;
-    mapTextures(unit);
-    mapSpecularCoefficient();
-    mapLights(scene);
-    mapShadowMaps(scene, target, unit);
-    lightsDirty = false;
+    ProgramLocations& at = locationsFor(*target);
+    mapCamera(at, scene, node);
+    mapVertexArrays(at, *subMesh);
+    if (&at == shading.get())
+    {
+        int unit = 0;
+        mapTextures(at, unit);
+        mapSpecularCoefficient(at);
+        mapLights(at, scene);
+        mapShadowMaps(at, scene, target, unit);
+        lightsDirty = false;
+    }
+    else
+    {
+        mapLights(at, scene);
+    }
+    at.hasDrawn = true;
 }
 
-void SinglePassAutoMapMaterial::mapCamera(Scene* scene, MeshNode* node)
+void SinglePassAutoMapMaterial::mapCamera(ProgramLocations& at, Scene* scene, MeshNode* node)
 {
-    if (worldLocation != undeclared)
-        uploadMatrix(worldLocation, node->getWorldMatrix());
+    if (at.world != undeclared)
+        uploadMatrix(at.world, node->getWorldMatrix());
     CameraNode* camera = scene->getActiveCamera();
     if (camera == nullptr)
         return;
-    if (viewLocation != undeclared)
-        uploadMatrix(viewLocation, camera->getViewMatrix());
-    if (projLocation != undeclared)
-        uploadMatrix(projLocation, camera->getProjectionMatrix());
-    if (camPosLocation != undeclared)
-        uploadVector(camPosLocation, camera->getWorldPosition());
-    if (camDirLocation != undeclared)
-        uploadVector(camDirLocation, camera->getWorldDirection());
+    if (at.view != undeclared)
+        uploadMatrix(at.view, camera->getViewMatrix());
+    if (at.proj != undeclared)
+        uploadMatrix(at.proj, camera->getProjectionMatrix());
+    if (at.camPos != undeclared)
+        uploadVector(at.camPos, camera->getWorldPosition());
+    if (at.camDir != undeclared)
+        uploadVector(at.camDir, camera->getWorldDirection());
 }
 
-void SinglePassAutoMapMaterial::mapVertexArrays(const SubMesh& subMesh)
+void SinglePassAutoMapMaterial::mapVertexArrays(ProgramLocations& at, const SubMesh& subMesh)
 {
-    enabledInputs.clear();
-    mapVertexArray(positionLocation, subMesh, "position", 3);
-    mapVertexArray(normalLocation, subMesh, "normal", 3);
-    mapVertexArray(tangentLocation, subMesh, "tangents", 3);
-    mapVertexArray(bitangentLocation, subMesh, "bitangents", 3);
     static const std::vector<std::string> texCoordNames = [] {
         std::vector<std::string> names;
         for (int set = 0; set < maxTexCoordSets; ++set)
             names.push_back("texCoord_" + std::to_string(set));
         return names;
     }();
+    enabledInputs.clear();
+    mapVertexArray(at.position, subMesh, "position", 3);
+    mapVertexArray(at.normal, subMesh, "normal", 3);
+    mapVertexArray(at.tangent, subMesh, "tangents", 3);
+    mapVertexArray(at.bitangent, subMesh, "bitangents", 3);
     const float* setCount = subMesh.getAttribute("texCoordCount");
     float sets = setCount != nullptr && std::isfinite(*setCount) ? std::clamp(*setCount, 0.0f, 1.0f * maxTexCoordSets) : 0;
     for (std::size_t set = 0; set < static_cast<std::size_t>(sets); ++set)
-        mapVertexArray(texCoordLocation(set), subMesh, texCoordNames[set], 2);
+        mapVertexArray(at.texCoord(set), subMesh, texCoordNames[set], 2);
 }
 
 void SinglePassAutoMapMaterial::mapVertexArray(int location, const SubMesh& subMesh, const std::string& arrayName,
@@ -329,45 +305,45 @@ void SinglePassAutoMapMaterial::bindToUnit(int unit, unsigned int texture, int l
     glUniform1i(location, unit);
 }
 
-void SinglePassAutoMapMaterial::mapTextures(int& unit)
+void SinglePassAutoMapMaterial::mapTextures(ProgramLocations& at, int& unit)
 {
-    if (!texturesDeclared)
+    if (!at.texturesDeclared)
         return;
     RenderEngine* renderEngine = Tavrin::getInstance().getRenderEngine();
-    std::size_t declared = static_cast<std::size_t>(std::max(uniforms.at("textures").count, 0));
-    std::size_t elements = std::max(textures.size(), declared);
+    std::size_t elements = std::max(textures.size(), static_cast<std::size_t>(std::max(at.declaredTextures, 0)));
     for (std::size_t element = 0; element < elements; ++element, ++unit)
     {
         Image* image = element < textures.size() ? textures[element] : nullptr;
         unsigned int texture = image != nullptr ? renderEngine->getTexture(image)->getId() : whiteTexture();
-        bindToUnit(unit, texture, elementLocation(textureLocations, "textures", element));
+        bindToUnit(unit, texture, at.texture(element));
     }
 }
 
-void SinglePassAutoMapMaterial::mapSpecularCoefficient()
+void SinglePassAutoMapMaterial::mapSpecularCoefficient(ProgramLocations& at)
 {
-    if (specularCoefficientLocation == undeclared)
+    if (at.specularCoefficient == undeclared)
         return;
     if (float* value = getValue("specularCoefficient"))
-        glUniform1f(specularCoefficientLocation, *value);
+        glUniform1f(at.specularCoefficient, *value);
 }
 
-void SinglePassAutoMapMaterial::mapLights(Scene* scene)
+void SinglePassAutoMapMaterial::mapLights(ProgramLocations& at, Scene* scene)
 {
-    if (!lightArrayDeclared)
+    if (!at.lightArrayDeclared)
         return;
     const std::vector<LightNode*>& lights = scene->getLights();
     // A shader's array holds so many lights; reading past it is undefined in GLSL.
-    int declared = uniforms.at("lightArray").count;
-    std::size_t count = declared > 0 ? std::min(lights.size(), static_cast<std::size_t>(declared)) : lights.size();
-    if (lightCountLocation != undeclared)
-        glUniform1i(lightCountLocation, static_cast<GLint>(count));
+    std::size_t count = at.declaredLights > 0 ? std::min(lights.size(), static_cast<std::size_t>(at.declaredLights))
+                                              : lights.size();
+    if (at.lightCount != undeclared)
+        glUniform1i(at.lightCount, static_cast<GLint>(count));
+    bool sendAll = lightsDirty || !at.hasDrawn;
     for (std::size_t index = 0; index < count; ++index)
-        if (lights[index]->hasChanged() || lightsDirty)
-            uploadLight(*lights[index], lightLocations(index));
+        if (sendAll || lights[index]->hasChanged())
+            uploadLight(*lights[index], at.light(index));
 }
 
-void SinglePassAutoMapMaterial::uploadLight(LightNode& light, const LightLocations& at)
+void SinglePassAutoMapMaterial::uploadLight(LightNode& light, const ProgramLocations::Light& at)
 {
     uploadVector(at.position, light.getWorldPosition());
     uploadVector(at.direction, light.getWorldDirection());
@@ -389,19 +365,19 @@ void SinglePassAutoMapMaterial::uploadLight(LightNode& light, const LightLocatio
     glUniform1f(at.shadowDensity, light.getShadowDensity());
 }
 
-void SinglePassAutoMapMaterial::mapShadowMaps(Scene* scene, RenderTarget* target, int& unit)
+void SinglePassAutoMapMaterial::mapShadowMaps(ProgramLocations& at, Scene* scene, RenderTarget* target, int& unit)
 {
     const std::vector<LightNode*>& lights = scene->getLights();
     for (std::size_t index = 0; index < lights.size(); ++index)
     {
         if (lights[index]->getShadowType() != 1)
             continue;
-        if (shadowMapsDeclared)
+        if (at.shadowMapsDeclared)
         {
             RenderTarget* shadowMap = lights[index]->getShadowMap();
             // The map being drawn into is not read at the same time.
             unsigned int depth = shadowMap == target ? 0 : shadowMap->getDepthTexture();
-            bindToUnit(unit, depth, elementLocation(shadowMapLocations, "shadowMaps", index));
+            bindToUnit(unit, depth, at.shadowMap(index));
         }
         ++unit;
     }

@@ -2,6 +2,7 @@
 
 #include "pellux/foundation/File.h"
 #include "pellux/materials/Material.h"
+#include "pellux/materials/ProgramLocations.h"
 #include "pellux/materials/ShaderDeclarations.h"
 
 #include <map>
@@ -34,6 +35,9 @@ public:
     float* getValue(const std::string& name);
 
     unsigned int getProgram() const { return program; }
+    // The program depth maps are drawn with: the vertex shader and an empty fragment shader, or the
+    // material's own program where the shaders' effect on depth needs it.
+    unsigned int getDepthProgram() const { return depthOnly ? depthOnly->getProgram() : program; }
     bool isLinked() const { return linked; }
     const ShaderVariables& getUniforms() const { return uniforms; }
     const ShaderVariables& getAttributes() const { return attributes; }
@@ -48,35 +52,21 @@ public:
     void mapUniforms(Scene* scene, MeshNode* node, SubMesh* subMesh, RenderTarget* target);
 
 private:
-    // The uniform locations of one element of "lightArray".
-    struct LightLocations
-    {
-        int position, direction, viewProjection[4], color, diffuseCoefficient, constAttenuation,
-            linearAttenuation, quadraticAttenuation, type, hotspotAngle, falloffAngle, shadowType, shadowDensity;
-    };
-
-    void lookUpLocations();
-    int uniformLocation(const std::string& name) const;
-    int inputLocation(const std::string& name) const;
-    const LightLocations& lightLocations(std::size_t index);
-    int elementLocation(std::vector<int>& cache, const char* arrayName, std::size_t index);
-    int texCoordLocation(std::size_t set);
-
-    void mapCamera(Scene* scene, MeshNode* node);
-    void mapVertexArrays(const SubMesh& subMesh);
-    void mapVertexArray(int location, const SubMesh& subMesh, const std::string& arrayName, int components);
-    void mapTextures(int& unit);
-    void mapSpecularCoefficient();
-    void mapLights(Scene* scene);
-    void uploadLight(LightNode& light, const LightLocations& at);
-    void mapShadowMaps(Scene* scene, RenderTarget* target, int& unit);
-    void bindToUnit(int unit, unsigned int texture, int location);
-
     void scan(const File& file, bool readInputs);
-    unsigned int loadVertexShader(const File& file);
-    unsigned int loadFragmentShader(const File& file);
-    unsigned int loadShader(const File& file, unsigned int type, const char* errorHeading);
+    unsigned int loadShader(const File& file, unsigned int type, const char* errorHeading, std::string& source);
     void linkProgram(unsigned int vertexShader, unsigned int fragmentShader);
+    void linkDepthProgram(unsigned int vertexShader, const std::string& vertexSource, const std::string& fragmentSource);
+    ProgramLocations& locationsFor(const RenderTarget& target);
+
+    void mapCamera(ProgramLocations& at, Scene* scene, MeshNode* node);
+    void mapVertexArrays(ProgramLocations& at, const SubMesh& subMesh);
+    void mapVertexArray(int location, const SubMesh& subMesh, const std::string& arrayName, int components);
+    void mapTextures(ProgramLocations& at, int& unit);
+    void mapSpecularCoefficient(ProgramLocations& at);
+    void mapLights(ProgramLocations& at, Scene* scene);
+    void uploadLight(LightNode& light, const ProgramLocations::Light& at);
+    void mapShadowMaps(ProgramLocations& at, Scene* scene, RenderTarget* target, int& unit);
+    void bindToUnit(int unit, unsigned int texture, int location);
 
     std::shared_ptr<File> vertexShaderFile;
     std::shared_ptr<File> geometryShaderFile;
@@ -88,17 +78,8 @@ private:
     std::vector<Image*> textures;
     std::map<std::string, float> values;
 
-    // Looked up once after linking; "undeclared" for names the sources do not declare.
-    int worldLocation, viewLocation, projLocation, camPosLocation, camDirLocation;
-    int specularCoefficientLocation, lightCountLocation;
-    int positionLocation, normalLocation, tangentLocation, bitangentLocation;
-    bool texturesDeclared = false;
-    bool lightArrayDeclared = false;
-    bool shadowMapsDeclared = false;
-    std::vector<int> textureLocations;
-    std::vector<int> shadowMapLocations;
-    std::vector<int> texCoordLocations;
-    std::vector<LightLocations> lightArrayLocations;
+    std::unique_ptr<ProgramLocations> shading;
+    std::unique_ptr<ProgramLocations> depthOnly;
     std::vector<unsigned int> enabledInputs;
 };
 

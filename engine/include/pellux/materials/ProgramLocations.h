@@ -1,0 +1,56 @@
+#pragma once
+
+#include "pellux/materials/ShaderDeclarations.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace Pellux
+{
+
+// Where a linked program takes each engine name its sources declare. Looked up once, element
+// names on first use, so that drawing builds no strings.
+class ProgramLocations
+{
+public:
+    // The location of a name the sources do not declare; nothing is sent to it.
+    static constexpr int undeclared = -2;
+
+    struct Light
+    {
+        int position, direction, viewProjection[4], color, diffuseCoefficient, constAttenuation,
+            linearAttenuation, quadraticAttenuation, type, hotspotAngle, falloffAngle, shadowType, shadowDensity;
+    };
+
+    ProgramLocations(unsigned int program, const ShaderVariables& uniforms, const ShaderVariables& inputs);
+
+    unsigned int getProgram() const { return program; }
+
+    int texture(std::size_t element) { return arrayElement(textures, "textures", element); }
+    int shadowMap(std::size_t element) { return arrayElement(shadowMaps, "shadowMaps", element); }
+    int texCoord(std::size_t set);
+    const Light& light(std::size_t index);
+
+    int world, view, proj, camPos, camDir, specularCoefficient, lightCount;
+    int position, normal, tangent, bitangent;
+    bool texturesDeclared, lightArrayDeclared, shadowMapsDeclared;
+    // The array lengths the sources give (0 when they write no number).
+    int declaredTextures, declaredLights;
+    // False until the program has drawn once, and so has received no light yet.
+    bool hasDrawn = false;
+
+private:
+    int uniform(const char* name) const;
+    int input(const std::string& name) const;
+    int arrayElement(std::vector<int>& cache, const char* arrayName, std::size_t element);
+
+    unsigned int program;
+    const ShaderVariables& uniforms;
+    const ShaderVariables& inputs;
+    std::vector<int> textures;
+    std::vector<int> shadowMaps;
+    std::vector<int> texCoords;
+    std::vector<Light> lights;
+};
+
+}

@@ -1,0 +1,79 @@
+#include "pellux/materials/ProgramLocations.h"
+
+#include <GL/glew.h>
+
+#include <string>
+
+namespace Pellux
+{
+
+namespace
+{
+int declaredLength(const ShaderVariables& uniforms, const char* name)
+{
+    auto found = uniforms.find(name);
+    return found == uniforms.end() ? 0 : found->second.count;
+}
+}
+
+ProgramLocations::ProgramLocations(unsigned int program, const ShaderVariables& uniforms, const ShaderVariables& inputs)
+    : program(program), uniforms(uniforms), inputs(inputs)
+{
+    world = uniform("world");
+    view = uniform("view");
+    proj = uniform("proj");
+    camPos = uniform("camPos");
+    camDir = uniform("camDir");
+    specularCoefficient = uniform("specularCoefficient");
+    lightCount = uniform("lightCount");
+    position = input("position");
+    normal = input("normal");
+    tangent = input("tangent");
+    bitangent = input("bitangent");
+    texturesDeclared = uniforms.count("textures") > 0;
+    lightArrayDeclared = uniforms.count("lightArray") > 0;
+    shadowMapsDeclared = uniforms.count("shadowMaps") > 0;
+    declaredTextures = declaredLength(uniforms, "textures");
+    declaredLights = declaredLength(uniforms, "lightArray");
+}
+
+int ProgramLocations::uniform(const char* name) const
+{
+    return uniforms.count(name) > 0 ? glGetUniformLocation(program, name) : undeclared;
+}
+
+int ProgramLocations::input(const std::string& name) const
+{
+    return inputs.count(name) > 0 ? glGetAttribLocation(program, name.c_str()) : undeclared;
+}
+
+int ProgramLocations::arrayElement(std::vector<int>& cache, const char* arrayName, std::size_t element)
+{
+    while (cache.size() <= element)
+        cache.push_back(glGetUniformLocation(program, (std::string(arrayName) + "[" + std::to_string(cache.size()) + "]").c_str()));
+    return cache[element];
+}
+
+int ProgramLocations::texCoord(std::size_t set)
+{
+    while (texCoords.size() <= set)
+        texCoords.push_back(input("texCoord_" + std::to_string(texCoords.size())));
+    return texCoords[set];
+}
+
+const ProgramLocations::Light& ProgramLocations::light(std::size_t index)
+{
+    while (lights.size() <= index)
+    {
+        std::string element = "lightArray[" + std::to_string(lights.size()) + "]";
+        auto at = [&](const char* member) { return glGetUniformLocation(program, (element + member).c_str()); };
+        lights.push_back(Light{at(".position"), at(".direction"),
+                               {at(".vecViewProj_0"), at(".vecViewProj_1"), at(".vecViewProj_2"), at(".vecViewProj_3")},
+                               at(".color"), at(".diffuseCoefficient"), at(".constAttenuation"), at(".linearAttenuation"),
+                               at(".quadraticAttenuation"), at(".type"), at(".hotspotAngle"), at(".falloffAngle"),
+                               at(".shadowType"), at(".shadowDensity")});
+    }
+    return lights[index];
+}
+
+}
