@@ -9,7 +9,7 @@ demo_directory=$3
 
 # Key presses go to the focused window, so the demo gets an X server of its own.
 if [[ $scenario == escape-ends-with-zero && -z ${PELLUX_OWN_X_SERVER:-} ]]; then
-    exec env PELLUX_OWN_X_SERVER=1 xvfb-run -a -s "-screen 0 1920x1080x24" "$0" "$@"
+    exec env PELLUX_OWN_X_SERVER=1 xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" "$0" "$@"
 fi
 
 work=$(mktemp -d)

@@ -7,6 +7,7 @@
 #include <GL/glew.h>
 
 #include <filesystem>
+#include <iostream>
 
 Pellux::RenderEngine* openRenderEngine()
 {
@@ -14,10 +15,12 @@ Pellux::RenderEngine* openRenderEngine()
         std::filesystem::current_path(PELLUX_DEMO_DIR);
         Pellux::RenderEngine* rootEngine = nullptr;
         bool opened = false;
-        captureStdout([&] {
+        std::string log = captureStdout([&] {
             rootEngine = Pellux::Tavrin::getInstance().getRenderEngine();
             opened = rootEngine->init(640, 480);
         });
+        if (!opened)
+            std::cerr << log;
         return opened ? rootEngine : nullptr;
     }();
     return engine;
