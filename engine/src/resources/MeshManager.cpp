@@ -21,11 +21,13 @@ void MeshManager::add(Mesh* mesh)
     store(mesh);
 }
 
-Mesh* MeshManager::loadOgreXML(File file)
+Mesh* MeshManager::loadOgreXML(File file, bool* fileRead)
 {
     LOG(logger->trace) << "loadOgreXML(" << file.getPath() << ")" << std::endl;
     Mesh* mesh = new Mesh(file.getName());
-    OgreXmlMeshReader(*logger).read(file.getPath(), *mesh);
+    bool read = OgreXmlMeshReader(*logger).read(file.getPath(), *mesh);
+    if (fileRead != nullptr)
+        *fileRead = read;
     mesh->reportIndicesOutOfRange();
     LOG(logger->info) << "finished loading mesh: " << file.getName() << std::endl;
     return mesh;

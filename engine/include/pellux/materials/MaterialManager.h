@@ -17,6 +17,7 @@ public:
     void add(Material* material);
     // Null when no material has that name.
     Material* get(const std::string& name) const;
+    std::size_t size() const { return resources.size(); }
 };
 
 }

@@ -42,6 +42,8 @@ public:
     const ShaderVariables& getUniforms() const { return uniforms; }
     const ShaderVariables& getAttributes() const { return attributes; }
     const std::vector<Image*>& getTextures() const { return textures; }
+    std::shared_ptr<File> getVertexShaderFile() const { return vertexShaderFile; }
+    std::shared_ptr<File> getFragmentShaderFile() const { return fragmentShaderFile; }
 
     // Draws nothing for a program that did not link or a sub-mesh that is empty or not drawable.
     void draw(Scene* scene, MeshNode* node, SubMesh* subMesh, RenderTarget* target) override;

@@ -20,8 +20,9 @@ public:
     // Stores a mesh built elsewhere under its name, replacing any of that name.
     void add(Mesh* mesh);
 
-    // Always gives a mesh, empty when the file cannot be read.
-    Mesh* loadOgreXML(File file);
+    // Always gives a mesh, empty when the file cannot be read as XML (`fileRead`, when given, is
+    // then false).
+    Mesh* loadOgreXML(File file, bool* fileRead = nullptr);
 };
 
 }

@@ -21,6 +21,8 @@ public:
     ResourceManager();
 
     const std::vector<std::string>& getSearchPaths() const { return searchPaths; }
+    // Searched after the directories already known.
+    void addSearchPath(const std::string& directory) { searchPaths.push_back(directory); }
 
 protected:
     using Loader = std::function<Resource*(const File& file)>;

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+
+class TiXmlElement;
+
+namespace Pellux
+{
+
+struct ColladaLoad;
+class LightNode;
+class Matrix4;
+class SceneNode;
+
+// Collects a document's lights and cameras and builds the scene's node tree from its first
+// visual scene: a node per "node" element, with mesh, light and camera nodes below it.
+class ColladaNodeReader
+{
+public:
+    explicit ColladaNodeReader(ColladaLoad& load) : load(load) {}
+
+    void collectLights(const TiXmlElement* library);
+    void readCameras(const TiXmlElement* library);
+    void buildNodeTree(const TiXmlElement* library);
+
+private:
+    SceneNode* readNode(const TiXmlElement* element, SceneNode& parent, bool topLevel);
+    void readMatrix(const TiXmlElement* element, SceneNode& node, bool topLevel);
+    void attachGeometry(const TiXmlElement* instance, SceneNode& node);
+    void attachLight(const TiXmlElement* instance, SceneNode& node);
+    void setLightParameters(LightNode& light, const TiXmlElement* kind, const TiXmlElement* extra);
+    void attachCamera(const TiXmlElement* instance, SceneNode& node);
+    std::string uniqueChildName(const SceneNode& parent, const std::string& wanted);
+
+    ColladaLoad& load;
+};
+
+// The document's Z_UP turned to the engine's Y up: row 1 becomes row 2, row 2 becomes row 1 negated.
+Matrix4 zUpToYUp(const Matrix4& matrix);
+
+}

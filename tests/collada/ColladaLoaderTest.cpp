@@ -1,0 +1,318 @@
+#include "pellux/collada/ColladaSceneloader.h"
+#include "pellux/core/Tavrin.h"
+#include "pellux/materials/MaterialManager.h"
+#include "pellux/materials/SinglePassAutoMapMaterial.h"
+#include "pellux/resources/Image.h"
+#include "pellux/resources/ImageManager.h"
+#include "pellux/resources/Mesh.h"
+#include "pellux/resources/MeshManager.h"
+#include "pellux/resources/SubMesh.h"
+#include "pellux/scene/KeyframeAnimation.h"
+#include "pellux/scene/LightNode.h"
+#include "pellux/scene/MeshNode.h"
+#include "pellux/scene/Scene.h"
+
+#include "CaptureOutput.h"
+#include "GlContext.h"
+
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace Pellux;
+
+namespace
+{
+const std::string fixtures = PELLUX_TEST_DATA_DIR "/collada/";
+
+std::vector<float> valuesOf(const SubMesh& subMesh, const std::string& name)
+{
+    const float* first = subMesh.getAttribute(name);
+    return first == nullptr ? std::vector<float>() : std::vector<float>(first, first + subMesh.getAttributes().at(name).values->size());
+}
+
+Vector3 translationOf(const Matrix4& matrix)
+{
+    return matrix.transformPoint({0, 0, 0});
+}
+
+void expectRows(const Matrix4& matrix, const std::array<std::array<float, 4>, 4>& rows)
+{
+    for (int row = 0; row < 4; ++row)
+        for (int col = 0; col < 4; ++col)
+            EXPECT_FLOAT_EQ(matrix(row, col), rows[row][col]) << row << ", " << col;
+}
+
+class ColladaLoaderTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(openRenderEngine(), nullptr);
+        ImageManager* images = Tavrin::getInstance().getImageManager();
+        const std::vector<std::string>& paths = images->getSearchPaths();
+        if (std::find(paths.begin(), paths.end(), fixtures) == paths.end())
+            images->addSearchPath(fixtures);
+    }
+
+    Scene* load(const std::string& path)
+    {
+        Scene* scene = nullptr;
+        output = captureOutput([&] { scene = ColladaSceneloader::load(File(path), &read); });
+        return scene;
+    }
+
+    bool logged(const std::string& text) const { return output.out.find(text) != std::string::npos; }
+
+    SinglePassAutoMapMaterial* material(const std::string& name)
+    {
+        return dynamic_cast<SinglePassAutoMapMaterial*>(Tavrin::getInstance().getMaterialManager()->get(name));
+    }
+
+    Mesh* mesh(const std::string& id) { return Tavrin::getInstance().getMeshManager()->get(id); }
+
+    CapturedOutput output;
+    bool read = false;
+};
+
+TEST_F(ColladaLoaderTest, EffectsGiveDefaultShaderMaterialsWithTheirDiffuseImage)
+{
+    load(fixtures + "materials.dae");
+    ASSERT_TRUE(read);
+    struct TextureCase { const char* material; const char* image; };
+    for (TextureCase expected : {TextureCase{"chain", "red.png"}, TextureCase{"direct", "green.png"}})
+    {
+        SinglePassAutoMapMaterial* made = material(expected.material);
+        ASSERT_NE(made, nullptr) << expected.material;
+        ASSERT_EQ(made->getTextures().size(), 1u);
+        ASSERT_NE(made->getTextures()[0], nullptr) << expected.material;
+        EXPECT_EQ(made->getTextures()[0]->getName(), expected.image);
+        EXPECT_EQ(made->getVertexShaderFile()->getPath(), "resources/shader/default.vert");
+        EXPECT_EQ(made->getFragmentShaderFile()->getPath(), "resources/shader/default.frag");
+        EXPECT_EQ(*made->getValue("specularExponent"), 0.0f);
+        EXPECT_EQ(*made->getValue("specularCoefficient"), 1.0f);
+    }
+}
+
+TEST_F(ColladaLoaderTest, AColourOnlyEffectDrawsWithAnImageOfItsColour)
+{
+    load(fixtures + "materials.dae");
+    SinglePassAutoMapMaterial* made = material("color-only");
+    ASSERT_NE(made, nullptr);
+    ASSERT_EQ(made->getTextures().size(), 1u);
+    Image* color = made->getTextures()[0];
+    ASSERT_NE(color, nullptr);
+    EXPECT_EQ(color->getWidth(), 1);
+    const unsigned char* pixel = color->getData();
+    EXPECT_EQ(std::vector<int>(pixel, pixel + 4), (std::vector<int>{255, 128, 0, 64}));
+}
+
+TEST_F(ColladaLoaderTest, ParallaxEffectsGetTheReliefShadersAndThreeMaps)
+{
+    load(fixtures + "materials.dae");
+    EXPECT_TRUE(logged(")]:\tmissing phong or blinn tag\n")) << output.out;
+    for (const char* name : {"relief", "relief-twin"})
+    {
+        SinglePassAutoMapMaterial* made = material(name);
+        ASSERT_NE(made, nullptr) << name;
+        EXPECT_EQ(made->getVertexShaderFile()->getPath(), "resources/shader/parallax.vert");
+        EXPECT_EQ(made->getFragmentShaderFile()->getPath(), "resources/shader/relief.frag");
+        ASSERT_EQ(made->getTextures().size(), 3u);
+        std::vector<std::string> images;
+        for (Image* image : made->getTextures())
+            images.push_back(image != nullptr ? image->getName() : "-");
+        EXPECT_EQ(images, (std::vector<std::string>{"red.png", "green.png", "blue.png"})) << name;
+        EXPECT_EQ(*made->getValue("specularExponent"), 1.0f);
+    }
+}
+
+TEST_F(ColladaLoaderTest, WhatCannotMakeAMaterialIsReportedAndRegistersNothing)
+{
+    load(fixtures + "materials.dae");
+    EXPECT_TRUE(logged(")]:\tmissing init_from tag\n")) << output.out;
+    EXPECT_EQ(material("lambert"), nullptr);
+    EXPECT_EQ(material("orphan"), nullptr);
+    EXPECT_TRUE(logged("COLLADA material 'lambert': its effect has no phong, blinn or parallax technique")) << output.out;
+    EXPECT_TRUE(logged("COLLADA material 'orphan': instances no effect read before")) << output.out;
+    SinglePassAutoMapMaterial* looping = material("looping");
+    ASSERT_NE(looping, nullptr) << "a looping parameter chain ends";
+    EXPECT_EQ(looping->getTextures(), (std::vector<Image*>{nullptr}));
+}
+
+TEST_F(ColladaLoaderTest, TrianglesBecomeSubMeshesOfUnsharedVertices)
+{
+    load(fixtures + "geometry.dae");
+    Mesh* threeOffsets = mesh("three-offsets");
+    ASSERT_NE(threeOffsets, nullptr);
+    ASSERT_EQ(threeOffsets->getSubMeshes().size(), 2u);
+    const SubMesh& first = *threeOffsets->getSubMeshes()[0];
+    EXPECT_EQ(first.getMaterialName(), "stone-symbol");
+    EXPECT_EQ(valuesOf(first, "position"), (std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0}))
+        << "positions are never turned, whatever the up axis";
+    EXPECT_EQ(valuesOf(first, "normal"), (std::vector<float>{0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1}));
+    EXPECT_EQ(valuesOf(first, "texCoord_0"), (std::vector<float>{0, -0.25f, 1, -0.5f, 0.75f, -1, 0.75f, -1, 1, -0.5f, 0, -0.25f}))
+        << "two values per entry as the accessor says, t turned over";
+    EXPECT_EQ(*first.getAttribute("texCoordCount"), 1.0f);
+    EXPECT_EQ(first.getIndices(), (std::vector<unsigned int>{0, 1, 2, 3, 4, 5}));
+    EXPECT_TRUE(first.isDrawable());
+
+    const SubMesh& second = *threeOffsets->getSubMeshes()[1];
+    EXPECT_EQ(second.getMaterialName(), "moss-symbol");
+    EXPECT_EQ(valuesOf(second, "position"), (std::vector<float>{0, 1, 0, 1, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(second.getAttribute("normal"), nullptr);
+    EXPECT_EQ(second.getIndices(), (std::vector<unsigned int>{0, 1, 2}));
+}
+
+TEST_F(ColladaLoaderTest, SourcesWithoutAccessorHoldThreeValuesPerEntry)
+{
+    load(fixtures + "geometry.dae");
+    Mesh* shared = mesh("shared-offset");
+    ASSERT_NE(shared, nullptr);
+    ASSERT_EQ(shared->getSubMeshes().size(), 1u);
+    const SubMesh& subMesh = *shared->getSubMeshes()[0];
+    EXPECT_EQ(subMesh.getIndices().size(), 6u);
+    EXPECT_EQ(valuesOf(subMesh, "texCoord_0"),
+              (std::vector<float>{0.1f, -0.2f, 0.3f, -0.4f, 0.5f, -0.6f, 0.1f, -0.2f, 0.3f, -0.4f, 0.5f, -0.6f}));
+}
+
+TEST_F(ColladaLoaderTest, GeometriesWithoutTrianglesGiveEmptyMeshes)
+{
+    load(fixtures + "geometry.dae");
+    ASSERT_NE(mesh("no-mesh"), nullptr);
+    EXPECT_TRUE(mesh("no-mesh")->getSubMeshes().empty());
+    ASSERT_NE(mesh("polygons-only"), nullptr);
+    EXPECT_TRUE(mesh("polygons-only")->getSubMeshes().empty());
+    EXPECT_TRUE(logged(")]:\tCOLLADA geometry 'polygons-only': \"polylist\" primitives are not read\n")) << output.out;
+}
+
+class ColladaSceneTest : public ColladaLoaderTest
+{
+protected:
+    void SetUp() override
+    {
+        ColladaLoaderTest::SetUp();
+        scene = load(fixtures + "scene.dae");
+        ASSERT_TRUE(read);
+    }
+
+    SceneNode* node(const std::string& name)
+    {
+        SceneNode* found = scene->getNode(name);
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    Scene* scene = nullptr;
+};
+
+TEST_F(ColladaSceneTest, ZUpTurnsTheTopLevelMatricesOnly)
+{
+    EXPECT_EQ(ColladaSceneloader::getUpAxis(), "Z_UP");
+    ASSERT_NE(scene->getRoot()->getChildren().count("colladaRoot"), 0u);
+    EXPECT_EQ(node("A")->getParent()->getName(), "colladaRoot");
+    EXPECT_EQ(translationOf(node("A")->getTransform()), Vector3(5, 7, -6));
+    EXPECT_EQ(translationOf(node("A1")->getTransform()), Vector3(1, 2, 3));
+    expectRows(node("A2")->getTransform(), {{{2, 0, 0, 9}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}});
+}
+
+TEST_F(ColladaSceneTest, GeometryInstancesGetMeshNodesWithTheirMaterialsBound)
+{
+    auto* meshNode = dynamic_cast<MeshNode*>(node("A_mesh"));
+    ASSERT_NE(meshNode, nullptr);
+    EXPECT_EQ(meshNode->getParent(), node("A"));
+    EXPECT_EQ(meshNode->getMesh(), mesh("box-geometry"));
+    std::vector<std::string> names;
+    for (SubMesh* subMesh : meshNode->getMesh()->getSubMeshes())
+        names.push_back(subMesh->getMaterialName());
+    EXPECT_EQ(names, (std::vector<std::string>{"wall", "floor-symbol"}));
+    EXPECT_TRUE(logged(")]:\tMesh nicht gefunden: 'missing-geometry'\n")) << output.out;
+    EXPECT_EQ(node("C")->getChildren().count("C_mesh"), 0u);
+}
+
+TEST_F(ColladaSceneTest, SpotAndPointLightsTakeTheirParameters)
+{
+    auto* spot = dynamic_cast<LightNode*>(node("spot-light"));
+    ASSERT_NE(spot, nullptr);
+    EXPECT_EQ(spot->getParent(), node("B"));
+    EXPECT_EQ(spot->getLightType(), 0);
+    EXPECT_FLOAT_EQ(spot->getFalloffAngle(), 1.57075f);
+    EXPECT_FLOAT_EQ(spot->getHotspotAngle(), 0.785375f);
+    EXPECT_FLOAT_EQ(spot->getFov(), 1.57075f);
+    EXPECT_FLOAT_EQ(spot->getDiffuseCoefficient(), 2.0f);
+    EXPECT_FLOAT_EQ(spot->getLinearAttenuation(), 0.1f);
+    EXPECT_FLOAT_EQ(spot->getQuadraticAttenuation(), 0.01f);
+    EXPECT_EQ(spot->getShadowType(), 1);
+    EXPECT_FLOAT_EQ(spot->getShadowDensity(), 0.6f);
+
+    auto* point = dynamic_cast<LightNode*>(node("point-light"));
+    ASSERT_NE(point, nullptr);
+    EXPECT_EQ(point->getLightType(), 2);
+    EXPECT_EQ(point->getColor()->y, 0.5f);
+    EXPECT_EQ(point->getColor()->z, 0.25f);
+    EXPECT_EQ(point->getColor()->w, 1.0f);
+    EXPECT_FLOAT_EQ(point->getDiffuseCoefficient(), 1.5f);
+    EXPECT_EQ(point->getShadowType(), 0);
+    EXPECT_EQ(point->getShadowDensity(), 1.0f);
+
+    EXPECT_EQ(scene->getNode("sun"), nullptr);
+    EXPECT_TRUE(logged("COLLADA light 'sun': is neither a spot nor a point light and is left out")) << output.out;
+}
+
+TEST_F(ColladaSceneTest, NodesAreCreatedLastSiblingFirstAndTheLastCameraVisitedIsActive)
+{
+    // Of two siblings with one id, the one created later is renamed: the document's first.
+    ASSERT_NE(node("twin-2"), nullptr);
+    EXPECT_EQ(node("twin-2")->getChildren().count("main-camera"), 1u);
+    EXPECT_TRUE(node("twin")->getChildren().empty());
+    CameraNode* active = scene->getActiveCamera();
+    EXPECT_EQ(active->getName(), "spare-camera");
+    EXPECT_FLOAT_EQ(active->getFov(), 30 * 3.1415f / 180);
+    auto* main = dynamic_cast<CameraNode*>(node("main-camera"));
+    ASSERT_NE(main, nullptr);
+    EXPECT_FLOAT_EQ(main->getFov(), 0.785375f);
+    EXPECT_EQ(main->getNear(), 0.5f);
+    EXPECT_EQ(main->getFar(), 500.0f);
+}
+
+TEST_F(ColladaSceneTest, MatrixChannelsBecomeKeyframeAnimations)
+{
+    ASSERT_EQ(scene->getAnimations().size(), 2u);
+    auto* onA = dynamic_cast<KeyframeAnimation*>(scene->getAnimations()[0]);
+    auto* onA1 = dynamic_cast<KeyframeAnimation*>(scene->getAnimations()[1]);
+    ASSERT_NE(onA, nullptr);
+    ASSERT_NE(onA1, nullptr);
+    EXPECT_EQ(onA->getTarget(), node("A"));
+    EXPECT_EQ(onA1->getTarget(), node("A1")) << "a target without a path names the node";
+    expectRows(onA->getKeyframes().at(0), {{{1, 0, 0, 0}, {0, 0, 1, 0}, {0, -1, 0, 0}, {0, 0, 0, 1}}});
+    EXPECT_EQ(translationOf(onA->getKeyframes().at(1)), Vector3(0, 2, 0));
+    EXPECT_EQ(onA1->getKeyframes().at(0.5f), Matrix4::identity()) << "nested nodes are not turned";
+    EXPECT_TRUE(logged("COLLADA animation channel 'B/translate.X': does not hold a 4 x 4 matrix for each of its 2 keys"))
+        << output.out;
+    EXPECT_TRUE(logged("COLLADA animation channel 'nobody/matrix': names no node")) << output.out;
+
+    scene->setTime(1);
+    EXPECT_EQ(translationOf(node("A")->getTransform()), Vector3(0, 2, 0));
+}
+
+TEST_F(ColladaLoaderTest, AYUpDocumentIsUsedAsItStands)
+{
+    Scene* scene = load(fixtures + "scene_yup.dae");
+    EXPECT_EQ(ColladaSceneloader::getUpAxis(), "Y_UP");
+    EXPECT_EQ(translationOf(scene->getNode("A")->getTransform()), Vector3(5, 6, 7));
+    EXPECT_TRUE(scene->getAnimations().empty());
+}
+
+TEST_F(ColladaLoaderTest, ADocumentThatCannotBeReadGivesAnEmptyScene)
+{
+    for (const std::string& path : {fixtures + "missing.dae", std::string(PELLUX_TEST_DATA_DIR "/images/not-an-image.png")})
+    {
+        Scene* scene = load(path);
+        EXPECT_FALSE(read) << path;
+        ASSERT_NE(scene, nullptr);
+        EXPECT_TRUE(scene->getRoot()->getChildren().empty());
+        EXPECT_TRUE(logged(")]:\tCOLLADA document could not be read: " + path)) << output.out;
+    }
+    EXPECT_FALSE(glErrorRaised());
+}
+}

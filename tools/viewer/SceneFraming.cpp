@@ -1,0 +1,91 @@
+#include "SceneFraming.h"
+
+#include "pellux/resources/Mesh.h"
+#include "pellux/resources/SubMesh.h"
+#include "pellux/scene/CameraNode.h"
+#include "pellux/scene/LightNode.h"
+#include "pellux/scene/MeshNode.h"
+#include "pellux/scene/Scene.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+using namespace Pellux;
+
+namespace
+{
+struct Bounds
+{
+    Vector3 low{std::numeric_limits<float>::max(), std::numeric_limits<float>::max(), std::numeric_limits<float>::max()};
+    Vector3 high{-std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(), -std::numeric_limits<float>::max()};
+    bool empty = true;
+
+    void add(const Vector3& point)
+    {
+        if (!std::isfinite(point.x) || !std::isfinite(point.y) || !std::isfinite(point.z))
+            return;
+        low = {std::min(low.x, point.x), std::min(low.y, point.y), std::min(low.z, point.z)};
+        high = {std::max(high.x, point.x), std::max(high.y, point.y), std::max(high.z, point.z)};
+        empty = false;
+    }
+};
+
+Bounds meshBounds(Scene& scene)
+{
+    Bounds bounds;
+    std::vector<SceneNode*> nodes;
+    scene.getRoot()->collectDescendants(nodes);
+    for (SceneNode* node : nodes)
+    {
+        auto* meshNode = dynamic_cast<MeshNode*>(node);
+        if (meshNode == nullptr || meshNode->getMesh() == nullptr)
+            continue;
+        Matrix4 world = meshNode->getWorldMatrix();
+        for (SubMesh* subMesh : meshNode->getMesh()->getSubMeshes())
+        {
+            const float* positions = subMesh->getAttribute("position");
+            for (std::size_t vertex = 0; vertex < subMesh->getVertexCount("position"); ++vertex)
+                bounds.add(world.transformPoint({positions[3 * vertex], positions[3 * vertex + 1], positions[3 * vertex + 2]}));
+        }
+    }
+    return bounds;
+}
+
+bool cameraInTree(Scene& scene)
+{
+    std::vector<SceneNode*> nodes;
+    scene.getRoot()->collectDescendants(nodes);
+    return std::find(nodes.begin(), nodes.end(), scene.getActiveCamera()) != nodes.end();
+}
+}
+
+void frameScene(Scene& scene)
+{
+    if (cameraInTree(scene))
+        return;
+    Bounds bounds = meshBounds(scene);
+    if (bounds.empty)
+        return;
+    Vector3 centre = (bounds.low + bounds.high) * 0.5f;
+    float radius = std::max((bounds.high - bounds.low).length() * 0.5f, 0.001f);
+    CameraNode* camera = scene.getActiveCamera();
+    float distance = radius / std::tan(camera->getFov() / 2) * 1.2f;
+    Vector3 eye = centre + Vector3(0.55f, 0.45f, 0.7f).normalized() * distance;
+    camera->setTransform(Matrix4(1, 0, 0, eye.x, 0, 1, 0, eye.y, 0, 0, 1, eye.z, 0, 0, 0, 1));
+    camera->lookAt(centre.x, centre.y, centre.z);
+    camera->setNear(std::max(distance - 2 * radius, distance / 1000));
+    camera->setFar(distance + 2 * radius);
+}
+
+void lightSceneIfDark(Scene& scene)
+{
+    std::vector<SceneNode*> nodes;
+    scene.getRoot()->collectDescendants(nodes);
+    if (std::any_of(nodes.begin(), nodes.end(), [](SceneNode* node) { return node->getType() == "LightNode"; }))
+        return;
+    auto* light = new LightNode("viewer light", 2);
+    light->setTransform(scene.getActiveCamera()->getWorldMatrix());
+    scene.getRoot()->addChild(light);
+}

@@ -1,0 +1,117 @@
+// pellux-view: loads a COLLADA document or an Ogre XML mesh, prints what it holds and renders it
+// to a PNG file. Engine log lines go to standard error, so that standard output holds the summary.
+#include "SceneFraming.h"
+#include "SceneSummary.h"
+#include "ViewerOptions.h"
+#include "WindowPicture.h"
+
+#include "pellux/collada/ColladaSceneloader.h"
+#include "pellux/core/RenderEngine.h"
+#include "pellux/core/Tavrin.h"
+#include "pellux/foundation/StringUtils.h"
+#include "pellux/materials/MaterialManager.h"
+#include "pellux/materials/SinglePassAutoMapMaterial.h"
+#include "pellux/resources/ImageManager.h"
+#include "pellux/resources/Mesh.h"
+#include "pellux/resources/MeshManager.h"
+#include "pellux/resources/SubMesh.h"
+#include "pellux/scene/MeshNode.h"
+#include "pellux/scene/Scene.h"
+
+#include <filesystem>
+#include <iostream>
+
+using namespace Pellux;
+
+namespace
+{
+const int unreadable = 1;
+const int usageError = 2;
+
+bool isOgreMesh(const std::string& path)
+{
+    return StringUtils::endsWith(path, ".xml") || StringUtils::endsWith(path, ".XML");
+}
+
+// A mesh file names materials of its own engine; each gets a plain white one here.
+void provideMaterials(const Mesh& mesh)
+{
+    MaterialManager& materials = *Tavrin::getInstance().getMaterialManager();
+    for (SubMesh* subMesh : mesh.getSubMeshes())
+        if (materials.get(subMesh->getMaterialName()) == nullptr)
+            materials.add(new SinglePassAutoMapMaterial(subMesh->getMaterialName(),
+                                                        std::make_shared<File>("resources/shader/default.vert"), nullptr,
+                                                        std::make_shared<File>("resources/shader/default.frag")));
+}
+
+Scene* loadOgreMesh(const std::string& path, bool& read)
+{
+    auto* scene = new Scene("scene");
+    Mesh* mesh = Tavrin::getInstance().getMeshManager()->loadOgreXML(File(path), &read);
+    provideMaterials(*mesh);
+    auto* holder = new SceneNode("mesh");
+    holder->addChild(new MeshNode(mesh->getName() + "_mesh", mesh));
+    scene->getRoot()->addChild(holder);
+    return scene;
+}
+
+bool renderToPng(RenderEngine& engine, Scene& scene, const ViewerOptions& options)
+{
+    // The first frame fills the shadow maps that the second one samples.
+    for (int frame = 0; frame < 2; ++frame)
+    {
+        engine.endFrame();
+        engine.drawScene(scene, 1.0f);
+    }
+    return saveWindowPicture(options.width, options.height, options.png);
+}
+}
+
+int main(int argc, char** argv)
+{
+    std::ostream summary(std::cout.rdbuf());
+    std::cout.rdbuf(std::cerr.rdbuf());
+
+    ViewerOptions options;
+    std::string error;
+    if (!parseViewerOptions(argc, argv, options, error))
+    {
+        std::cerr << "pellux-view: " << error << "\n" << viewerUsage << std::endl;
+        return usageError;
+    }
+    std::filesystem::path document = std::filesystem::absolute(options.file);
+    if (!std::filesystem::is_regular_file(document))
+    {
+        std::cerr << "pellux-view: cannot read " << options.file << std::endl;
+        return unreadable;
+    }
+    std::filesystem::current_path(PELLUX_DEMO_DIR);
+    Tavrin& root = Tavrin::getInstance();
+    RenderEngine& engine = *root.getRenderEngine();
+    if (!engine.init(options.width, options.height, false))
+    {
+        std::cerr << "pellux-view: no window with an OpenGL 3.2 core context" << std::endl;
+        return unreadable;
+    }
+    root.getImageManager()->addSearchPath(document.parent_path().string());
+    std::size_t materialsBefore = root.getMaterialManager()->size();
+    bool read = false;
+    Scene* scene = isOgreMesh(document.string()) ? loadOgreMesh(document.string(), read)
+                                                 : ColladaSceneloader::load(File(document.string()), &read);
+    if (!read)
+    {
+        std::cerr << "pellux-view: cannot read " << options.file << std::endl;
+        return unreadable;
+    }
+    scene->setTime(options.time);
+    if (options.summary)
+        printSceneSummary(summary, *scene, root.getMaterialManager()->size() - materialsBefore);
+    frameScene(*scene);
+    lightSceneIfDark(*scene);
+    if (!options.png.empty() && !renderToPng(engine, *scene, options))
+    {
+        std::cerr << "pellux-view: cannot write " << options.png << std::endl;
+        return unreadable;
+    }
+    return 0;
+}
