@@ -303,6 +303,15 @@ TEST_F(ColladaLoaderTest, AYUpDocumentIsUsedAsItStands)
     EXPECT_TRUE(scene->getAnimations().empty());
 }
 
+TEST_F(ColladaLoaderTest, TranslateRotateAndScaleComposeInDocumentOrder)
+{
+    Scene* scene = load(fixtures + "scene_yup.dae");
+    Vector3 moved = scene->getNode("D")->getTransform().transformPoint({1, 0, 0});
+    EXPECT_NEAR(moved.x, 1, 1e-5f);
+    EXPECT_NEAR(moved.y, 4, 1e-5f);
+    EXPECT_NEAR(moved.z, 3, 1e-5f);
+}
+
 TEST_F(ColladaLoaderTest, ADocumentThatCannotBeReadGivesAnEmptyScene)
 {
     for (const std::string& path : {fixtures + "missing.dae", std::string(PELLUX_TEST_DATA_DIR "/images/not-an-image.png")})

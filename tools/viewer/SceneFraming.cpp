@@ -59,16 +59,30 @@ bool cameraInTree(Scene& scene)
     scene.getRoot()->collectDescendants(nodes);
     return std::find(nodes.begin(), nodes.end(), scene.getActiveCamera()) != nodes.end();
 }
+
+// Whether the middle of the meshes lies in front of the camera, inside its view cone.
+bool cameraSees(CameraNode& camera, const Vector3& centre)
+{
+    Vector3 toCentre = centre - camera.getWorldPosition();
+    float distance = toCentre.length();
+    if (distance == 0)
+        return false;
+    float cosine = (toCentre.x * camera.getWorldDirection().x + toCentre.y * camera.getWorldDirection().y +
+                    toCentre.z * camera.getWorldDirection().z) / (distance * camera.getWorldDirection().length());
+    return cosine > std::cos(camera.getFov());
+}
 }
 
-void frameScene(Scene& scene)
+bool frameScene(Scene& scene)
 {
-    if (cameraInTree(scene))
-        return;
     Bounds bounds = meshBounds(scene);
     if (bounds.empty)
-        return;
+        return false;
     Vector3 centre = (bounds.low + bounds.high) * 0.5f;
+    if (cameraInTree(scene) && cameraSees(*scene.getActiveCamera(), centre))
+        return false;
+    if (cameraInTree(scene))
+        scene.setActiveCamera(new CameraNode("viewer camera"));
     float radius = std::max((bounds.high - bounds.low).length() * 0.5f, 0.001f);
     CameraNode* camera = scene.getActiveCamera();
     float distance = radius / std::tan(camera->getFov() / 2) * 1.2f;
@@ -77,6 +91,7 @@ void frameScene(Scene& scene)
     camera->lookAt(centre.x, centre.y, centre.z);
     camera->setNear(std::max(distance - 2 * radius, distance / 1000));
     camera->setFar(distance + 2 * radius);
+    return true;
 }
 
 void lightSceneIfDark(Scene& scene)

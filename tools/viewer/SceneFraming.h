@@ -5,7 +5,8 @@ namespace Pellux
 class Scene;
 }
 
-// For a document without a camera: a camera that sees every mesh. For one without lights: a
-// light at the camera, so that the picture is lit.
-void frameScene(Pellux::Scene& scene);
+// For a document without a camera, or whose camera looks away from its meshes: a camera that sees
+// every mesh; true when it made one. For one without lights: a light at the camera, so that the
+// picture is lit.
+bool frameScene(Pellux::Scene& scene);
 void lightSceneIfDark(Pellux::Scene& scene);

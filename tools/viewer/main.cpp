@@ -106,7 +106,8 @@ int main(int argc, char** argv)
     scene->setTime(options.time);
     if (options.summary)
         printSceneSummary(summary, *scene, root.getMaterialManager()->size() - materialsBefore);
-    frameScene(*scene);
+    if (frameScene(*scene))
+        std::cerr << "pellux-view: a camera of its own shows the whole scene" << std::endl;
     lightSceneIfDark(*scene);
     if (!options.png.empty() && !renderToPng(engine, *scene, options))
     {

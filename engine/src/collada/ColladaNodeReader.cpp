@@ -15,6 +15,7 @@
 
 #include <tinyxml.h>
 
+#include <cmath>
 #include <stack>
 #include <utility>
 
@@ -33,6 +34,35 @@ float childNumber(const TiXmlElement* parent, const char* name, float fallback, 
         missing += missing.empty() ? name : std::string(", ") + name;
     return value;
 }
+}
+
+// A "matrix" lists its rows; numbers it lacks keep the identity's values.
+Matrix4 transformOf(const std::string& kind, std::vector<float> values)
+{
+    Matrix4 transform;
+    if (kind == "matrix")
+    {
+        for (std::size_t index = 0; index < std::min<std::size_t>(values.size(), 16); ++index)
+            transform(static_cast<int>(index / 4), static_cast<int>(index % 4)) = values[index];
+        return transform;
+    }
+    values.resize(4, 0.0f);
+    if (kind == "translate")
+        return Matrix4(1, 0, 0, values[0], 0, 1, 0, values[1], 0, 0, 1, values[2], 0, 0, 0, 1);
+    if (kind == "scale")
+        return Matrix4(values[0], 0, 0, 0, 0, values[1], 0, 0, 0, 0, values[2], 0, 0, 0, 0, 1);
+    Vector3 axis = Vector3(values[0], values[1], values[2]);
+    if (axis.length() == 0)
+        return transform;
+    axis = axis.normalized();
+    float angle = values[3] * 3.14159265f / 180.0f;
+    float c = std::cos(angle);
+    float s = std::sin(angle);
+    float t = 1 - c;
+    return Matrix4(t * axis.x * axis.x + c, t * axis.x * axis.y - s * axis.z, t * axis.x * axis.z + s * axis.y, 0,
+                   t * axis.x * axis.y + s * axis.z, t * axis.y * axis.y + c, t * axis.y * axis.z - s * axis.x, 0,
+                   t * axis.x * axis.z - s * axis.y, t * axis.y * axis.z + s * axis.x, t * axis.z * axis.z + c, 0,
+                   0, 0, 0, 1);
 }
 
 Matrix4 zUpToYUp(const Matrix4& matrix)
@@ -119,15 +149,22 @@ SceneNode* ColladaNodeReader::readNode(const TiXmlElement* element, SceneNode& p
 
 void ColladaNodeReader::readMatrix(const TiXmlElement* element, SceneNode& node, bool topLevel)
 {
-    const TiXmlElement* matrixElement = Xml::child(element, "matrix");
-    if (matrixElement == nullptr)
-        return;
-    std::vector<float> values;
-    if (Xml::readFloats(Xml::text(matrixElement), values) > 0)
-        load.report("node", node.getName(), "has a matrix with words that are not numbers, read as 0");
+    // The transform elements compose in document order.
+    bool transformed = false;
     Matrix4 matrix;
-    for (std::size_t index = 0; index < std::min<std::size_t>(values.size(), 16); ++index)
-        matrix(static_cast<int>(index / 4), static_cast<int>(index % 4)) = values[index];
+    for (const TiXmlElement* part = element->FirstChildElement(); part != nullptr; part = part->NextSiblingElement())
+    {
+        std::string kind = part->Value();
+        if (kind != "matrix" && kind != "translate" && kind != "rotate" && kind != "scale")
+            continue;
+        std::vector<float> values;
+        if (Xml::readFloats(Xml::text(part), values) > 0)
+            load.report("node", node.getName(), "has a " + kind + " with words that are not numbers, read as 0");
+        matrix = matrix * transformOf(kind, values);
+        transformed = true;
+    }
+    if (!transformed)
+        return;
     if (topLevel && ColladaSceneloader::getUpAxis() == "Z_UP")
         matrix = zUpToYUp(matrix);
     node.setTransform(matrix);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class TiXmlElement;
 
@@ -34,6 +35,9 @@ private:
 
     ColladaLoad& load;
 };
+
+// The transform of one "matrix", "translate", "rotate" (axis and degrees) or "scale" element.
+Matrix4 transformOf(const std::string& kind, std::vector<float> values);
 
 // The document's Z_UP turned to the engine's Y up: row 1 becomes row 2, row 2 becomes row 1 negated.
 Matrix4 zUpToYUp(const Matrix4& matrix);
