@@ -19,6 +19,9 @@ namespace
 // The primitives a document may hold besides "triangles", none of which this reader builds.
 const char* const unreadPrimitives[] = {"lines", "linestrips", "polygons", "polylist", "trifans", "tristrips"};
 
+// Far more inputs than any primitive has; bounds a damaged offset.
+const int largestOffset = 255;
+
 // The sub-mesh attribute each input semantic fills, with its floats per vertex.
 const std::map<std::string, std::pair<const char*, int>> attributesBySemantic = {
     {"VERTEX", {"position", 3}}, {"NORMAL", {"normal", 3}}, {"TEXCOORD", {"texCoord_0", 2}},
@@ -101,9 +104,11 @@ ColladaGeometryReader::Input ColladaGeometryReader::readInput(const TiXmlElement
     input.semantic = Xml::attribute(element, "semantic");
     input.source = Xml::attribute(element, "source");
     if (Xml::hasAttribute(element, "offset") &&
-        (!Xml::readInt(Xml::attribute(element, "offset").c_str(), input.offset) || input.offset < 0))
+        (!Xml::readInt(Xml::attribute(element, "offset").c_str(), input.offset) || input.offset < 0 ||
+         input.offset > largestOffset))
     {
-        load.report("geometry", geometryId, "has an input offset that is no number of 0 or more");
+        load.report("geometry", geometryId, "has an input offset that is no number from 0 to " +
+                                                std::to_string(largestOffset));
         input.offset = -1;
     }
     return input;

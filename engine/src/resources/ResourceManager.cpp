@@ -3,6 +3,8 @@
 #include "pellux/foundation/Logger.h"
 #include "pellux/resources/Resource.h"
 
+#include <filesystem>
+
 namespace Pellux
 {
 
@@ -22,7 +24,8 @@ Resource* ResourceManager::lookup(const std::string& name, const Loader& load)
     for (const std::string& directory : searchPaths)
     {
         File file(directory + "/" + name);
-        if (!file.exists())
+        // A resource is a file: an empty name must not find the search directory itself.
+        if (!file.exists() || std::filesystem::is_directory(file.getPath()))
             continue;
         std::string fullPath = file.getFullPath();
         auto cachedByPath = resources.find(fullPath);

@@ -1,0 +1,128 @@
+#include "pellux/collada/ColladaSceneloader.h"
+#include "pellux/core/Tavrin.h"
+#include "pellux/materials/RenderTarget.h"
+#include "pellux/scene/Scene.h"
+
+#include "CaptureOutput.h"
+#include "GlContext.h"
+#include "TemporaryDirectory.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <vector>
+#include <sstream>
+
+using namespace Pellux;
+
+namespace
+{
+std::string readFixture(const std::string& name)
+{
+    std::ifstream file(std::string(PELLUX_TEST_DATA_DIR "/collada/") + name);
+    std::stringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
+
+// One mutilation of a sound document: in each edit, the first `from` becomes `to`.
+struct Edit
+{
+    const char* from;
+    const char* to;
+};
+
+struct Mutilation
+{
+    const char* fixture;
+    std::vector<Edit> edits;
+    // A line of the report the loader must give; empty when it may stay silent.
+    const char* reported;
+};
+
+const Mutilation mutilations[] = {
+    {"scene.dae", {{"<COLLADA xmlns", "<NotCollada xmlns"}, {"</COLLADA>", "</NotCollada>"}}, "has no \"COLLADA\" element"},
+    {"scene.dae", {{"</COLLADA>", "</NotCollada>"}}, "could not be read"},
+    {"scene.dae", {{"<asset><up_axis>Z_UP</up_axis></asset>", ""}}, ""},
+    {"scene.dae", {{"<library_visual_scenes>", "<gone>"}, {"</library_visual_scenes>", "</gone>"}}, "has no visual scene"},
+    {"scene.dae", {{"<visual_scene id=\"visual\">", "<gone>"}, {"</visual_scene>", "</gone>"}}, "has no visual scene"},
+    {"scene.dae", {{"<matrix>1 0 0 5 0 1 0 6 0 0 1 7 0 0 0 1</matrix>", "<matrix>x y z</matrix>"}}, "not numbers"},
+    {"scene.dae", {{"<instance_geometry url=\"#box-geometry\">", "<instance_geometry>"}}, "Mesh nicht gefunden: ''"},
+    {"scene.dae", {{"<float_array id=\"box-positions-array\" count=\"9\">0 0 0 1 0 0 0 1 0</float_array>", ""}},
+     "has indices past the end of a source"},
+    {"scene.dae", {{"<p>0 1 2</p>", "<p>0 1 99999999</p>"}}, "has indices past the end of a source"},
+    {"scene.dae", {{"<p>0 1 2</p>", "<p>-5 1 2</p>"}}, "has indices past the end of a source"},
+    {"scene.dae", {{"<p>0 1 2</p>", "<p>0 one 2 3</p>"}}, "\"p\" words that are not numbers"},
+    {"scene.dae", {{"<p>0 1 2</p>", ""}}, ""},
+    {"scene.dae", {{"<vertices id=\"box-vertices\">", "<gone>"}, {"</vertices>", "</gone>"}}, "has no \"vertices\""},
+    {"scene.dae", {{"source=\"#box-vertices\"/><p>0 1 2</p>", "source=\"#box-vertices\" offset=\"2147483647\"/><p>0 1 2</p>"}},
+     "input offset"},
+    {"scene.dae", {{"source=\"#box-vertices\"/><p>0 1 2</p>", "source=\"#box-vertices\" offset=\"-1\"/><p>0 1 2</p>"}},
+     "input offset"},
+    {"scene.dae", {{"<input semantic=\"POSITION\" source=\"#box-positions\"/>", "<input semantic=\"POSITION\"/>"}},
+     "refers to no source ''"},
+    {"scene.dae", {{"<instance_light url=\"#spot-light\"/>", "<instance_light url=\"#nothing\"/>"}}, "instances no light"},
+    {"scene.dae", {{"<color>1 0.5 0.25</color>", "<color>1</color>"}}, "has no number in color"},
+    {"scene.dae", {{"<technique_common>\n        <spot>", "<gone>\n        <spot>"}, {"</spot>\n      </technique_common>", "</spot>\n      </gone>"}},
+     "is neither a spot nor a point light"},
+    {"scene.dae", {{"<extra>\n        <technique profile=\"PELLUX\">\n          <light>", "<gone>\n        <technique profile=\"PELLUX\">\n          <light>"},
+                   {"</light>\n        </technique>\n      </extra>", "</light>\n        </technique>\n      </gone>"}},
+     "has no number in falloff, hotspot_beam"},
+    {"scene.dae", {{"<falloff>90</falloff>", "<falloff>wide</falloff>"}}, "has no number in falloff"},
+    {"scene.dae", {{"<instance_camera url=\"#spare-camera\"/>", "<instance_camera url=\"#gone\"/>"}}, "instances no camera"},
+    {"scene.dae", {{"<xfov>45</xfov>", ""}}, "has no number in yfov"},
+    {"scene.dae", {{"<channel source=\"#A-sampler\" target=\"A/transform\"/>", "<channel source=\"#A-sampler\"/>"}}, "names no node"},
+    {"scene.dae", {{"<input semantic=\"OUTPUT\" source=\"#A-matrices\"/>", ""}}, "names no node, sampler or source"},
+    {"scene.dae", {{"0 0 0 1  1 0 0 0 0 1 0 0 0 0 1 2 0 0 0 1</float_array>", "0 0 0 1</float_array>"}},
+     "does not hold a 4 x 4 matrix"},
+    {"scene.dae", {{">0 1</float_array>", ">zero one</float_array>"}}, "not numbers"},
+    {"materials.dae", {{"<newparam sid=\"red-surface\">", "<newparam>"}}, "its diffuse texture names no image"},
+    {"materials.dae", {{"<profile_COMMON>", "<gone>"}, {"</profile_COMMON>", "</gone>"}}, "missing phong or blinn tag"},
+    {"materials.dae", {{"<diffuse><color>1 0.5 0 0.25</color></diffuse>", ""}}, ""},
+    {"materials.dae", {{"<color>1 0.5 0 0.25</color>", "<color>bright</color>"}}, "its diffuse color is not three or four numbers"},
+    {"materials.dae", {{"<instance_effect url=\"#chain-effect\"/>", ""}}, "instances no effect"},
+    {"materials.dae", {{"<image id=\"red-image\" name=\"red\">", "<image>"}}, ""},
+    {"materials.dae", {{"<init_from>red.png</init_from>", "<init_from></init_from>"}}, "no resource found"},
+    {"materials.dae", {{"<diffuseMap value=\"red-image\"/>", "<diffuseMap/>"}}, "its diffuseMap names no image"},
+    {"geometry.dae", {{"stride=\"2\"", "stride=\"0\""}}, "has a stride that is no positive number"},
+    {"geometry.dae", {{"stride=\"2\"", "stride=\"two\""}}, "has a stride that is no positive number"},
+    {"geometry.dae", {{"<p>0 0 0 1 0 1 2 0 2 2 0 2 1 0 1 0 0 0</p>", "<p>0 0 0 1 0 1 2 0</p>"}}, "ends inside an index tuple"},
+    {"geometry.dae", {{"<geometry id=\"no-mesh\"/>", "<geometry/>"}}, ""},
+    {"geometry.dae", {{"0 0.25 1 0.5 0.75 1", "0 0.25"}}, "has indices past the end of a source"},
+    {"geometry.dae", {{"<library_geometries>", "<library_geometries"}}, "could not be read"},
+};
+
+class MalformedDocumentTest : public testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_NE(openRenderEngine(), nullptr); }
+
+    TemporaryDirectory directory;
+};
+
+TEST_F(MalformedDocumentTest, EachMutilationLoadsWithoutACrashAndIsReported)
+{
+    int number = 0;
+    for (const Mutilation& mutilation : mutilations)
+    {
+        std::string document = readFixture(mutilation.fixture);
+        for (const Edit& edit : mutilation.edits)
+        {
+            std::size_t at = document.find(edit.from);
+            ASSERT_NE(at, std::string::npos) << "the fixture changed: " << edit.from;
+            document.replace(at, std::string(edit.from).size(), edit.to);
+        }
+        std::string path = directory.write("mutilated" + std::to_string(number++) + ".dae", document);
+        Scene* scene = nullptr;
+        CapturedOutput output = captureOutput([&] { scene = ColladaSceneloader::load(File(path)); });
+        ASSERT_NE(scene, nullptr) << mutilation.edits[0].to;
+        EXPECT_NE(output.out.find(mutilation.reported), std::string::npos)
+            << mutilation.edits[0].from << " -> " << mutilation.edits[0].to << "\n" << output.out;
+        captureOutput([&] {
+            scene->getRenderTarget()->bind();
+            scene->render();
+        });
+    }
+    EXPECT_FALSE(glErrorRaised());
+}
+}
