@@ -1,0 +1,190 @@
+// Generates COLLADA documents of about 10 MB and 100 MB and measures, for each, the engine's whole
+// load beside TinyXML's bare parse and an import by assimp without post-processing. Each
+// measurement runs in a process of its own, so that its peak memory is its own. Run it with
+// scripts/bench.
+#include "pellux/collada/ColladaSceneloader.h"
+#include "pellux/core/RenderEngine.h"
+#include "pellux/core/Tavrin.h"
+#include "pellux/scene/Scene.h"
+
+#include <assimp/cimport.h>
+#include <assimp/scene.h>
+#include <tinyxml.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace
+{
+// Writes a document of textured, lit geometry: each geometry a grid of triangles with positions,
+// normals and texture coordinates at offsets 0, 1 and 2, a node instancing it, and one animated node.
+void writeDocument(const std::string& path, std::size_t targetBytes)
+{
+    std::ofstream out(path);
+    out << "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+           "<COLLADA xmlns=\"http://www.collada.org/2005/11/COLLADASchema\" version=\"1.4.1\">\n"
+           "<asset><up_axis>Z_UP</up_axis></asset>\n"
+           "<library_effects><effect id=\"stone-effect\"><profile_COMMON><technique sid=\"common\"><phong>"
+           "<diffuse><color>0.6 0.55 0.5 1</color></diffuse></phong></technique></profile_COMMON></effect>"
+           "</library_effects>\n<library_materials><material id=\"stone\"><instance_effect url=\"#stone-effect\"/>"
+           "</material></library_materials>\n<library_geometries>\n";
+    const int side = 40;
+    int geometries = 0;
+    std::srand(7);
+    while (static_cast<std::size_t>(out.tellp()) < targetBytes)
+    {
+        std::string id = "grid" + std::to_string(geometries++);
+        out << "<geometry id=\"" << id << "\"><mesh>\n<source id=\"" << id << "-positions\"><float_array id=\"" << id << "-p\" count=\""
+            << side * side * 3 << "\">";
+        for (int vertex = 0; vertex < side * side; ++vertex)
+            out << vertex % side * 0.25f << " " << vertex / side * 0.25f << " " << (std::rand() % 1000) * 0.001f << " ";
+        out << "</float_array><technique_common><accessor source=\"#" << id << "-p\" count=\"" << side * side
+            << "\" stride=\"3\"><param name=\"X\" type=\"float\"/><param name=\"Y\" type=\"float\"/>"
+            << "<param name=\"Z\" type=\"float\"/></accessor></technique_common>"
+            << "</source>\n<source id=\"" << id << "-normals\"><float_array id=\"" << id << "-n\" count=\"" << side * side * 3 << "\">";
+        for (int vertex = 0; vertex < side * side; ++vertex)
+            out << "0.0123 " << (std::rand() % 1000) * 0.0001f << " 0.9998 ";
+        out << "</float_array><technique_common><accessor source=\"#" << id << "-n\" count=\"" << side * side
+            << "\" stride=\"3\"><param name=\"X\" type=\"float\"/><param name=\"Y\" type=\"float\"/>"
+            << "<param name=\"Z\" type=\"float\"/></accessor></technique_common></source>\n<source id=\"" << id
+            << "-uv\"><float_array id=\"" << id << "-t\" count=\"" << side * side * 2 << "\">";
+        for (int vertex = 0; vertex < side * side; ++vertex)
+            out << vertex % side / float(side) << " " << vertex / side / float(side) << " ";
+        out << "</float_array><technique_common><accessor source=\"#" << id << "-t\" count=\"" << side * side
+            << "\" stride=\"2\"><param name=\"S\" type=\"float\"/><param name=\"T\" type=\"float\"/>"
+            << "</accessor></technique_common>"
+            << "</source>\n<vertices id=\"" << id << "-vertices\"><input semantic=\"POSITION\" source=\"#" << id
+            << "-positions\"/></vertices>\n<triangles material=\"stone-symbol\" count=\"" << (side - 1) * (side - 1) * 2
+            << "\"><input semantic=\"VERTEX\" source=\"#" << id << "-vertices\" offset=\"0\"/><input semantic=\"NORMAL\" "
+            << "source=\"#" << id << "-normals\" offset=\"1\"/><input semantic=\"TEXCOORD\" source=\"#" << id
+            << "-uv\" offset=\"2\" set=\"0\"/><p>";
+        for (int row = 0; row + 1 < side; ++row)
+            for (int col = 0; col + 1 < side; ++col)
+            {
+                int a = row * side + col;
+                for (int corner : {a, a + 1, a + side, a + side, a + 1, a + side + 1})
+                    out << corner << " " << corner << " " << corner << " ";
+            }
+        out << "</p></triangles>\n</mesh></geometry>\n";
+    }
+    out << "</library_geometries>\n<library_visual_scenes><visual_scene id=\"scene\">\n";
+    for (int geometry = 0; geometry < geometries; ++geometry)
+        out << "<node id=\"node" << geometry << "\"><matrix>1 0 0 " << geometry % 20 * 10 << " 0 1 0 "
+            << geometry / 20 * 10 << " 0 0 1 0 0 0 0 1</matrix><instance_geometry url=\"#grid" << geometry
+            << "\"><bind_material><technique_common><instance_material symbol=\"stone-symbol\" target=\"#stone\"/>"
+            << "</technique_common></bind_material></instance_geometry></node>\n";
+    out << "</visual_scene></library_visual_scenes>\n<scene><instance_visual_scene url=\"#scene\"/></scene>\n"
+           "</COLLADA>\n";
+}
+
+long peakKilobytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+long residentKilobytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+struct Result
+{
+    double seconds = 0;
+    long peakKilobytes = 0;
+    long addedKilobytes = 0;
+};
+
+// Runs `prepare`, then times `measure`, in a child process and reads back what it found.
+Result inChild(const std::function<bool()>& measure, const std::function<bool()>& prepare = [] { return true; })
+{
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        std::exit(1);
+    pid_t child = fork();
+    if (child == 0)
+    {
+        close(pipeEnds[0]);
+        bool ok = prepare();
+        long before = residentKilobytes();
+        auto start = std::chrono::steady_clock::now();
+        ok = ok && measure();
+        Result result;
+        result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        result.peakKilobytes = peakKilobytes();
+        result.addedKilobytes = result.peakKilobytes - before;
+        if (!ok)
+            result.seconds = -1;
+        if (write(pipeEnds[1], &result, sizeof result) != sizeof result)
+            std::_Exit(1);
+        std::_Exit(0);
+    }
+    close(pipeEnds[1]);
+    Result result;
+    if (read(pipeEnds[0], &result, sizeof result) != sizeof result)
+        result.seconds = -1;
+    close(pipeEnds[0]);
+    waitpid(child, nullptr, 0);
+    return result;
+}
+
+void print(const char* what, double megabytes, const Result& result)
+{
+    if (result.seconds < 0)
+    {
+        std::printf("  %-22s failed\n", what);
+        return;
+    }
+    std::printf("  %-22s %8.2f s %8.1f MB/s %10.1f MiB peak %10.1f MiB added\n", what, result.seconds,
+                megabytes / result.seconds, result.peakKilobytes / 1024.0, result.addedKilobytes / 1024.0);
+    std::fflush(stdout);
+}
+}
+
+int main()
+{
+    std::string directory = std::filesystem::temp_directory_path().string();
+    for (std::size_t megabytes : {10, 100})
+    {
+        std::string path = directory + "/pellux-benchmark-" + std::to_string(megabytes) + "mb.dae";
+        writeDocument(path, megabytes * 1000 * 1000);
+        double size = std::filesystem::file_size(path) / 1e6;
+        std::printf("%.1f MB document\n", size);
+        std::fflush(stdout);
+        print("TinyXML parse", size, inChild([&] {
+                  TiXmlDocument document(path);
+                  return document.LoadFile();
+              }));
+        print("assimp import", size, inChild([&] { return aiImportFile(path.c_str(), 0) != nullptr; }));
+        std::ostringstream quiet;
+        print("Pellux load", size, inChild(
+                  [&] {
+                      bool read = false;
+                      Pellux::ColladaSceneloader::load(File(path), &read);
+                      return read;
+                  },
+                  [&] {
+                      // The window and its context are the engine's, not the load's.
+                      std::cout.rdbuf(quiet.rdbuf());
+                      return Pellux::Tavrin::getInstance().getRenderEngine()->init(640, 480, false);
+                  }));
+        if (std::getenv("PELLUX_KEEP_DOCUMENT") == nullptr)
+            std::filesystem::remove(path);
+    }
+    return 0;
+}
