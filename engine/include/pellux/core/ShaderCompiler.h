@@ -6,7 +6,9 @@ namespace Pellux
 {
 
 // The OpenGL steps every shader program of the engine is built with; the callers word the
-// messages. Needs a current context.
+// messages. Needs a current context. A source is compiled, and a pair of shaders linked, once:
+// materials of one shader pair share a program, which is safe because a draw sends everything
+// that is the material's own, and the lights are the scene's.
 namespace ShaderCompiler
 {
 // The whole file, as it is; false when it cannot be opened.
