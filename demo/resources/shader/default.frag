@@ -28,8 +28,8 @@ uniform sampler2D textures[1];
 uniform float specularCoefficient;
 uniform vec3 camPos;
 uniform int lightCount;
-uniform Light lightArray[8];
-uniform sampler2D shadowMaps[8];
+uniform Light lightArray[4];
+uniform sampler2D shadowMaps[4];
 
 in vec3 worldPosition;
 in vec3 worldNormal;
@@ -40,6 +40,7 @@ out vec4 fragColor;
 const float ambient = 0.08;
 const float specularExponent = 20.0;
 const int spotLight = 0;
+const float shadowMapSize = 1024.0;
 
 // Sampler arrays take constant indices only in GLSL 1.50.
 float storedDepth(int light, vec2 at)
@@ -47,14 +48,10 @@ float storedDepth(int light, vec2 at)
     if (light == 0) return texture(shadowMaps[0], at).r;
     if (light == 1) return texture(shadowMaps[1], at).r;
     if (light == 2) return texture(shadowMaps[2], at).r;
-    if (light == 3) return texture(shadowMaps[3], at).r;
-    if (light == 4) return texture(shadowMaps[4], at).r;
-    if (light == 5) return texture(shadowMaps[5], at).r;
-    if (light == 6) return texture(shadowMaps[6], at).r;
-    return texture(shadowMaps[7], at).r;
+    return texture(shadowMaps[3], at).r;
 }
 
-// The share of the 3 x 3 shadow-map texels around this point that see the light.
+// How much of the light reaches this point past the shadow map: four texels, weighted bilinearly.
 float litShare(int light)
 {
     vec4 place = vec4(worldPosition, 1.0);
@@ -65,12 +62,17 @@ float litShare(int light)
     vec3 mapped = clip.xyz / clip.w * 0.5 + 0.5;
     if (any(lessThan(mapped, vec3(0.0))) || any(greaterThan(mapped, vec3(1.0))))
         return 1.0;
-    vec2 texel = 1.0 / vec2(1024.0);
-    float lit = 0.0;
-    for (int x = -1; x <= 1; ++x)
-        for (int y = -1; y <= 1; ++y)
-            lit += mapped.z - 0.0005 <= storedDepth(light, mapped.xy + vec2(x, y) * texel) ? 1.0 : 0.0;
-    return lit / 9.0;
+    vec2 texel = mapped.xy * shadowMapSize - 0.5;
+    vec2 corner = floor(texel);
+    vec2 weight = texel - corner;
+    vec2 at = (corner + 0.5) / shadowMapSize;
+    float step = 1.0 / shadowMapSize;
+    float depth = mapped.z - 0.0005;
+    float s00 = depth <= storedDepth(light, at) ? 1.0 : 0.0;
+    float s10 = depth <= storedDepth(light, at + vec2(step, 0.0)) ? 1.0 : 0.0;
+    float s01 = depth <= storedDepth(light, at + vec2(0.0, step)) ? 1.0 : 0.0;
+    float s11 = depth <= storedDepth(light, at + vec2(step, step)) ? 1.0 : 0.0;
+    return mix(mix(s00, s10, weight.x), mix(s01, s11, weight.x), weight.y);
 }
 
 float spotFactor(int light, vec3 toSurface)
@@ -83,27 +85,31 @@ float spotFactor(int light, vec3 toSurface)
     return smoothstep(outer, max(inner, outer + 0.0001), cosine);
 }
 
-void main()
+vec3 lighting(vec3 albedo, vec3 normal)
 {
-    vec4 albedo = texture(textures[0], uv);
-    vec3 normal = normalize(worldNormal);
     vec3 toEye = normalize(camPos - worldPosition);
-    vec3 color = albedo.rgb * ambient;
+    vec3 color = albedo * ambient;
     for (int light = 0; light < lightCount; ++light)
     {
         vec3 toLight = lightArray[light].position - worldPosition;
         float distance = length(toLight);
         toLight /= max(distance, 0.0001);
-        float attenuation = 1.0 / max(lightArray[light].constAttenuation + lightArray[light].linearAttenuation * distance
-                                      + lightArray[light].quadraticAttenuation * distance * distance, 0.0001);
-        float reach = attenuation * spotFactor(light, -toLight);
+        float facing = dot(normal, toLight);
+        float reach = facing > 0.0 ? spotFactor(light, -toLight) : 0.0;
+        if (reach <= 0.0)
+            continue;
+        reach /= max(lightArray[light].constAttenuation + lightArray[light].linearAttenuation * distance
+                     + lightArray[light].quadraticAttenuation * distance * distance, 0.0001);
         if (lightArray[light].shadowType == 1)
             reach *= 1.0 - lightArray[light].shadowDensity * (1.0 - litShare(light));
-        float facing = dot(normal, toLight);
-        float diffuse = max(facing, 0.0) * lightArray[light].diffuseCoefficient;
-        float specular = facing > 0.0
-            ? pow(max(dot(normal, normalize(toLight + toEye)), 0.0), specularExponent) * specularCoefficient : 0.0;
-        color += lightArray[light].color.rgb * reach * (albedo.rgb * diffuse + specular);
+        float specular = pow(max(dot(normal, normalize(toLight + toEye)), 0.0), specularExponent) * specularCoefficient;
+        color += lightArray[light].color.rgb * reach * (albedo * facing * lightArray[light].diffuseCoefficient + specular);
     }
-    fragColor = vec4(color, albedo.a);
+    return color;
+}
+
+void main()
+{
+    vec4 albedo = texture(textures[0], uv);
+    fragColor = vec4(lighting(albedo.rgb, normalize(worldNormal)), albedo.a);
 }
