@@ -1,10 +1,17 @@
 #include "FrameRateReporter.h"
+#include "Show.h"
+#include "ShowCapture.h"
+#include "ShowSetUp.h"
+#include "ShowSound.h"
 
-#include "pellux/core/KeyCodes.h"
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/foundation/Logger.h"
 #include "pellux/foundation/Settings.h"
+#include "pellux/materials/MaterialManager.h"
+#include "pellux/resources/ImageManager.h"
+#include "pellux/scene/Scene.h"
+#include "pellux/scene/SoundNode.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -14,7 +21,6 @@ namespace
 {
 // Bound before main, so the log's opening empty lines come first.
 Logger& logger = Logger::getInstance();
-const int exitKey = Pellux::Key::Escape;
 
 int readInt(Pellux::Settings& settings, const char* section, const char* key)
 {
@@ -22,16 +28,23 @@ int readInt(Pellux::Settings& settings, const char* section, const char* key)
 }
 }
 
-int main()
+int main(int argc, char** argv)
 {
+    ShowCapture capture;
+    std::string error;
+    if (!capture.parse(argc, argv, error))
+    {
+        std::cerr << "pellux-demo: " << error << "\n" << demoUsage << std::endl;
+        return 2;
+    }
     Pellux::Tavrin* root = nullptr;
     try
     {
         root = &Pellux::Tavrin::getInstance();
     }
-    catch (const std::runtime_error& error)
+    catch (const std::runtime_error& failure)
     {
-        std::cerr << error.what() << std::endl;
+        std::cerr << failure.what() << std::endl;
         return 1;
     }
     Pellux::RenderEngine& renderEngine = *root->getRenderEngine();
@@ -47,13 +60,28 @@ int main()
     }
     renderEngine.endFrame();
 
+    Pellux::MaterialManager& materials = *root->getMaterialManager();
+    createMaterials(logger, materials, *root->getImageManager());
+    std::shared_ptr<Pellux::Scene> scene = loadShowScene(materials);
+    auto* soundNode = new Pellux::SoundNode("sound");
+    soundNode->load(File("resources/audio/mysteriousTickingNoise.mp3"));
+    SoundNodeSound sound(*soundNode);
+    Show show(*scene, sound, materials);
+
     FrameRateReporter frameRate(logger);
+    auto isHeld = [&](int key) { return renderEngine.isKeyPressed(key); };
     bool running = true;
     while (running)
     {
-        frameRate.addFrame(renderEngine.getFrameTime(), renderEngine.getFps());
-        if (renderEngine.isKeyPressed(exitKey))
-            running = false;
+        float frameTime = renderEngine.getFrameTime();
+        show.advanceClock(frameTime);
+        renderEngine.drawScene(*scene, show.getFade());
+        std::shared_ptr<Pellux::Rectangle> screen = Pellux::RenderEngine::getScreenRectangle();
+        capture.afterDrawing(scene->getTime(), static_cast<int>(screen->width), static_cast<int>(screen->height));
+        frameRate.addFrame(frameTime, renderEngine.getFps());
+        running = show.handleKeys(isHeld, frameTime);
+        if (show.finishFrame(frameTime))
+            return 0;
         renderEngine.endFrame();
         running = running && renderEngine.isWindowOpen();
     }

@@ -3,11 +3,11 @@
 #include "SceneFraming.h"
 #include "SceneSummary.h"
 #include "ViewerOptions.h"
-#include "WindowPicture.h"
 
 #include "pellux/collada/ColladaSceneloader.h"
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
+#include "pellux/core/WindowPicture.h"
 #include "pellux/foundation/StringUtils.h"
 #include "pellux/materials/MaterialManager.h"
 #include "pellux/materials/SinglePassAutoMapMaterial.h"

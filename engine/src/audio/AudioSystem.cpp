@@ -4,6 +4,9 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 namespace Pellux
 {
 
@@ -18,12 +21,30 @@ void mixCallback(void* mixer, Uint8* stream, int length)
 {
     static_cast<Mixer*>(mixer)->mix(reinterpret_cast<float*>(stream), length / bytesPerFrame);
 }
+
+
+// Whether SDL's own choice of driver can find anything to play on. Asking ALSA on a machine
+// without a sound card fills standard error with its complaints.
+bool soundOutputLikely()
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (std::getenv("SDL_AUDIODRIVER") != nullptr || std::getenv("PULSE_SERVER") != nullptr)
+        return true;
+    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"))
+        if (fs::exists(fs::path(runtime) / "pulse" / "native", error) || fs::exists(fs::path(runtime) / "pipewire-0", error))
+            return true;
+    for (const fs::directory_entry& device : fs::directory_iterator("/dev/snd", error))
+        if (device.path().filename().string().rfind("pcm", 0) == 0)
+            return true;
+    return false;
+}
 }
 
 AudioSystem::AudioSystem()
 {
     Logger& logger = Logger::getInstance();
-    if (open(nullptr))
+    if (soundOutputLikely() && open(nullptr))
         return;
     if (open("dummy"))
     {

@@ -1,10 +1,13 @@
-#include "WindowPicture.h"
+#include "pellux/core/WindowPicture.h"
 
 #include <GL/glew.h>
 #include <IL/il.h>
 
 #include <algorithm>
 #include <vector>
+
+namespace Pellux
+{
 
 bool saveWindowPicture(int width, int height, const std::string& path)
 {
@@ -29,4 +32,6 @@ bool saveWindowPicture(int width, int height, const std::string& path)
     saved = saved && ilSaveImage(path.c_str()) != 0;
     ilDeleteImages(1, &image);
     return saved;
+}
+
 }
