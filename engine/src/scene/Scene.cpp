@@ -68,38 +68,44 @@ void Scene::rebuildNodeLists()
 
 // Nodes at the camera's position come first, then the others from the farthest to the nearest;
 // nodes at the same distance keep their tree order.
-std::vector<SceneNode*> Scene::nodesFarthestFirst() const
+void Scene::orderFarthestFirst()
 {
-    std::vector<SceneNode*> descendants;
-    root->collectDescendants(descendants);
+    ordered.clear();
+    root->collectDescendants(ordered);
     Vector3 eye = activeCamera->getWorldPosition();
-    std::vector<std::pair<float, SceneNode*>> byNearness;
-    byNearness.reserve(descendants.size());
-    for (SceneNode* node : descendants)
+    byNearness.clear();
+    for (SceneNode* node : ordered)
     {
         float distance = (node->getWorldPosition() - eye).length();
         byNearness.emplace_back(distance != 0 ? 1 / distance : 0.0f, node);
     }
     std::stable_sort(byNearness.begin(), byNearness.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<SceneNode*> ordered;
-    ordered.reserve(byNearness.size());
-    for (const auto& entry : byNearness)
-        ordered.push_back(entry.second);
-    return ordered;
+    for (std::size_t index = 0; index < byNearness.size(); ++index)
+        ordered[index] = byNearness[index].second;
 }
 
 void Scene::render()
+{
+    prepareFrame();
+    renderMainPass();
+    renderShadowPasses();
+}
+
+void Scene::prepareFrame()
 {
     if (root->isChanged())
         rebuildNodeLists();
     for (LightNode* light : lights)
         light->noticeMovement();
+    orderFarthestFirst();
+}
+
+void Scene::renderMainPass()
+{
     RenderTarget* target = getRenderTarget();
     root->render(this, target);
-
-    std::vector<SceneNode*> ordered = nodesFarthestFirst();
-    std::vector<SceneNode*> lateQueue;
+    lateQueue.clear();
     for (SceneNode* node : ordered)
     {
         if (!node->isVisible())
@@ -111,7 +117,10 @@ void Scene::render()
     }
     for (SceneNode* node : lateQueue)
         node->render(this, target);
+}
 
+void Scene::renderShadowPasses()
+{
     for (LightNode* light : lights)
     {
         CameraNode* camera = activeCamera;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Pellux
@@ -39,12 +40,16 @@ public:
     const std::vector<LightNode*>& getLights() const { return lights; }
 
     // The scene's part of a frame: the visible nodes into the bound target, early ones first and
-    // each queue from the farthest to the nearest; then every light's shadow map.
+    // each queue from the farthest to the nearest; then every light's shadow map. The same as
+    // prepareFrame(), renderMainPass() and renderShadowPasses() in a row.
     void render();
+    void prepareFrame();
+    void renderMainPass();
+    void renderShadowPasses();
 
 private:
     void rebuildNodeLists();
-    std::vector<SceneNode*> nodesFarthestFirst() const;
+    void orderFarthestFirst();
 
     std::string name;
     SceneNode* root;
@@ -54,6 +59,10 @@ private:
     float time = 0;
     std::vector<SceneNode*> nodes;
     std::vector<LightNode*> lights;
+    // This frame's nodes below the root, from the camera's position outwards from the farthest.
+    std::vector<SceneNode*> ordered;
+    std::vector<std::pair<float, SceneNode*>> byNearness;
+    std::vector<SceneNode*> lateQueue;
 };
 
 }
