@@ -1,0 +1,145 @@
+// Plays the show with fixed frame times, not waiting for real time, at 1920 x 1080 and 1280 x 720
+// with the walls in each of their three materials, and reports the frame rate and where a frame's
+// time goes. Run it with scripts/bench show.
+#include "Show.h"
+#include "ShowSetUp.h"
+#include "ShowSound.h"
+
+#include "pellux/core/RenderEngine.h"
+#include "pellux/core/Tavrin.h"
+#include "pellux/foundation/Logger.h"
+#include "pellux/materials/MaterialManager.h"
+#include "pellux/materials/RenderTarget.h"
+#include "pellux/resources/ImageManager.h"
+#include "pellux/scene/Scene.h"
+
+#include <GL/glew.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+const float frameStep = 0.5f;
+
+struct SilentSound : ShowSound
+{
+    void play() override {}
+    void setVolume(float) override {}
+    void setPaused(bool) override {}
+    void setPosition(float) override {}
+};
+
+struct Phases
+{
+    double main = 0;
+    double shadows = 0;
+    double overlay = 0;
+    double end = 0;
+    double total() const { return main + shadows + overlay + end; }
+};
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point& start)
+{
+    glFinish();
+    Clock::time_point now = Clock::now();
+    double seconds = std::chrono::duration<double>(now - start).count();
+    start = now;
+    return seconds;
+}
+
+// One frame as the demo draws it, with the passes timed one by one.
+Phases timedFrame(Pellux::RenderEngine& engine, Pellux::Scene& scene, Show& show)
+{
+    Phases phases;
+    Clock::time_point start = Clock::now();
+    show.advanceClock(frameStep);
+    Pellux::RenderTarget* target = scene.getRenderTarget();
+    Pellux::Rectangle viewport = engine.getViewport();
+    target->resize(static_cast<int>(viewport.width), static_cast<int>(viewport.height));
+    target->setSize(Pellux::RenderEngine::getScreenRectangle());
+    target->bind();
+    scene.prepareFrame();
+    scene.renderMainPass();
+    phases.main = secondsSince(start);
+    scene.renderShadowPasses();
+    phases.shadows = secondsSince(start);
+    const Pellux::Rectangle whole(0, 0, 1, 1);
+    engine.drawTexture(target->getColorTexture(), whole, whole, false, show.getFade());
+    phases.overlay = secondsSince(start);
+    show.finishFrame(frameStep);
+    engine.endFrame();
+    phases.end = secondsSince(start);
+    return phases;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+void playAt(int width, int height)
+{
+    std::ostringstream quiet;
+    std::cout.rdbuf(quiet.rdbuf());
+    Pellux::Tavrin& root = Pellux::Tavrin::getInstance();
+    Pellux::RenderEngine& engine = *root.getRenderEngine();
+    if (!engine.init(width, height, false))
+        std::_Exit(1);
+    Pellux::MaterialManager& materials = *root.getMaterialManager();
+    createMaterials(Logger::getInstance(), materials, *root.getImageManager());
+    std::shared_ptr<Pellux::Scene> scene = loadShowScene(materials);
+    for (int wallKey : {Show::normalKey, Show::parallaxKey, Show::reliefKey})
+    {
+        SilentSound sound;
+        Show show(*scene, sound, materials);
+        show.handleKeys([&](int key) { return key == wallKey; }, 0);
+        scene->setTime(0);
+        std::vector<double> main, shadows, overlay, end, total;
+        while (scene->getTime() <= 83.0f)
+        {
+            Phases phases = timedFrame(engine, *scene, show);
+            main.push_back(phases.main);
+            shadows.push_back(phases.shadows);
+            overlay.push_back(phases.overlay);
+            end.push_back(phases.end);
+            total.push_back(phases.total());
+        }
+        const char* walls = wallKey == Show::normalKey ? "wall_normal" : wallKey == Show::parallaxKey ? "wall_parallax"
+                                                                                                       : "wall_relief";
+        std::printf("%4dx%-4d %-14s %6.1f fps %8.1f ms main %8.1f ms shadows %8.1f ms overlay %8.1f ms frame end\n",
+                    width, height, walls, 1 / median(total), median(main) * 1000, median(shadows) * 1000,
+                    median(overlay) * 1000, median(end) * 1000);
+        std::fflush(stdout);
+    }
+}
+}
+
+int main()
+{
+    std::printf("median of the frames of the whole show, one every %.1f s of animation\n", frameStep);
+    std::fflush(stdout);
+    for (auto [width, height] : {std::pair{1920, 1080}, std::pair{1280, 720}})
+    {
+        pid_t child = fork();
+        if (child == 0)
+        {
+            playAt(width, height);
+            std::_Exit(0);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            return 1;
+    }
+    return 0;
+}
