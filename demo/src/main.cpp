@@ -47,6 +47,7 @@ int main(int argc, char** argv)
         std::cerr << failure.what() << std::endl;
         return 1;
     }
+    root->initFonts();
     Pellux::RenderEngine& renderEngine = *root->getRenderEngine();
     Pellux::Settings& settings = *root->getSettings();
 

@@ -186,6 +186,12 @@ void RenderEngine::drawTexture(Texture* texture, Rectangle destination, Rectangl
         overlay->drawTexture(texture, destination, source, flag, opacity);
 }
 
+void RenderEngine::drawText(const std::string& text, int size, float x, float y)
+{
+    if (!text.empty() && overlay != nullptr)
+        overlay->drawText(text, size, x, y);
+}
+
 unsigned int RenderEngine::loadVertexShader(const File* file)
 {
     Logger& log = Logger::getInstance();

@@ -3,6 +3,7 @@
 #include "pellux/core/RenderEngine.h"
 #include "pellux/foundation/Settings.h"
 #include "pellux/materials/MaterialManager.h"
+#include "pellux/resources/FontManager.h"
 #include "pellux/resources/ImageManager.h"
 #include "pellux/resources/MeshManager.h"
 
@@ -15,10 +16,16 @@ Tavrin::Tavrin()
     : resourceManager(new ResourceManager()),
       imageManager(new ImageManager()),
       meshManager(new MeshManager()),
+      fontManager(new FontManager()),
       materialManager(new MaterialManager()),
       renderEngine(new RenderEngine()),
       settings(new Settings())
 {
+}
+
+void Tavrin::initFonts()
+{
+    fontManager->indexFonts();
 }
 
 }

@@ -1,6 +1,10 @@
 #include "pellux/materials/RenderTarget.h"
 
+#include "pellux/core/RenderEngine.h"
+#include "pellux/core/Tavrin.h"
 #include "pellux/foundation/Logger.h"
+#include "pellux/resources/FontManager.h"
+#include "pellux/resources/FontMap.h"
 #include "pellux/materials/OverlayQuad.h"
 #include "pellux/materials/Texture.h"
 
@@ -167,6 +171,49 @@ void RenderTarget::drawTexture(Texture* texture, Rectangle destination, Rectangl
     if (texture != nullptr && texture->getId() != 0)
         OverlayQuad::get().draw(texture->getId(), destination, source, opacity);
     glEnable(GL_DEPTH_TEST);
+}
+
+void RenderTarget::drawImage(Image* image, Rectangle destination, Rectangle source, bool pixelCoordinates)
+{
+    // Pixels of this target, which the drawing covers whole, whatever viewport was set last.
+    if (pixelCoordinates && size->width > 0 && size->height > 0)
+    {
+        destination.x /= size->width;
+        destination.width /= size->width;
+        destination.y /= size->height;
+        destination.height /= size->height;
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glDisable(GL_DEPTH_TEST);
+    drawTexture(Tavrin::getInstance().getRenderEngine()->getTexture(image), destination, source, false, 1.0f);
+}
+
+void RenderTarget::drawText(const std::string& text, int size, float x, float y)
+{
+    // One atlas for the whole process, whatever sizes the text is drawn at.
+    static FontMap* font = Tavrin::getInstance().getFontManager()->getFontMap(24);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    int penX = static_cast<int>(x);
+    int penY = static_cast<int>(y);
+    for (char character : text)
+    {
+        if (character == '\n')
+        {
+            penY -= size;
+            penX = static_cast<int>(x);
+            continue;
+        }
+        const Glyph* glyph = font->getGlyph(static_cast<unsigned char>(character));
+        if (glyph == nullptr || font->getImage() == nullptr)
+            continue;
+        Rectangle destination(static_cast<float>(penX + glyph->bearingX),
+                              static_cast<float>(penY + glyph->bearingY - glyph->height), static_cast<float>(size),
+                              static_cast<float>(size));
+        drawImage(font->getImage(), destination, *glyph->texRect, true);
+        penX += glyph->advance + 2;
+    }
 }
 
 }

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <string>
 
 struct GLFWwindow;
 class File;
@@ -52,6 +53,8 @@ public:
     // Draws the source part of the texture into the destination part of the window, both in
     // coordinates from 0 to 1 with the origin at the bottom left.
     void drawTexture(Texture* texture, Rectangle destination, Rectangle source, bool flag, float opacity);
+    // Text on the window through the overlay; an empty text draws nothing.
+    void drawText(const std::string& text, int size, float x, float y);
     // The target standing for the window; null before init().
     static RenderTarget* getOverlay() { return overlay; }
 

@@ -5,6 +5,7 @@
 namespace Pellux
 {
 
+class FontManager;
 class ImageManager;
 class MaterialManager;
 class MeshManager;
@@ -20,9 +21,13 @@ public:
     Tavrin();
     virtual ~Tavrin() = default;
 
+    // Indexes the fonts directory the settings name; called once at start-up.
+    void initFonts();
+
     ResourceManager* getResourceManager() const { return resourceManager; }
     ImageManager* getImageManager() const { return imageManager; }
     MeshManager* getMeshManager() const { return meshManager; }
+    FontManager* getFontManager() const { return fontManager; }
     MaterialManager* getMaterialManager() const { return materialManager; }
     RenderEngine* getRenderEngine() const { return renderEngine; }
     Settings* getSettings() const { return settings; }
@@ -31,6 +36,7 @@ private:
     ResourceManager* resourceManager;
     ImageManager* imageManager;
     MeshManager* meshManager;
+    FontManager* fontManager;
     MaterialManager* materialManager;
     RenderEngine* renderEngine;
     Settings* settings;

@@ -3,10 +3,12 @@
 #include "pellux/foundation/Rectangle.h"
 
 #include <memory>
+#include <string>
 
 namespace Pellux
 {
 
+class Image;
 class Texture;
 
 // Where drawing goes: a framebuffer object with a depth texture and, unless it is a depth map,
@@ -31,6 +33,13 @@ public:
     // coordinates from 0 to 1 with the origin at the bottom left, blended with `opacity`.
     // `flag` plays no part.
     void drawTexture(Texture* texture, Rectangle destination, Rectangle source, bool flag, float opacity);
+
+    // Draws the source part of the image into the destination, which is in pixels of this target
+    // when `pixelCoordinates` is set, else from 0 to 1.
+    void drawImage(Image* image, Rectangle destination, Rectangle source, bool pixelCoordinates);
+    // Draws the text with its first pen position at pixel (x, y), each character a square of `size`
+    // pixels from the 24-pixel glyph atlas; a line feed goes `size` pixels down to x.
+    void drawText(const std::string& text, int size, float x, float y);
 
     unsigned int getFramebuffer() const { return framebuffer; }
     Texture* getColorTexture() const { return colorTexture; }
