@@ -37,7 +37,7 @@ const int height = 720;
 
 Matrix4 translation(float x, float y, float z)
 {
-    return Matrix4(1, 0, 0, x, 0, 1, 0, y, 0, 0, 1, z, 0, 0, 0, 1);
+    return Matrix4::translation({x, y, z});
 }
 
 // A closed box of half-size 0.4 with normals and texture coordinates.

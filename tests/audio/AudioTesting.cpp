@@ -1,5 +1,7 @@
 #include "AudioTesting.h"
 
+#include "pellux/audio/AudioSystem.h"
+
 #include <sndfile.h>
 
 #include <chrono>
@@ -60,4 +62,11 @@ bool eventually(const std::function<bool()>& condition)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return true;
+}
+
+std::uint64_t mixerClock()
+{
+    std::uint64_t clock = 0;
+    Pellux::AudioSystem::getInstance().withMixer([&](Pellux::Mixer& mixer) { clock = mixer.getClock(); });
+    return clock;
 }

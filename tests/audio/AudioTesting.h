@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -24,6 +25,9 @@ float rampAt(long frame);
 // that says `text`.
 testing::AssertionResult isLogLine(const std::string& log, const std::string& level,
                                    const std::string& source, const std::string& text);
+
+// How many frames the shared audio system's mixer has mixed.
+std::uint64_t mixerClock();
 
 // Polls `condition` until it holds, for ten seconds at most.
 bool eventually(const std::function<bool()>& condition);

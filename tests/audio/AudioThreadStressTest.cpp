@@ -13,18 +13,10 @@
 #include <thread>
 
 using Pellux::AudioSystem;
-using Pellux::Mixer;
 using Pellux::SoundNode;
 
 namespace
 {
-std::uint64_t mixerClock()
-{
-    std::uint64_t clock = 0;
-    AudioSystem::getInstance().withMixer([&](Mixer& mixer) { clock = mixer.getClock(); });
-    return clock;
-}
-
 // Built with ThreadSanitizer: every call of the main thread meets the audio thread mixing.
 TEST(AudioThreads, NodesAreDrivenWhileTheDeviceMixes)
 {

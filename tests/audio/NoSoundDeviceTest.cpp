@@ -13,18 +13,10 @@
 #include <stdlib.h>
 
 using Pellux::AudioSystem;
-using Pellux::Mixer;
 using Pellux::SoundNode;
 
 namespace
 {
-std::uint64_t mixerClock()
-{
-    std::uint64_t clock = 0;
-    AudioSystem::getInstance().withMixer([&](Mixer& mixer) { clock = mixer.getClock(); });
-    return clock;
-}
-
 // A driver SDL does not have stands in for a machine without a sound device.
 TEST(NoSoundDevice, TheDummyDriverTakesOverOnceForEveryNodeAndKeepsTheClockRunning)
 {

@@ -13,7 +13,7 @@ namespace
 {
 Matrix4 pose(float x)
 {
-    return Matrix4(1, 0, 0, x, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
+    return Matrix4::translation({x, 0, 0});
 }
 
 float poseOf(const SceneNode& node)

@@ -18,19 +18,7 @@ const Matrix4 sample(1, 2, 3, 4,
 
 Matrix4 translation(float x, float y, float z)
 {
-    return Matrix4(1, 0, 0, x, 0, 1, 0, y, 0, 0, 1, z, 0, 0, 0, 1);
-}
-
-Matrix4 rotationAboutAxis(Vector3 axis, float angle)
-{
-    Vector3 a = axis.normalized();
-    float c = std::cos(angle);
-    float s = std::sin(angle);
-    float t = 1 - c;
-    return Matrix4(t * a.x * a.x + c, t * a.x * a.y - s * a.z, t * a.x * a.z + s * a.y, 0,
-                   t * a.x * a.y + s * a.z, t * a.y * a.y + c, t * a.y * a.z - s * a.x, 0,
-                   t * a.x * a.z - s * a.y, t * a.y * a.z + s * a.x, t * a.z * a.z + c, 0,
-                   0, 0, 0, 1);
+    return Matrix4::translation({x, y, z});
 }
 
 // Clip coordinates of an eye-space point: the full product with w.
@@ -67,10 +55,24 @@ TEST(Matrix4, Identities)
 
 TEST(Matrix4, ProductAppliesTheRightFactorFirst)
 {
-    Matrix4 moveThenTurn = rotationAboutAxis({0, 0, 1}, static_cast<float>(M_PI / 2)) * translation(1, 0, 0);
+    Matrix4 moveThenTurn = Matrix4::rotation({0, 0, 1}, static_cast<float>(M_PI / 2)) * translation(1, 0, 0);
     Vector3 moved = moveThenTurn.transformPoint({0, 0, 0});
     EXPECT_NEAR(moved.x, 0.0f, 1e-6f);
     EXPECT_NEAR(moved.y, 1.0f, 1e-6f);
+}
+
+TEST(Matrix4, RotationTurnsCounterClockwiseAboutItsAxis)
+{
+    struct TurnCase { Vector3 axis; Vector3 point; Vector3 turned; };
+    for (const TurnCase& turn : {TurnCase{{0, 0, 1}, {1, 0, 0}, {0, 1, 0}}, TurnCase{{0, 0, 5}, {0, 1, 0}, {-1, 0, 0}},
+                                 TurnCase{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, TurnCase{{0, 1, 0}, {0, 0, 1}, {1, 0, 0}}})
+    {
+        Vector3 result = Matrix4::rotation(turn.axis, static_cast<float>(M_PI / 2)).transformPoint(turn.point);
+        EXPECT_NEAR(result.x, turn.turned.x, 1e-6f);
+        EXPECT_NEAR(result.y, turn.turned.y, 1e-6f);
+        EXPECT_NEAR(result.z, turn.turned.z, 1e-6f);
+    }
+    EXPECT_EQ(Matrix4::scaling({2, 3, 4}).transformPoint({1, 1, 1}), Vector3(2, 3, 4));
 }
 
 TEST(Matrix4, TransformPointIgnoresTheBottomRow)
@@ -94,7 +96,7 @@ TEST(Matrix4, DeterminantAndMinors)
 
 TEST(Matrix4, InverseOfARigidTransformUndoesIt)
 {
-    Matrix4 rigid = translation(10, -2, 3.5f) * rotationAboutAxis({1, 2, 3}, 0.7f);
+    Matrix4 rigid = translation(10, -2, 3.5f) * Matrix4::rotation({1, 2, 3}, 0.7f);
     expectNear(rigid.inverse() * rigid, Matrix4::identity(), 1e-5f);
     expectNear(rigid * rigid.inverse(), Matrix4::identity(), 1e-5f);
 }

@@ -14,7 +14,7 @@ namespace
 {
 Matrix4 translation(float x, float y, float z)
 {
-    return Matrix4(1, 0, 0, x, 0, 1, 0, y, 0, 0, 1, z, 0, 0, 0, 1);
+    return Matrix4::translation({x, y, z});
 }
 
 std::vector<std::string> namesOf(const std::vector<SceneNode*>& nodes)

@@ -72,7 +72,7 @@ Mesh* makeBoxMesh(const std::string& material, float halfSize)
 
 Pellux::Matrix4 translation(const Vector3& offset)
 {
-    return Pellux::Matrix4(1, 0, 0, offset.x, 0, 1, 0, offset.y, 0, 0, 1, offset.z, 0, 0, 0, 1);
+    return Pellux::Matrix4::translation(offset);
 }
 
 Pellux::MeshNode* placeMesh(Pellux::SceneNode& parent, const std::string& name, Mesh* mesh, const Vector3& position)

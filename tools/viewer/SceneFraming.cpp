@@ -87,7 +87,7 @@ bool frameScene(Scene& scene)
     CameraNode* camera = scene.getActiveCamera();
     float distance = radius / std::tan(camera->getFov() / 2) * 1.2f;
     Vector3 eye = centre + Vector3(0.55f, 0.45f, 0.7f).normalized() * distance;
-    camera->setTransform(Matrix4(1, 0, 0, eye.x, 0, 1, 0, eye.y, 0, 0, 1, eye.z, 0, 0, 0, 1));
+    camera->setTransform(Matrix4::translation(eye));
     camera->lookAt(centre.x, centre.y, centre.z);
     camera->setNear(std::max(distance - 2 * radius, distance / 1000));
     camera->setFar(distance + 2 * radius);

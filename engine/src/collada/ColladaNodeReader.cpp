@@ -47,22 +47,12 @@ Matrix4 transformOf(const std::string& kind, std::vector<float> values)
         return transform;
     }
     values.resize(4, 0.0f);
+    Vector3 vector(values[0], values[1], values[2]);
     if (kind == "translate")
-        return Matrix4(1, 0, 0, values[0], 0, 1, 0, values[1], 0, 0, 1, values[2], 0, 0, 0, 1);
+        return Matrix4::translation(vector);
     if (kind == "scale")
-        return Matrix4(values[0], 0, 0, 0, 0, values[1], 0, 0, 0, 0, values[2], 0, 0, 0, 0, 1);
-    Vector3 axis = Vector3(values[0], values[1], values[2]);
-    if (axis.length() == 0)
-        return transform;
-    axis = axis.normalized();
-    float angle = values[3] * 3.14159265f / 180.0f;
-    float c = std::cos(angle);
-    float s = std::sin(angle);
-    float t = 1 - c;
-    return Matrix4(t * axis.x * axis.x + c, t * axis.x * axis.y - s * axis.z, t * axis.x * axis.z + s * axis.y, 0,
-                   t * axis.x * axis.y + s * axis.z, t * axis.y * axis.y + c, t * axis.y * axis.z - s * axis.x, 0,
-                   t * axis.x * axis.z - s * axis.y, t * axis.y * axis.z + s * axis.x, t * axis.z * axis.z + c, 0,
-                   0, 0, 0, 1);
+        return Matrix4::scaling(vector);
+    return vector.length() == 0 ? transform : Matrix4::rotation(vector, values[3] * 3.14159265f / 180.0f);
 }
 
 Matrix4 zUpToYUp(const Matrix4& matrix)

@@ -29,50 +29,42 @@ void LightNode::setColor(std::shared_ptr<Vector4> value)
 
 void LightNode::setDiffuseCoefficient(float value)
 {
-    diffuseCoefficient = value;
-    lightChanged = true;
+    change(diffuseCoefficient, value);
 }
 
 void LightNode::setConstAttenuation(float value)
 {
-    constAttenuation = value;
-    lightChanged = true;
+    change(constAttenuation, value);
 }
 
 void LightNode::setLinearAttenuation(float value)
 {
-    linearAttenuation = value;
-    lightChanged = true;
+    change(linearAttenuation, value);
 }
 
 void LightNode::setQuadraticAttenuation(float value)
 {
-    quadraticAttenuation = value;
-    lightChanged = true;
+    change(quadraticAttenuation, value);
 }
 
 void LightNode::setHotspotAngle(float radians)
 {
-    hotspotAngle = radians;
-    lightChanged = true;
+    change(hotspotAngle, radians);
 }
 
 void LightNode::setFalloffAngle(float radians)
 {
-    falloffAngle = radians;
-    lightChanged = true;
+    change(falloffAngle, radians);
 }
 
 void LightNode::setShadowType(int value)
 {
-    shadowType = value;
-    lightChanged = true;
+    change(shadowType, value);
 }
 
 void LightNode::setShadowDensity(float value)
 {
-    shadowDensity = value;
-    lightChanged = true;
+    change(shadowDensity, value);
 }
 
 RenderTarget* LightNode::getShadowMap()

@@ -22,6 +22,28 @@ Matrix4::Matrix4(float m00, float m01, float m02, float m03,
 {
 }
 
+Matrix4 Matrix4::translation(const Vector3& offset)
+{
+    return Matrix4(1, 0, 0, offset.x, 0, 1, 0, offset.y, 0, 0, 1, offset.z, 0, 0, 0, 1);
+}
+
+Matrix4 Matrix4::scaling(const Vector3& factors)
+{
+    return Matrix4(factors.x, 0, 0, 0, 0, factors.y, 0, 0, 0, 0, factors.z, 0, 0, 0, 0, 1);
+}
+
+Matrix4 Matrix4::rotation(const Vector3& axis, float radians)
+{
+    Vector3 a = axis.normalized();
+    float c = std::cos(radians);
+    float s = std::sin(radians);
+    float t = 1 - c;
+    return Matrix4(t * a.x * a.x + c, t * a.x * a.y - s * a.z, t * a.x * a.z + s * a.y, 0,
+                   t * a.x * a.y + s * a.z, t * a.y * a.y + c, t * a.y * a.z - s * a.x, 0,
+                   t * a.x * a.z - s * a.y, t * a.y * a.z + s * a.x, t * a.z * a.z + c, 0,
+                   0, 0, 0, 1);
+}
+
 Matrix4 Matrix4::perspective(float aspect, float near, float far, float fovY)
 {
     float top = near * std::tan(fovY / 2);

@@ -53,6 +53,14 @@ public:
     void noticeMovement();
 
 private:
+    // Every parameter the shaders receive marks the light changed.
+    template <class Value>
+    void change(Value& parameter, Value value)
+    {
+        parameter = value;
+        lightChanged = true;
+    }
+
     int lightType;
     std::shared_ptr<Vector4> color = std::make_shared<Vector4>(1.0f, 1.0f, 1.0f, 1.0f);
     float diffuseCoefficient = 1.0f;

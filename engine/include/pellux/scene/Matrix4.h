@@ -20,6 +20,10 @@ public:
             float m30, float m31, float m32, float m33);
 
     static Matrix4 identity() { return Matrix4(); }
+    static Matrix4 translation(const Vector3& offset);
+    static Matrix4 scaling(const Vector3& factors);
+    // About an axis through the origin (any length but 0), counter-clockwise seen from its tip.
+    static Matrix4 rotation(const Vector3& axis, float radians);
     // The glFrustum matrix of a symmetric frustum; fovY is the full vertical angle in radians.
     static Matrix4 perspective(float aspect, float near, float far, float fovY);
 
