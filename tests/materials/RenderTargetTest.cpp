@@ -1,10 +1,14 @@
 #include "pellux/core/RenderEngine.h"
+#include "pellux/core/Tavrin.h"
+#include "pellux/core/WindowPicture.h"
+#include "pellux/resources/ImageManager.h"
 #include "pellux/materials/RenderTarget.h"
 #include "pellux/materials/Texture.h"
 #include "pellux/resources/Image.h"
 
 #include "CaptureOutput.h"
 #include "GlContext.h"
+#include "TemporaryDirectory.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
@@ -260,6 +264,28 @@ TEST_F(RenderTargetTest, TheEngineDrawsOntoTheWholeWindow)
     EXPECT_EQ(readPixel(0, 0), green);
     EXPECT_EQ(readPixel(static_cast<int>(screen->width) - 1, static_cast<int>(screen->height) - 1), green);
     EXPECT_EQ(RenderEngine::getOverlay()->getSize(), screen);
+}
+
+TEST_F(RenderTargetTest, TheWindowsPictureIsSavedUpright)
+{
+    TemporaryDirectory directory;
+    engine->endFrame();
+    // The window's lowest 32 rows red, the 32 above them blue.
+    float band = 32 / RenderEngine::getScreenRectangle()->height;
+    engine->drawTexture(textureOf(solidImage(red)), Rectangle(0, 0, 1, band), whole, false, 1);
+    engine->drawTexture(textureOf(solidImage(blue)), Rectangle(0, band, 1, band), whole, false, 1);
+    directory.write("resources/kept", "");
+    std::string path = directory.path() + "/window.png";
+    ASSERT_TRUE(Pellux::saveWindowPicture(64, 64, path));
+    WorkingDirectory inDirectory(directory.path());
+    Image* saved = nullptr;
+    captureStdout([&] { saved = Pellux::Tavrin::getInstance().getImageManager()->get("../window.png"); });
+    ASSERT_NE(saved, nullptr);
+    EXPECT_EQ(saved->getWidth(), 64);
+    const unsigned char* topLeft = saved->getData();
+    const unsigned char* bottomLeft = saved->getData() + 63 * 64 * 4;
+    EXPECT_EQ(std::vector<int>(topLeft, topLeft + 4), (std::vector<int>{0, 0, 255, 255})) << "images run top row first";
+    EXPECT_EQ(std::vector<int>(bottomLeft, bottomLeft + 4), (std::vector<int>{255, 0, 0, 255}));
 }
 
 TEST_F(RenderTargetTest, TheOverlayFollowsWindowResizes)
