@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <sstream>
 #include <sys/wait.h>
@@ -26,7 +27,8 @@
 
 namespace
 {
-const float frameStep = 0.5f;
+// Animation seconds between two frames; the first argument may set it.
+float frameStep = 0.5f;
 
 struct SilentSound : ShowSound
 {
@@ -124,8 +126,10 @@ void playAt(int width, int height)
 }
 }
 
-int main()
+int main(int argc, char** argv)
 {
+    if (argc > 1)
+        frameStep = std::max(0.01f, static_cast<float>(std::atof(argv[1])));
     std::printf("median of the frames of the whole show, one every %.1f s of animation\n", frameStep);
     std::fflush(stdout);
     for (auto [width, height] : {std::pair{1920, 1080}, std::pair{1280, 720}})

@@ -34,6 +34,7 @@ uniform sampler2D shadowMaps[4];
 in vec3 worldPosition;
 in vec3 worldNormal;
 in vec2 uv;
+in vec4 lightClip[4];
 
 out vec4 fragColor;
 
@@ -42,21 +43,10 @@ const float specularExponent = 20.0;
 const int spotLight = 0;
 const float shadowMapSize = 1024.0;
 
-// Sampler arrays take constant indices only in GLSL 1.50.
-float storedDepth(int light, vec2 at)
-{
-    if (light == 0) return texture(shadowMaps[0], at).r;
-    if (light == 1) return texture(shadowMaps[1], at).r;
-    if (light == 2) return texture(shadowMaps[2], at).r;
-    return texture(shadowMaps[3], at).r;
-}
-
 // How much of the light reaches this point past the shadow map: four texels, weighted bilinearly.
-float litShare(int light)
+float litShare(int light, sampler2D shadowMap)
 {
-    vec4 place = vec4(worldPosition, 1.0);
-    vec4 clip = vec4(dot(lightArray[light].vecViewProj_0, place), dot(lightArray[light].vecViewProj_1, place),
-                     dot(lightArray[light].vecViewProj_2, place), dot(lightArray[light].vecViewProj_3, place));
+    vec4 clip = lightClip[light];
     if (clip.w <= 0.0)
         return 1.0;
     vec3 mapped = clip.xyz / clip.w * 0.5 + 0.5;
@@ -65,14 +55,12 @@ float litShare(int light)
     vec2 texel = mapped.xy * shadowMapSize - 0.5;
     vec2 corner = floor(texel);
     vec2 weight = texel - corner;
-    vec2 at = (corner + 0.5) / shadowMapSize;
-    float step = 1.0 / shadowMapSize;
-    float depth = mapped.z - 0.0005;
-    float s00 = depth <= storedDepth(light, at) ? 1.0 : 0.0;
-    float s10 = depth <= storedDepth(light, at + vec2(step, 0.0)) ? 1.0 : 0.0;
-    float s01 = depth <= storedDepth(light, at + vec2(0.0, step)) ? 1.0 : 0.0;
-    float s11 = depth <= storedDepth(light, at + vec2(step, step)) ? 1.0 : 0.0;
-    return mix(mix(s00, s10, weight.x), mix(s01, s11, weight.x), weight.y);
+    // Whole texels: no filtering and no level of detail to work out.
+    ivec2 at = clamp(ivec2(corner), ivec2(0), ivec2(int(shadowMapSize) - 2));
+    vec4 stored = vec4(texelFetch(shadowMap, at, 0).r, texelFetch(shadowMap, at + ivec2(1, 0), 0).r,
+                       texelFetch(shadowMap, at + ivec2(0, 1), 0).r, texelFetch(shadowMap, at + ivec2(1, 1), 0).r);
+    vec4 lit = step(vec4(mapped.z - 0.0005), stored);
+    return mix(mix(lit.x, lit.y, weight.x), mix(lit.z, lit.w, weight.x), weight.y);
 }
 
 float spotFactor(int light, vec3 toSurface)
@@ -85,26 +73,40 @@ float spotFactor(int light, vec3 toSurface)
     return smoothstep(outer, max(inner, outer + 0.0001), cosine);
 }
 
+vec3 shade(int light, sampler2D shadowMap, vec3 albedo, vec3 normal, vec3 toEye)
+{
+    vec3 toLight = lightArray[light].position - worldPosition;
+    float distance = length(toLight);
+    toLight /= max(distance, 0.0001);
+    float facing = dot(normal, toLight);
+    if (facing <= 0.0)
+        return vec3(0.0);
+    float reach = spotFactor(light, -toLight);
+    if (reach <= 0.0)
+        return vec3(0.0);
+    reach /= max(lightArray[light].constAttenuation + lightArray[light].linearAttenuation * distance
+                 + lightArray[light].quadraticAttenuation * distance * distance, 0.0001);
+    if (lightArray[light].shadowType == 1)
+        reach *= 1.0 - lightArray[light].shadowDensity * (1.0 - litShare(light, shadowMap));
+    vec3 lit = albedo * facing * lightArray[light].diffuseCoefficient;
+    if (specularCoefficient > 0.0)
+        lit += pow(max(dot(normal, normalize(toLight + toEye)), 0.0), specularExponent) * specularCoefficient;
+    return lightArray[light].color.rgb * reach * lit;
+}
+
+// Each light with its own shadow map: sampler arrays take constant indices only in GLSL 1.50.
 vec3 lighting(vec3 albedo, vec3 normal)
 {
     vec3 toEye = normalize(camPos - worldPosition);
     vec3 color = albedo * ambient;
-    for (int light = 0; light < lightCount; ++light)
-    {
-        vec3 toLight = lightArray[light].position - worldPosition;
-        float distance = length(toLight);
-        toLight /= max(distance, 0.0001);
-        float facing = dot(normal, toLight);
-        float reach = facing > 0.0 ? spotFactor(light, -toLight) : 0.0;
-        if (reach <= 0.0)
-            continue;
-        reach /= max(lightArray[light].constAttenuation + lightArray[light].linearAttenuation * distance
-                     + lightArray[light].quadraticAttenuation * distance * distance, 0.0001);
-        if (lightArray[light].shadowType == 1)
-            reach *= 1.0 - lightArray[light].shadowDensity * (1.0 - litShare(light));
-        float specular = pow(max(dot(normal, normalize(toLight + toEye)), 0.0), specularExponent) * specularCoefficient;
-        color += lightArray[light].color.rgb * reach * (albedo * facing * lightArray[light].diffuseCoefficient + specular);
-    }
+    if (lightCount > 0)
+        color += shade(0, shadowMaps[0], albedo, normal, toEye);
+    if (lightCount > 1)
+        color += shade(1, shadowMaps[1], albedo, normal, toEye);
+    if (lightCount > 2)
+        color += shade(2, shadowMaps[2], albedo, normal, toEye);
+    if (lightCount > 3)
+        color += shade(3, shadowMaps[3], albedo, normal, toEye);
     return color;
 }
 
