@@ -130,6 +130,8 @@ void RenderTarget::createColorTarget()
     createDepthTexture();
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, depthTexture, 0);
     colorTexture = new Texture(storageWidth, storageHeight);
+    // Its mipmaps would be made before the picture is drawn, so they never show it.
+    colorTexture->dropMipmaps();
     glBindTexture(GL_TEXTURE_2D, colorTexture->getId());
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colorTexture->getId(), 0);
     reportColorTargetStatus(glCheckFramebufferStatus(GL_FRAMEBUFFER));

@@ -27,7 +27,15 @@ void Texture::resize(int width, int height)
 {
     glBindTexture(GL_TEXTURE_2D, id);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    glGenerateMipmap(GL_TEXTURE_2D);
+    if (mipmapped)
+        glGenerateMipmap(GL_TEXTURE_2D);
+}
+
+void Texture::dropMipmaps()
+{
+    glBindTexture(GL_TEXTURE_2D, id);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    mipmapped = false;
 }
 
 }

@@ -123,6 +123,9 @@ void Scene::renderShadowPasses()
 {
     for (LightNode* light : lights)
     {
+        // Only the maps of shadow type 1 reach the shaders; the others would never be read.
+        if (light->getShadowType() != 1)
+            continue;
         CameraNode* camera = activeCamera;
         activeCamera = light;
         RenderTarget* shadowMap = light->getShadowMap();

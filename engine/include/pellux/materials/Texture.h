@@ -16,9 +16,12 @@ public:
     unsigned int getId() const { return id; }
     // New storage of this size without content; the texture is left bound.
     void resize(int width, int height);
+    // Sampled from its full size only, as a render target's picture drawn one to one is.
+    void dropMipmaps();
 
 private:
     unsigned int id = 0;
+    bool mipmapped = true;
 };
 
 }

@@ -40,7 +40,8 @@ public:
     const std::vector<LightNode*>& getLights() const { return lights; }
 
     // The scene's part of a frame: the visible nodes into the bound target, early ones first and
-    // each queue from the farthest to the nearest; then every light's shadow map. The same as
+    // each queue from the farthest to the nearest; then the shadow map of every light that casts
+    // shadows (shadow type 1). The same as
     // prepareFrame(), renderMainPass() and renderShadowPasses() in a row.
     void render();
     void prepareFrame();
