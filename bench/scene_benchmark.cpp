@@ -15,6 +15,8 @@
 #include "pellux/scene/MeshNode.h"
 #include "pellux/scene/Scene.h"
 
+#include "ChildProcess.h"
+
 #include <GL/glew.h>
 
 #include <chrono>
@@ -25,8 +27,6 @@
 #include <iostream>
 #include <sstream>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace Pellux;
 
@@ -261,15 +261,7 @@ int main()
     std::fflush(stdout);
     for (Case size : {Case{100, 1}, Case{100, 4}, Case{1000, 1}, Case{1000, 4}, Case{10000, 1}, Case{10000, 4}})
     {
-        pid_t child = fork();
-        if (child == 0)
-        {
-            runCase(size);
-            std::_Exit(0);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        if (!runInChildProcess([&] { runCase(size); }))
             return 1;
     }
     return 0;

@@ -13,6 +13,8 @@
 #include "pellux/resources/ImageManager.h"
 #include "pellux/scene/Scene.h"
 
+#include "ChildProcess.h"
+
 #include <GL/glew.h>
 
 #include <algorithm>
@@ -21,8 +23,6 @@
 #include <cstdlib>
 #include <iostream>
 #include <sstream>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace
@@ -134,15 +134,7 @@ int main(int argc, char** argv)
     std::fflush(stdout);
     for (auto [width, height] : {std::pair{1920, 1080}, std::pair{1280, 720}})
     {
-        pid_t child = fork();
-        if (child == 0)
-        {
-            playAt(width, height);
-            std::_Exit(0);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        if (!runInChildProcess([&] { playAt(width, height); }))
             return 1;
     }
     return 0;
