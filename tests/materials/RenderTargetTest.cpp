@@ -13,6 +13,9 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 using Pellux::Image;
 using Pellux::Rectangle;
 using Pellux::RenderEngine;
@@ -97,6 +100,50 @@ TEST_F(RenderTargetTest, ATextureDrawnOverTheWholeTargetCoversItExactly)
     EXPECT_EQ(pixelOfTarget(63, 0), green);
     EXPECT_EQ(pixelOfTarget(0, 63), blue);
     EXPECT_EQ(pixelOfTarget(63, 63), yellow);
+}
+
+// One texel per pixel is the render target's own picture drawn onto the window: every texel must
+// arrive unmixed with its neighbours, and the texture must keep its own filtering for later draws.
+TEST_F(RenderTargetTest, ATextureOfTheTargetsSizeArrivesTexelForTexel)
+{
+    std::vector<unsigned char> checkerboard;
+    for (int texel = 0; texel < 64 * 64; ++texel)
+    {
+        const Rgba& colour = (texel % 64 + texel / 64) % 2 == 0 ? red : blue;
+        checkerboard.insert(checkerboard.end(), colour.begin(), colour.end());
+    }
+    Image* image = nullptr;
+    captureStdout([&] { image = new Image("checkerboard", 64, 64, std::move(checkerboard)); });
+    draw(image, whole);
+
+    glBindFramebuffer(GL_FRAMEBUFFER, target->getFramebuffer());
+    std::vector<unsigned char> pixels(64 * 64 * 4);
+    glReadPixels(0, 0, 64, 64, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    int wrong = 0;
+    for (int pixel = 0; pixel < 64 * 64; ++pixel)
+    {
+        // The image's first row lands at the bottom, so rows keep their parity.
+        const Rgba& expected = (pixel % 64 + pixel / 64) % 2 == 0 ? red : blue;
+        wrong += !std::equal(expected.begin(), expected.end(), pixels.begin() + pixel * 4);
+    }
+    EXPECT_EQ(wrong, 0);
+
+    GLint minification = 0;
+    GLint magnification = 0;
+    glBindTexture(GL_TEXTURE_2D, textureOf(image)->getId());
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minification);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magnification);
+    EXPECT_EQ(minification, GL_LINEAR_MIPMAP_LINEAR);
+    EXPECT_EQ(magnification, GL_LINEAR);
+}
+
+TEST_F(RenderTargetTest, AStretchedTextureIsFilteredLinearly)
+{
+    draw(quadrantImage(2, red, green, blue, yellow), whole);
+    // Halfway across the bottom row the red and green texels meet: both show.
+    Rgba middle = pixelOfTarget(31, 0);
+    EXPECT_GT(middle[0], 60);
+    EXPECT_GT(middle[1], 60);
 }
 
 TEST_F(RenderTargetTest, APartialDestinationLeavesTheRestClear)

@@ -62,7 +62,8 @@ void OverlayQuad::createBuffers()
     glBindVertexArray(0);
 }
 
-void OverlayQuad::draw(unsigned int texture, const Rectangle& destination, const Rectangle& source, float opacity)
+void OverlayQuad::draw(unsigned int texture, const Rectangle& destination, const Rectangle& source, float opacity,
+                       bool texelForPixel)
 {
     if (!linked)
         return;
@@ -91,12 +92,26 @@ void OverlayQuad::draw(unsigned int texture, const Rectangle& destination, const
     // Mirrored along one axis the corners turn clockwise; reversed, they are not culled.
     bool mirrored = (destination.width < 0) != (destination.height < 0);
 
+    GLint minification = GL_LINEAR;
+    GLint magnification = GL_LINEAR;
+    if (texelForPixel)
+    {
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minification);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magnification);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    }
     glBindVertexArray(vertexArray);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
     glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof vertices, vertices);
     glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT,
                    reinterpret_cast<const void*>(mirrored ? mirroredIndicesOffset : 0));
     glBindVertexArray(0);
+    if (texelForPixel)
+    {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minification);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magnification);
+    }
 }
 
 }

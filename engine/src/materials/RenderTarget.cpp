@@ -11,6 +11,7 @@
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace Pellux
 {
@@ -46,6 +47,25 @@ void reportColorTargetStatus(GLenum status)
 int truncated(float value)
 {
     return static_cast<int>(value);
+}
+
+bool isWhole(float value)
+{
+    return value == std::floor(value);
+}
+
+// Whether the source's texels fall one to one on whole pixels of the destination.
+bool texelForPixel(const Rectangle& destination, const Rectangle& source, const Texture& texture, int width,
+                   int height)
+{
+    float pixelsWide = destination.width * static_cast<float>(width);
+    float pixelsHigh = destination.height * static_cast<float>(height);
+    float texelsWide = source.width * static_cast<float>(texture.getWidth());
+    float texelsHigh = source.height * static_cast<float>(texture.getHeight());
+    return pixelsWide > 0 && pixelsHigh > 0 && pixelsWide == texelsWide && pixelsHigh == texelsHigh
+           && isWhole(destination.x * static_cast<float>(width)) && isWhole(destination.y * static_cast<float>(height))
+           && isWhole(source.x * static_cast<float>(texture.getWidth()))
+           && isWhole(source.y * static_cast<float>(texture.getHeight()));
 }
 }
 
@@ -168,10 +188,13 @@ void RenderTarget::bind()
 void RenderTarget::drawTexture(Texture* texture, Rectangle destination, Rectangle source, bool, float opacity)
 {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glViewport(0, 0, std::max(truncated(size->width), 0), std::max(truncated(size->height), 0));
+    int width = std::max(truncated(size->width), 0);
+    int height = std::max(truncated(size->height), 0);
+    glViewport(0, 0, width, height);
     glDisable(GL_DEPTH_TEST);
     if (texture != nullptr && texture->getId() != 0)
-        OverlayQuad::get().draw(texture->getId(), destination, source, opacity);
+        OverlayQuad::get().draw(texture->getId(), destination, source, opacity,
+                                texelForPixel(destination, source, *texture, width, height));
     glEnable(GL_DEPTH_TEST);
 }
 

@@ -11,7 +11,7 @@ Texture::Texture(const Image& image) : Texture(image.getWidth(), image.getHeight
 {
 }
 
-Texture::Texture(int width, int height, const unsigned char* pixels)
+Texture::Texture(int width, int height, const unsigned char* pixels) : width(width), height(height)
 {
     glGenTextures(1, &id);
     glBindTexture(GL_TEXTURE_2D, id);
@@ -23,8 +23,10 @@ Texture::Texture(int width, int height, const unsigned char* pixels)
     glGenerateMipmap(GL_TEXTURE_2D);
 }
 
-void Texture::resize(int width, int height)
+void Texture::resize(int newWidth, int newHeight)
 {
+    width = newWidth;
+    height = newHeight;
     glBindTexture(GL_TEXTURE_2D, id);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     if (mipmapped)

@@ -12,8 +12,11 @@ class OverlayQuad
 public:
     static OverlayQuad& get();
 
-    // Draws into the bound framebuffer; nothing when the program did not build.
-    void draw(unsigned int texture, const Rectangle& destination, const Rectangle& source, float opacity);
+    // Draws into the bound framebuffer; nothing when the program did not build. When each covered
+    // pixel takes exactly one texel, the texture is sampled at its nearest texel, which is what linear
+    // filtering gives there, at a fraction of the cost.
+    void draw(unsigned int texture, const Rectangle& destination, const Rectangle& source, float opacity,
+              bool texelForPixel = false);
 
 private:
     OverlayQuad();

@@ -14,6 +14,8 @@ public:
     Texture(int width, int height, const unsigned char* pixels = nullptr);
 
     unsigned int getId() const { return id; }
+    int getWidth() const { return width; }
+    int getHeight() const { return height; }
     // New storage of this size without content; the texture is left bound.
     void resize(int width, int height);
     // Sampled from its full size only, as a render target's picture drawn one to one is.
@@ -21,6 +23,8 @@ public:
 
 private:
     unsigned int id = 0;
+    int width = 0;
+    int height = 0;
     bool mipmapped = true;
 };
 
