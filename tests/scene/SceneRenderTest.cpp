@@ -19,6 +19,8 @@
 
 #include <array>
 #include <cmath>
+#include <fstream>
+#include <sstream>
 
 using namespace Pellux;
 
@@ -134,9 +136,32 @@ protected:
     std::string output;
 };
 
-TEST_F(SceneRenderTest, ASpotLightCastsTheBoxsShadowOnThePlane)
+namespace
 {
-    defaultMaterial("ground");
+// The default shader reads four shadow texels in one gather where the driver offers it and texel by
+// texel where it does not; both must show the same shadow.
+std::string withoutTextureGather(const std::string& path)
+{
+    std::ifstream file(path);
+    std::ostringstream source;
+    for (std::string line; std::getline(file, line);)
+        if (line != "#define GATHERS_TEXELS")
+            source << line << '\n';
+    return source.str();
+}
+
+class ShadowLookupTest : public SceneRenderTest, public testing::WithParamInterface<bool>
+{
+};
+}
+
+TEST_P(ShadowLookupTest, ASpotLightCastsTheBoxsShadowOnThePlane)
+{
+    if (GetParam())
+        material("ground", std::make_shared<File>("resources/shader/default.vert"),
+                 std::make_shared<File>(shaders.write("fetching.frag", withoutTextureGather("resources/shader/default.frag"))));
+    else
+        defaultMaterial("ground");
     placeMesh(*scene->getRoot(), "plane", makeQuadMesh("ground", 10), {0, 0, 0});
     placeMesh(*scene->getRoot(), "box", makeBoxMesh("ground", 0.5f), {1.5f, 1.5f, 0});
     LightNode* spot = light("spot", 0, {0, 10, 0}, {0, 0, 0});
@@ -156,6 +181,9 @@ TEST_F(SceneRenderTest, ASpotLightCastsTheBoxsShadowOnThePlane)
     EXPECT_NEAR(outsideCone, static_cast<int>(255 * 0.08f), 3) << "ambient light only";
     EXPECT_GT(brightness(pixelAt({-1.2f, 0, 0.3f})), 150) << "no acne on the lit plane";
 }
+
+INSTANTIATE_TEST_SUITE_P(Shaders, ShadowLookupTest, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "TexelByTexel" : "Gathered"; });
 
 TEST_F(SceneRenderTest, APointLightFallsOffWithDistanceAsItsAttenuationSays)
 {

@@ -1,4 +1,9 @@
 #version 150
+// Four shadow texels in one fetch where the driver offers it.
+#ifdef GL_ARB_texture_gather
+#extension GL_ARB_texture_gather : enable
+#define GATHERS_TEXELS
+#endif
 
 // Diffuse texture, Blinn-Phong highlights and every light of the scene in one pass: point lights
 // (type 2) and spot lights (type 0, soft between hotspot and falloff), with attenuation and, for
@@ -34,64 +39,69 @@ uniform sampler2D shadowMaps[4];
 in vec3 worldPosition;
 in vec3 worldNormal;
 in vec2 uv;
-in vec4 lightClip[4];
+in vec4 mapPositions[4];
+flat in vec4 spotAxes[4];
+flat in vec4 coneStarts;
+flat in vec4 coneScales;
 
 out vec4 fragColor;
 
 const float ambient = 0.08;
-const float specularExponent = 20.0;
-const int spotLight = 0;
 const float shadowMapSize = 1024.0;
+const float depthBias = 0.0005;
 
-// How much of the light reaches this point past the shadow map: four texels, weighted bilinearly.
-float litShare(int light, sampler2D shadowMap)
+// How much of the light reaches this point past the shadow map: the four texels around it, weighted
+// bilinearly. Branches would not save work on a software rasteriser, so every light takes this path.
+float litShare(vec4 mapPosition, sampler2D shadowMap)
 {
-    vec4 clip = lightClip[light];
-    if (clip.w <= 0.0)
-        return 1.0;
-    vec3 mapped = clip.xyz / clip.w * 0.5 + 0.5;
-    if (any(lessThan(mapped, vec3(0.0))) || any(greaterThan(mapped, vec3(1.0))))
-        return 1.0;
-    vec2 texel = mapped.xy * shadowMapSize - 0.5;
-    vec2 corner = floor(texel);
-    vec2 weight = texel - corner;
-    // Whole texels: no filtering and no level of detail to work out.
+    vec3 mapped = mapPosition.xyz / mapPosition.w;
+    vec2 corner = floor(mapped.xy);
+    vec2 weight = mapped.xy - corner;
+#ifdef GATHERS_TEXELS
+    // Gathered at the point between the four texel centres, lower left first.
+    vec4 stored = textureGather(shadowMap, (corner + 1.0) / shadowMapSize).wzxy;
+#else
     ivec2 at = clamp(ivec2(corner), ivec2(0), ivec2(int(shadowMapSize) - 2));
     vec4 stored = vec4(texelFetch(shadowMap, at, 0).r, texelFetch(shadowMap, at + ivec2(1, 0), 0).r,
                        texelFetch(shadowMap, at + ivec2(0, 1), 0).r, texelFetch(shadowMap, at + ivec2(1, 1), 0).r);
-    vec4 lit = step(vec4(mapped.z - 0.0005), stored);
-    return mix(mix(lit.x, lit.y, weight.x), mix(lit.z, lit.w, weight.x), weight.y);
+#endif
+    vec4 lit = step(vec4(mapped.z), stored);
+    float share = mix(mix(lit.x, lit.y, weight.x), mix(lit.z, lit.w, weight.x), weight.y);
+    // Outside the light's view the map knows nothing: the point counts as lit.
+    vec3 low = vec3(-0.5, -0.5, -depthBias);
+    vec3 high = vec3(shadowMapSize - 0.5, shadowMapSize - 0.5, 1.0 - depthBias);
+    bool outside = mapPosition.w <= 0.0 || any(lessThan(mapped, low)) || any(greaterThan(mapped, high));
+    return outside ? 1.0 : share;
 }
 
-float spotFactor(int light, vec3 toSurface)
+// x to the power of 20 by squaring, far cheaper than pow().
+float highlight(float x)
 {
-    if (lightArray[light].type != spotLight)
-        return 1.0;
-    float cosine = dot(normalize(lightArray[light].direction), toSurface);
-    float outer = cos(lightArray[light].falloffAngle * 0.5);
-    float inner = cos(lightArray[light].hotspotAngle * 0.5);
-    return smoothstep(outer, max(inner, outer + 0.0001), cosine);
+    float x4 = x * x;
+    x4 *= x4;
+    float x16 = x4 * x4;
+    x16 *= x16;
+    return x16 * x4;
 }
 
 vec3 shade(int light, sampler2D shadowMap, vec3 albedo, vec3 normal, vec3 toEye)
 {
     vec3 toLight = lightArray[light].position - worldPosition;
-    float distance = length(toLight);
-    toLight /= max(distance, 0.0001);
+    float squaredDistance = max(dot(toLight, toLight), 1e-8);
+    float inverseDistance = inversesqrt(squaredDistance);
+    float distance = squaredDistance * inverseDistance;
+    toLight *= inverseDistance;
     float facing = dot(normal, toLight);
-    if (facing <= 0.0)
-        return vec3(0.0);
-    float reach = spotFactor(light, -toLight);
-    if (reach <= 0.0)
-        return vec3(0.0);
-    reach /= max(lightArray[light].constAttenuation + lightArray[light].linearAttenuation * distance
-                 + lightArray[light].quadraticAttenuation * distance * distance, 0.0001);
-    if (lightArray[light].shadowType == 1)
-        reach *= 1.0 - lightArray[light].shadowDensity * (1.0 - litShare(light, shadowMap));
-    vec3 lit = albedo * facing * lightArray[light].diffuseCoefficient;
-    if (specularCoefficient > 0.0)
-        lit += pow(max(dot(normal, normalize(toLight + toEye)), 0.0), specularExponent) * specularCoefficient;
-    return lightArray[light].color.rgb * reach * lit;
+    float edge = clamp((dot(spotAxes[light].xyz, -toLight) - coneStarts[light]) * coneScales[light], 0.0, 1.0);
+    float reach = edge * edge * (3.0 - 2.0 * edge);
+    reach /= max(lightArray[light].constAttenuation + (lightArray[light].linearAttenuation
+                 + lightArray[light].quadraticAttenuation * distance) * distance, 0.0001);
+    // A light without shadows reads one fixed texel, which keeps its unused lookup cheap.
+    vec4 mapPosition = spotAxes[light].w > 0.0 ? mapPositions[light] : vec4(0.0, 0.0, 0.0, 1.0);
+    reach *= 1.0 - spotAxes[light].w * (1.0 - litShare(mapPosition, shadowMap));
+    vec3 lit = albedo * facing * lightArray[light].diffuseCoefficient
+               + highlight(max(dot(normal, normalize(toLight + toEye)), 0.0)) * max(specularCoefficient, 0.0);
+    return facing > 0.0 ? lightArray[light].color.rgb * reach * lit : vec3(0.0);
 }
 
 // Each light with its own shadow map: sampler arrays take constant indices only in GLSL 1.50.
