@@ -204,6 +204,28 @@ TEST_F(SceneRenderTest, APointLightFallsOffWithDistanceAsItsAttenuationSays)
         EXPECT_NEAR(brightness(pixelAt(expected.at)), 255 * (0.08f + expected.light), 4) << expected.at.x << ", " << expected.at.z;
 }
 
+// The default shader lights the first two lights per pixel and the next two per vertex: under a light
+// high above, a flat plane must look the same whichever of the four it is.
+TEST_F(SceneRenderTest, EachOfFourLightsLightsThePlaneAlike)
+{
+    defaultMaterial("ground");
+    placeMesh(*scene->getRoot(), "plane", makeQuadMesh("ground", 10), {0, 0, 0});
+    std::vector<LightNode*> lights;
+    for (const char* name : {"light-a", "light-b", "light-c", "light-d"})
+        lights.push_back(light(name, 2, {0, 50, 0}, {0, 0, 0}));
+    lookFrom({0, 10, 0.01f}, {0, 0, 0});
+    for (LightNode* lit : lights)
+    {
+        for (LightNode* each : lights)
+        {
+            float grey = each == lit ? 0.3f : 0.0f;
+            each->setColor(std::make_shared<Vector4>(grey, grey, grey, 1.0f));
+        }
+        renderFrames(2);
+        EXPECT_NEAR(brightness(pixelAt({0, 0, 0})), 255 * (0.08f + 0.3f), 3) << lit->getName();
+    }
+}
+
 TEST_F(SceneRenderTest, TheEarlyQueueIsDrawnBeforeTheLateOneWhateverTheDistances)
 {
     flatMaterial("near-early", {0, 0, 255, 128});

@@ -206,16 +206,19 @@ void addLights(Document& d)
     // Id, spot, colour, multiplier, attenuation (constant, linear, quadratic), falloff and hotspot in
     // degrees, shadow type, shadow density. Highlights take the colour without the multiplier: dim
     // colours, larger multipliers.
-    Light dusk{"DuskLight-light", true, {0.8, 0.56, 0.4, 1}, 1.5, 1, 0, 0, 80, 50, 1, 0.85};
-    Light moon{"MoonLight-light", true, {0.28, 0.36, 0.6, 1}, 0.85, 1, 0, 0, 110, 70, 0, 1};
+    Light dusk{"SunsetLight-light", true, {0.8, 0.56, 0.4, 1}, 1.5, 1, 0, 0, 80, 50, 1, 0.85};
+    Light moon{"HarvestMoon-light", true, {0.28, 0.36, 0.6, 1}, 0.85, 1, 0, 0, 110, 70, 0, 1};
     Light lantern{"Lantern-light", false, {1.0, 0.72, 0.38, 1}, 2.2, 1, 0, 0.3, 0, 0, 0, 1};
     d.lights = {dusk, moon, lantern};
+    // The engine lists the lights by their nodes' names, last name first, and the shaders light the
+    // first two per pixel: the sunset's spot with its shadow and the lantern, then the moon's wide,
+    // even fill per vertex.
     Node duskNode;
-    duskNode.name = "DuskLight";
+    duskNode.name = "SunsetLight";
     duskNode.matrix = Mat4::lookAt({-3.0, -21.0, 9.0}, {0.5, 1.0, 0});
     duskNode.light = dusk.id;
     Node moonNode;
-    moonNode.name = "MoonLight";
+    moonNode.name = "HarvestMoon";
     moonNode.matrix = Mat4::lookAt({12.0, 15.0, 20.0}, {-3.0, -8.0, 0});
     moonNode.light = moon.id;
     d.nodes.push_back(duskNode);

@@ -33,17 +33,18 @@ uniform float specularCoefficient;
 uniform vec3 camPos;
 uniform int lightCount;
 uniform Light lightArray[4];
-uniform sampler2D shadowMaps[4];
+uniform sampler2D shadowMaps[2];
 
 in vec3 worldPosition;
 in vec3 worldNormal;
 in vec2 uv;
 in vec3 worldTangent;
 in vec3 worldBitangent;
-in vec4 mapPositions[4];
-flat in vec4 spotAxes[4];
-flat in vec4 coneStarts;
-flat in vec4 coneScales;
+in vec4 mapPositions[2];
+flat in vec4 spotAxes[2];
+flat in vec4 cones;
+in vec3 vertexDiffuse;
+in vec3 vertexHighlight;
 
 out vec4 fragColor;
 
@@ -95,7 +96,8 @@ vec3 shade(int light, sampler2D shadowMap, vec3 albedo, vec3 normal, vec3 toEye)
     float distance = squaredDistance * inverseDistance;
     toLight *= inverseDistance;
     float facing = dot(normal, toLight);
-    float edge = clamp((dot(spotAxes[light].xyz, -toLight) - coneStarts[light]) * coneScales[light], 0.0, 1.0);
+    vec2 cone = light == 0 ? cones.xy : cones.zw;
+    float edge = clamp((dot(spotAxes[light].xyz, -toLight) - cone.x) * cone.y, 0.0, 1.0);
     float reach = edge * edge * (3.0 - 2.0 * edge);
     reach /= max(lightArray[light].constAttenuation + (lightArray[light].linearAttenuation
                  + lightArray[light].quadraticAttenuation * distance) * distance, 0.0001);
@@ -107,19 +109,16 @@ vec3 shade(int light, sampler2D shadowMap, vec3 albedo, vec3 normal, vec3 toEye)
     return facing > 0.0 ? lightArray[light].color.rgb * reach * lit : vec3(0.0);
 }
 
-// Each light with its own shadow map: sampler arrays take constant indices only in GLSL 1.50.
+// The two lights lit per pixel, each with its own shadow map: sampler arrays take constant indices
+// only in GLSL 1.50. The further lights arrive lit per vertex.
 vec3 lighting(vec3 albedo, vec3 normal)
 {
     vec3 toEye = normalize(camPos - worldPosition);
-    vec3 color = albedo * ambient;
+    vec3 color = albedo * (ambient + vertexDiffuse) + vertexHighlight;
     if (lightCount > 0)
         color += shade(0, shadowMaps[0], albedo, normal, toEye);
     if (lightCount > 1)
         color += shade(1, shadowMaps[1], albedo, normal, toEye);
-    if (lightCount > 2)
-        color += shade(2, shadowMaps[2], albedo, normal, toEye);
-    if (lightCount > 3)
-        color += shade(3, shadowMaps[3], albedo, normal, toEye);
     return color;
 }
 
@@ -130,27 +129,47 @@ vec3 eyeInSurface(mat3 frame)
     return vec3(toEye.x, -toEye.y, toEye.z);
 }
 
-// Relief mapping: steps along the eye ray into the height field, then a binary search of the step
-// where the ray went below the surface.
+// How far the eye ray is below the height field at this depth; negative while it is above.
+float belowSurface(vec2 across, float depth)
+{
+    return depth - (1.0 - texture(textures[2], uv + across * depth).r);
+}
+
+// Relief mapping: steps along the eye ray into the height field until it is below the surface, a
+// binary search between the last two steps, and at last where a straight line between the two ends
+// the search kept meets the surface.
 vec2 surfacePoint(vec3 eye)
 {
-    const int linearSteps = 8;
-    const int binarySteps = 4;
+    const int linearSteps = 6;
+    const int binarySteps = 2;
     vec2 across = -eye.xy / max(eye.z, 0.2) * reliefDepth;
-    float depth = 0.0;
-    float stepDepth = 1.0 / float(linearSteps);
-    for (int step = 0; step < linearSteps; ++step)
+    float above = 0.0;
+    float aboveBy = 0.0;
+    float below = 0.0;
+    float belowBy = belowSurface(across, 0.0);
+    for (int step = 1; step <= linearSteps && belowBy < 0.0; ++step)
     {
-        if (depth >= 1.0 - texture(textures[2], uv + across * depth).r)
-            break;
-        depth += stepDepth;
+        above = below;
+        aboveBy = -belowBy;
+        below = float(step) / float(linearSteps);
+        belowBy = belowSurface(across, below);
     }
     for (int step = 0; step < binarySteps; ++step)
     {
-        stepDepth *= 0.5;
-        depth += depth >= 1.0 - texture(textures[2], uv + across * depth).r ? -stepDepth : stepDepth;
+        float middle = (above + below) * 0.5;
+        float middleBy = belowSurface(across, middle);
+        if (middleBy < 0.0)
+        {
+            above = middle;
+            aboveBy = -middleBy;
+        }
+        else
+        {
+            below = middle;
+            belowBy = middleBy;
+        }
     }
-    return uv + across * depth;
+    return uv + across * mix(above, below, aboveBy / max(aboveBy + belowBy, 1e-6));
 }
 
 void main()

@@ -26,6 +26,9 @@ struct Light
 };
 
 uniform Light lightArray[4];
+uniform int lightCount;
+uniform vec3 camPos;
+uniform float specularCoefficient;
 
 in vec3 position;
 in vec3 normal;
@@ -38,16 +41,19 @@ out vec3 worldNormal;
 out vec3 worldTangent;
 out vec3 worldBitangent;
 out vec2 uv;
-// Where the point lies in each light's shadow map.
-out vec4 mapPositions[4];
-// What the fragments need of each light's cone and shadow, worked out here once rather than for
-// every fragment: the cone's axis with the shadow's weight in w, and per light (x to w) the cosine
-// where the cone's soft edge starts and one over the edge's width.
-flat out vec4 spotAxes[4];
-flat out vec4 coneStarts;
-flat out vec4 coneScales;
+// Where the point lies in the shadow maps of the two lights lit per pixel.
+out vec4 mapPositions[2];
+// What the fragments need of those lights, worked out here once rather than for every fragment: each
+// cone's axis with the shadow's weight in w, and per light (x, y and z, w) the cosine where the cone's
+// soft edge starts and one over the edge's width.
+flat out vec4 spotAxes[2];
+flat out vec4 cones;
+// The further lights, lit here without shadows: the light on the surface's colour and the highlights.
+out vec3 vertexDiffuse;
+out vec3 vertexHighlight;
 
 const int spotLight = 0;
+const int pixelLights = 2;
 const float shadowMapSize = 1024.0;
 // Keeps a lit surface from shadowing itself.
 const float depthBias = 0.0005;
@@ -63,20 +69,62 @@ vec4 shadowMapPosition(int light, vec4 placed)
                 clip.w);
 }
 
-void passLights(vec4 placed)
+// The cosine where a light's cone starts to reach and one over the width of its soft edge, between
+// falloff and hotspot. A point light reaches every direction: its edge starts below any cosine.
+vec2 cone(int light)
 {
-    for (int light = 0; light < 4; ++light)
+    if (lightArray[light].type != spotLight)
+        return vec2(-2.0, 1.0);
+    float outer = cos(lightArray[light].falloffAngle * 0.5);
+    float inner = max(cos(lightArray[light].hotspotAngle * 0.5), outer + 0.0001);
+    return vec2(outer, 1.0 / (inner - outer));
+}
+
+// x to the power of 20 by squaring, far cheaper than pow().
+float highlight(float x)
+{
+    float x4 = x * x;
+    x4 *= x4;
+    float x16 = x4 * x4;
+    x16 *= x16;
+    return x16 * x4;
+}
+
+// One further light as the fragments would light it, less the shadow: its diffuse share (to be
+// multiplied by the surface's colour) and its highlight.
+void addVertexLight(int light, vec3 position, vec3 normal, vec3 toEye)
+{
+    vec3 toLight = lightArray[light].position - position;
+    float distance = length(toLight);
+    toLight /= max(distance, 0.0001);
+    float facing = dot(normal, toLight);
+    if (facing <= 0.0)
+        return;
+    vec2 edges = cone(light);
+    float edge = clamp((dot(normalize(lightArray[light].direction), -toLight) - edges.x) * edges.y, 0.0, 1.0);
+    float reach = edge * edge * (3.0 - 2.0 * edge);
+    reach /= max(lightArray[light].constAttenuation + (lightArray[light].linearAttenuation
+                 + lightArray[light].quadraticAttenuation * distance) * distance, 0.0001);
+    vec3 color = lightArray[light].color.rgb * reach;
+    vertexDiffuse += color * facing * lightArray[light].diffuseCoefficient;
+    vertexHighlight += color * highlight(max(dot(normal, normalize(toLight + toEye)), 0.0)) * max(specularCoefficient, 0.0);
+}
+
+void passLights(vec4 placed, vec3 normal)
+{
+    for (int light = 0; light < pixelLights; ++light)
     {
         mapPositions[light] = shadowMapPosition(light, placed);
         float shadowWeight = lightArray[light].shadowType == 1 ? lightArray[light].shadowDensity : 0.0;
         spotAxes[light] = vec4(normalize(lightArray[light].direction), shadowWeight);
-        float outer = cos(lightArray[light].falloffAngle * 0.5);
-        float inner = max(cos(lightArray[light].hotspotAngle * 0.5), outer + 0.0001);
-        // A point light reaches every direction: its edge starts below any cosine.
-        bool spot = lightArray[light].type == spotLight;
-        coneStarts[light] = spot ? outer : -2.0;
-        coneScales[light] = spot ? 1.0 / (inner - outer) : 1.0;
     }
+    cones = vec4(cone(0), cone(1));
+    vertexDiffuse = vec3(0.0);
+    vertexHighlight = vec3(0.0);
+    vec3 toEye = normalize(camPos - placed.xyz);
+    for (int light = pixelLights; light < 4; ++light)
+        if (light < lightCount)
+            addVertexLight(light, placed.xyz, normal, toEye);
 }
 
 void main()
@@ -87,6 +135,6 @@ void main()
     worldTangent = mat3(world) * tangent;
     worldBitangent = mat3(world) * bitangent;
     uv = texCoord_0;
-    passLights(placed);
+    passLights(placed, normalize(worldNormal));
     gl_Position = proj * view * placed;
 }
