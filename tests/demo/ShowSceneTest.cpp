@@ -13,8 +13,8 @@
 using Pellux::LightNode;
 
 // The show's shaders light the first two lights of the scene's list per pixel, with their shadows,
-// and two more per vertex without: the sunset's shadow-casting spot and the moving lantern must come
-// first.
+// and two more without shadows, worked out per vertex: the sunset's shadow-casting spot and the moving
+// lantern must come first.
 TEST(ShowSceneTest, TheShadowCastingSpotAndTheLanternAreLitPerPixel)
 {
     ASSERT_NE(openRenderEngine(), nullptr);

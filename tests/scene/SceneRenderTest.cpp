@@ -204,8 +204,8 @@ TEST_F(SceneRenderTest, APointLightFallsOffWithDistanceAsItsAttenuationSays)
         EXPECT_NEAR(brightness(pixelAt(expected.at)), 255 * (0.08f + expected.light), 4) << expected.at.x << ", " << expected.at.z;
 }
 
-// The default shader lights the first two lights per pixel and the next two per vertex: under a light
-// high above, a flat plane must look the same whichever of the four it is.
+// The default shader lights the first two lights per pixel and the next two together, worked out per
+// vertex: under a light high above, a flat plane must look the same whichever of the four it is.
 TEST_F(SceneRenderTest, EachOfFourLightsLightsThePlaneAlike)
 {
     defaultMaterial("ground");

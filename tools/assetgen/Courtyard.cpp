@@ -211,8 +211,8 @@ void addLights(Document& d)
     Light lantern{"Lantern-light", false, {1.0, 0.72, 0.38, 1}, 2.2, 1, 0, 0.3, 0, 0, 0, 1};
     d.lights = {dusk, moon, lantern};
     // The engine lists the lights by their nodes' names, last name first, and the shaders light the
-    // first two per pixel: the sunset's spot with its shadow and the lantern, then the moon's wide,
-    // even fill per vertex.
+    // first two per pixel with their shadows: the sunset's spot and the lantern. The moon's wide, even
+    // fill needs no shadow and is worked out per vertex.
     Node duskNode;
     duskNode.name = "SunsetLight";
     duskNode.matrix = Mat4::lookAt({-3.0, -21.0, 9.0}, {0.5, 1.0, 0});

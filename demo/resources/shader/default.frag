@@ -5,10 +5,10 @@
 #define GATHERS_TEXELS
 #endif
 
-// Diffuse texture, Blinn-Phong highlights and up to four lights: the first two per pixel, each with
-// its shadow (shadow type 1, a filtered lookup into the light's shadow map), two more per vertex,
-// without shadows. Point lights (type 2) and spot lights (type 0, soft between hotspot and falloff), with
-// attenuation.
+// Diffuse texture, Blinn-Phong highlights and up to four lights: point lights (type 2) and spot lights
+// (type 0, soft between hotspot and falloff), with attenuation. The first two are lit per pixel, each
+// with its shadow (shadow type 1, a filtered lookup into the light's shadow map); the other two reach
+// each vertex without shadows and are lit together, from the direction they come from, per pixel.
 
 struct Light
 {
@@ -43,8 +43,9 @@ in vec2 uv;
 in vec4 mapPositions[2];
 flat in vec4 spotAxes[2];
 flat in vec4 cones;
-in vec3 vertexDiffuse;
-in vec3 vertexHighlight;
+in vec3 furtherDirection;
+in vec3 furtherDiffuse;
+in vec3 furtherColor;
 
 out vec4 fragColor;
 
@@ -107,12 +108,22 @@ vec3 shade(int light, sampler2D shadowMap, vec3 albedo, vec3 normal, vec3 toEye)
     return facing > 0.0 ? lightArray[light].color.rgb * reach * lit : vec3(0.0);
 }
 
-// The two lights lit per pixel, each with its own shadow map: sampler arrays take constant indices
-// only in GLSL 1.50. The further lights arrive lit per vertex.
+// The lights past the first two, lit together from the direction they come from, without shadows.
+vec3 furtherLights(vec3 albedo, vec3 normal, vec3 toEye)
+{
+    vec3 toLight = furtherDirection * inversesqrt(max(dot(furtherDirection, furtherDirection), 1e-12));
+    float facing = dot(normal, toLight);
+    vec3 lit = albedo * facing * furtherDiffuse
+               + highlight(max(dot(normal, normalize(toLight + toEye)), 0.0)) * max(specularCoefficient, 0.0) * furtherColor;
+    return facing > 0.0 ? lit : vec3(0.0);
+}
+
+// The first two lights each with its own shadow map: sampler arrays take constant indices only in
+// GLSL 1.50.
 vec3 lighting(vec3 albedo, vec3 normal)
 {
     vec3 toEye = normalize(camPos - worldPosition);
-    vec3 color = albedo * (ambient + vertexDiffuse) + vertexHighlight;
+    vec3 color = albedo * ambient + furtherLights(albedo, normal, toEye);
     if (lightCount > 0)
         color += shade(0, shadowMaps[0], albedo, normal, toEye);
     if (lightCount > 1)

@@ -27,8 +27,6 @@ struct Light
 
 uniform Light lightArray[4];
 uniform int lightCount;
-uniform vec3 camPos;
-uniform float specularCoefficient;
 
 in vec3 position;
 in vec3 normal;
@@ -48,9 +46,10 @@ out vec4 mapPositions[2];
 // soft edge starts and one over the edge's width.
 flat out vec4 spotAxes[2];
 flat out vec4 cones;
-// The further lights, lit here without shadows: the light on the surface's colour and the highlights.
-out vec3 vertexDiffuse;
-out vec3 vertexHighlight;
+// The further lights, without shadows, worked out here and lit on each pixel's normal.
+out vec3 furtherDirection;
+out vec3 furtherDiffuse;
+out vec3 furtherColor;
 
 const int spotLight = 0;
 const int pixelLights = 2;
@@ -80,37 +79,25 @@ vec2 cone(int light)
     return vec2(outer, 1.0 / (inner - outer));
 }
 
-// x to the power of 20 by squaring, far cheaper than pow().
-float highlight(float x)
-{
-    float x4 = x * x;
-    x4 *= x4;
-    float x16 = x4 * x4;
-    x16 *= x16;
-    return x16 * x4;
-}
-
-// One further light as the fragments would light it, less the shadow: its diffuse share (to be
-// multiplied by the surface's colour) and its highlight.
-void addVertexLight(int light, vec3 position, vec3 normal, vec3 toEye)
+// The further lights together, to be lit on each pixel's own normal: the direction they come from,
+// weighted by how brightly each arrives, and their light on the surface's colour and for highlights.
+void addFurtherLight(int light, vec3 position)
 {
     vec3 toLight = lightArray[light].position - position;
     float distance = length(toLight);
     toLight /= max(distance, 0.0001);
-    float facing = dot(normal, toLight);
-    if (facing <= 0.0)
-        return;
     vec2 edges = cone(light);
     float edge = clamp((dot(normalize(lightArray[light].direction), -toLight) - edges.x) * edges.y, 0.0, 1.0);
     float reach = edge * edge * (3.0 - 2.0 * edge);
     reach /= max(lightArray[light].constAttenuation + (lightArray[light].linearAttenuation
                  + lightArray[light].quadraticAttenuation * distance) * distance, 0.0001);
     vec3 color = lightArray[light].color.rgb * reach;
-    vertexDiffuse += color * facing * lightArray[light].diffuseCoefficient;
-    vertexHighlight += color * highlight(max(dot(normal, normalize(toLight + toEye)), 0.0)) * max(specularCoefficient, 0.0);
+    furtherDirection += toLight * dot(color, vec3(0.3, 0.59, 0.11));
+    furtherDiffuse += color * lightArray[light].diffuseCoefficient;
+    furtherColor += color;
 }
 
-void passLights(vec4 placed, vec3 normal)
+void passLights(vec4 placed)
 {
     for (int light = 0; light < pixelLights; ++light)
     {
@@ -119,12 +106,12 @@ void passLights(vec4 placed, vec3 normal)
         spotAxes[light] = vec4(normalize(lightArray[light].direction), shadowWeight);
     }
     cones = vec4(cone(0), cone(1));
-    vertexDiffuse = vec3(0.0);
-    vertexHighlight = vec3(0.0);
-    vec3 toEye = normalize(camPos - placed.xyz);
+    furtherDirection = vec3(0.0);
+    furtherDiffuse = vec3(0.0);
+    furtherColor = vec3(0.0);
     for (int light = pixelLights; light < 4; ++light)
         if (light < lightCount)
-            addVertexLight(light, placed.xyz, normal, toEye);
+            addFurtherLight(light, placed.xyz);
 }
 
 void main()
@@ -135,6 +122,6 @@ void main()
     worldTangent = mat3(world) * tangent;
     worldBitangent = mat3(world) * bitangent;
     uv = texCoord_0;
-    passLights(placed, normalize(worldNormal));
+    passLights(placed);
     gl_Position = proj * view * placed;
 }
