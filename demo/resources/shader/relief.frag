@@ -140,7 +140,10 @@ vec3 eyeInSurface(mat3 frame)
     return vec3(toEye.x, -toEye.y, toEye.z);
 }
 
-// How far the eye ray is below the height field at this depth; negative while it is above.
+// How far the eye ray is below the height field at this depth; negative while it is above. The level
+// of detail comes from the texture call itself, even inside the search's loop: explicit levels or
+// gradients cost a software rasteriser far more, and where neighbouring pixels leave the loop at
+// different steps a GPU at worst samples the height a little blurred.
 float belowSurface(vec2 across, float depth)
 {
     return depth - (1.0 - texture(textures[2], uv + across * depth).r);

@@ -79,6 +79,12 @@ vec2 cone(int light)
     return vec2(outer, 1.0 / (inner - outer));
 }
 
+// The direction a spot light shines in; none for a point light, whose direction means nothing.
+vec3 spotAxis(int light)
+{
+    return lightArray[light].type == spotLight ? normalize(lightArray[light].direction) : vec3(0.0);
+}
+
 // The further lights together, to be lit on each pixel's own normal: the direction they come from,
 // weighted by how brightly each arrives, and their light on the surface's colour and for highlights.
 void addFurtherLight(int light, vec3 position)
@@ -87,7 +93,7 @@ void addFurtherLight(int light, vec3 position)
     float distance = length(toLight);
     toLight /= max(distance, 0.0001);
     vec2 edges = cone(light);
-    float edge = clamp((dot(normalize(lightArray[light].direction), -toLight) - edges.x) * edges.y, 0.0, 1.0);
+    float edge = clamp((dot(spotAxis(light), -toLight) - edges.x) * edges.y, 0.0, 1.0);
     float reach = edge * edge * (3.0 - 2.0 * edge);
     reach /= max(lightArray[light].constAttenuation + (lightArray[light].linearAttenuation
                  + lightArray[light].quadraticAttenuation * distance) * distance, 0.0001);
@@ -103,7 +109,7 @@ void passLights(vec4 placed)
     {
         mapPositions[light] = shadowMapPosition(light, placed);
         float shadowWeight = lightArray[light].shadowType == 1 ? lightArray[light].shadowDensity : 0.0;
-        spotAxes[light] = vec4(normalize(lightArray[light].direction), shadowWeight);
+        spotAxes[light] = vec4(spotAxis(light), shadowWeight);
     }
     cones = vec4(cone(0), cone(1));
     furtherDirection = vec3(0.0);
