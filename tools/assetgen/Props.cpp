@@ -31,7 +31,9 @@ struct Branch
 void growBranch(Part& part, Random& random, const Branch& branch)
 {
     const int segments = branch.depth >= 3 ? 5 : 3;
-    const int sides = 4 + branch.depth;
+    // Twigs are a pixel or two wide on screen: three sides, and for the finest every other ring, are
+    // enough for them.
+    const int sides = branch.depth <= 1 ? 3 : 4 + branch.depth;
     std::vector<Ring> rings;
     Vec3 position = branch.start, direction = branch.direction;
     double endRadius = branch.depth == 0 ? 0.0 : branch.radius * 0.55;
@@ -48,7 +50,10 @@ void growBranch(Part& part, Random& random, const Branch& branch)
         position = position + direction * (branch.length / segments);
     }
     int repeats = std::max(1, static_cast<int>(std::lround(2 * pi * branch.radius / 0.5)));
-    addTube(part, rings, sides, repeats, 1.5);
+    if (branch.depth == 0)
+        addTube(part, {rings.front(), rings[rings.size() / 2], rings.back()}, sides, repeats, 1.5);
+    else
+        addTube(part, rings, sides, repeats, 1.5);
     if (branch.depth == 0)
         return;
     int children = branch.depth >= 4 ? 3 : branch.depth >= 2 ? 2 + random.below(2) : 2;
