@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -187,6 +188,74 @@ TEST(FlightTest, StaysInFrontOfTheWallsAndClearOfTheLantern)
         EXPECT_GT(eye.z - groundHeight(eye.x, eye.y), 1.0) << t << " s";
     }
     EXPECT_GT(cameraPosition(showLength).z, cameraPosition(79).z + 5);
+}
+
+// The height over (x, y) of the triangle of the ground that lies there; false where none does.
+bool groundTriangleHeight(double x, double y, double& height)
+{
+    const Geometry* ground = geometry("Ground");
+    for (const Part& part : ground->parts)
+        for (std::size_t i = 0; i < part.corners.size(); i += 3)
+        {
+            Vec3 a = part.corners[i].position, b = part.corners[i + 1].position, c = part.corners[i + 2].position;
+            double area = (b.x - a.x) * (c.y - a.y) - (c.x - a.x) * (b.y - a.y);
+            double wb = ((x - a.x) * (c.y - a.y) - (c.x - a.x) * (y - a.y)) / area;
+            double wc = ((b.x - a.x) * (y - a.y) - (x - a.x) * (b.y - a.y)) / area;
+            if (wb >= 0 && wc >= 0 && wb + wc <= 1)
+            {
+                height = a.z + wb * (b.z - a.z) + wc * (c.z - a.z);
+                return true;
+            }
+        }
+    return false;
+}
+
+// Cells of different sizes meet along edges; a point in the middle of one side that the other side
+// lacks leaves a crack. Closed, every edge inside the ground belongs to two triangles, once each way.
+TEST(GroundTest, IsClosedWhereCellsOfDifferentSizesMeet)
+{
+    const Geometry* ground = geometry("Ground");
+    ASSERT_NE(ground, nullptr);
+    using Point = std::pair<double, double>;
+    std::map<std::pair<Point, Point>, int> edges;
+    double border = 0;
+    for (const Part& part : ground->parts)
+        for (std::size_t i = 0; i < part.corners.size(); ++i)
+        {
+            const Vec3& from = part.corners[i].position;
+            const Vec3& to = part.corners[i % 3 == 2 ? i - 2 : i + 1].position;
+            ++edges[{{from.x, from.y}, {to.x, to.y}}];
+            border = std::max({border, std::fabs(from.x), std::fabs(from.y)});
+        }
+    for (const auto& [edge, count] : edges)
+    {
+        const auto& [from, to] = edge;
+        EXPECT_EQ(count, 1) << from.first << " " << from.second;
+        bool onBorder = (from.first == to.first && std::fabs(from.first) == border)
+                        || (from.second == to.second && std::fabs(from.second) == border);
+        if (!onBorder)
+        {
+            EXPECT_EQ(edges.count({to, from}), 1u)
+                << "open edge from " << from.first << " " << from.second << " to " << to.first << " " << to.second;
+        }
+    }
+}
+
+// The trees stand on the ground's triangles, not on the smooth shape those follow, which lies higher or
+// lower inside the larger cells.
+TEST(GroundTest, TreesStandOnItsTriangles)
+{
+    int trees = 0;
+    for (const Node& node : scene().nodes)
+        if (node.name.rfind("DeadTree", 0) == 0)
+        {
+            Vec3 foot = node.matrix.transformPoint({0, 0, 0});
+            double height = 0;
+            ASSERT_TRUE(groundTriangleHeight(foot.x, foot.y, height)) << node.name;
+            EXPECT_NEAR(foot.z, height, 1e-9) << node.name;
+            ++trees;
+        }
+    EXPECT_EQ(trees, 8);
 }
 
 class DocumentTest : public testing::Test

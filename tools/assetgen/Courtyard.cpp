@@ -1,6 +1,7 @@
 #include "Courtyard.h"
 
 #include "Flight.h"
+#include "Ground.h"
 #include "Plan.h"
 #include "Props.h"
 
@@ -12,10 +13,8 @@ namespace AssetGen
 
 namespace
 {
-// The ground's grid, the walls' foot and the relief textures' scale.
+// The walls' foot and the relief textures' scale.
 const double wallBottom = -0.4;      // below the ground, so no gap shows where it dips
-const double groundHalf = 28.0;
-const int groundCells = 64;
 const double wallTile = 2.0;         // metres of wall to one repeat of the relief textures
 
 void addLibrary(Document& d)
@@ -41,43 +40,6 @@ void addLibrary(Document& d)
                    {"rock-material", "rock-effect"},           {"zarvel-material", "zarvel-effect"},
                    {"wood-material", "wood-effect"},           {"reed-material", "reed-effect"},
                    {"iron-material", "iron-effect"},           {"glow-material", "glow-effect"}};
-}
-
-Vec3 groundNormal(double x, double y)
-{
-    const double e = 0.05;
-    return Vec3(groundHeight(x - e, y) - groundHeight(x + e, y), groundHeight(x, y - e) - groundHeight(x, y + e), 2 * e)
-        .normalized();
-}
-
-Corner groundCorner(double x, double y, double tile)
-{
-    Vec3 normal = groundNormal(x, y);
-    Vec3 tangent = (Vec3(1, 0, 0) - normal * normal.x).normalized();
-    return {{x, y, groundHeight(x, y)}, normal, tangent, cross(normal, tangent), {x / tile, y / tile}};
-}
-
-bool paved(double x, double y) { return std::fabs(x) < innerHalf && y > pavingSouth && y < innerHalf; }
-
-// One grid over the whole place: flagstones inside the courtyard, fen outside.
-Geometry groundGeometry()
-{
-    Geometry g{"Ground", false, {}};
-    const double cell = 2 * groundHalf / groundCells;
-    for (int j = 0; j < groundCells; ++j)
-        for (int i = 0; i < groundCells; ++i)
-        {
-            double x0 = -groundHalf + i * cell, y0 = -groundHalf + j * cell;
-            double x1 = x0 + cell, y1 = y0 + cell;
-            bool stone = paved(x0 + cell / 2, y0 + cell / 2);
-            Part& part = g.part(stone ? "paving" : "fen");
-            double tile = stone ? 3.0 : 5.0;
-            Corner a = groundCorner(x0, y0, tile), b = groundCorner(x1, y0, tile);
-            Corner c = groundCorner(x1, y1, tile), d = groundCorner(x0, y1, tile);
-            part.addTriangle(a, b, c);
-            part.addTriangle(a, c, d);
-        }
-    return g;
 }
 
 // The pool's surface: an ellipse a little larger than the dip, whose rim hides below the bank.
@@ -195,7 +157,7 @@ void addTrees(Document& d)
     {
         std::string name = "DeadTree0" + std::to_string(number);
         d.geometries.push_back(treeGeometry(name, 1000 + static_cast<std::uint32_t>(number), tree.height, tree.lean));
-        Vec3 foot(tree.foot.x, tree.foot.y, groundHeight(tree.foot.x, tree.foot.y));
+        Vec3 foot(tree.foot.x, tree.foot.y, groundSurfaceHeight(tree.foot.x, tree.foot.y));
         d.nodes.push_back(meshNode(name, Mat4::translation(foot), {{"bark", "bark-material"}}));
         ++number;
     }

@@ -1,5 +1,6 @@
 #include "Props.h"
 
+#include "Ground.h"
 #include "Plan.h"
 
 #include <algorithm>
@@ -98,7 +99,7 @@ Geometry rocksGeometry()
     for (const Vec3& spot : spots)
     {
         Vec3 size(random.range(0.5, 1.1), random.range(0.45, 0.9), random.range(0.3, 0.6));
-        Vec3 centre(spot.x, spot.y, groundHeight(spot.x, spot.y) + size.z * 0.25);
+        Vec3 centre(spot.x, spot.y, groundSurfaceHeight(spot.x, spot.y) + size.z * 0.25);
         addBoulder(part, random, centre, size, 1.2);
     }
     // The foundation of the fallen south wall, a kerb of blocks across the opening.
@@ -130,7 +131,7 @@ Geometry reedsGeometry()
         for (int blade = 0; blade < 7; ++blade)
         {
             Vec3 base(cx + random.range(-0.35, 0.35), cy + random.range(-0.35, 0.35), 0);
-            base.z = groundHeight(base.x, base.y) - 0.05;
+            base.z = groundSurfaceHeight(base.x, base.y) - 0.05;
             double height = random.range(0.7, 1.5), facing = random.range(0, pi);
             Vec3 across(std::cos(facing) * 0.025, std::sin(facing) * 0.025, 0);
             Vec3 bend(random.range(-0.25, 0.25), random.range(-0.25, 0.25), 0);
