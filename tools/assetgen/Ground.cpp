@@ -38,6 +38,15 @@ bool blockNeedsFinestCells(int i, int j)
     return false;
 }
 
+bool besideFinestCells(const std::vector<bool>& finest, int i, int j)
+{
+    for (int v = std::max(j - 1, 0); v <= std::min(j + 1, blocks - 1); ++v)
+        for (int u = std::max(i - 1, 0); u <= std::min(i + 1, blocks - 1); ++u)
+            if (finest[v * blocks + u])
+                return true;
+    return false;
+}
+
 // 0 for the finest cells, 1 beside them, 2 elsewhere: neighbouring blocks differ by one level at most,
 // so an edge between two levels has one point in its middle.
 std::vector<int> blockLevels()
@@ -46,13 +55,10 @@ std::vector<int> blockLevels()
     for (int j = 0; j < blocks; ++j)
         for (int i = 0; i < blocks; ++i)
             finest[j * blocks + i] = blockNeedsFinestCells(i, j);
-    std::vector<int> levels(blocks * blocks, 2);
+    std::vector<int> levels(blocks * blocks);
     for (int j = 0; j < blocks; ++j)
         for (int i = 0; i < blocks; ++i)
-            for (int v = std::max(j - 1, 0); v <= std::min(j + 1, blocks - 1); ++v)
-                for (int u = std::max(i - 1, 0); u <= std::min(i + 1, blocks - 1); ++u)
-                    if (finest[v * blocks + u])
-                        levels[j * blocks + i] = std::min(levels[j * blocks + i], u == i && v == j ? 0 : 1);
+            levels[j * blocks + i] = finest[j * blocks + i] ? 0 : besideFinestCells(finest, i, j) ? 1 : 2;
     return levels;
 }
 
