@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Plays the whole show on an X server of its own at 1280 x 720, capturing pictures on the way, and
-# checks how it ends and what the pictures show.
+# Plays the whole show on an X server of its own at 1280 x 720, capturing pictures on the way, with
+# OpenGL's error flags read after every part of every frame, and checks how it ends, that no OpenGL
+# error was raised, and what the pictures show.
 # Usage: show_end_to_end.sh DEMO_BINARY DEMO_DIRECTORY
 set -euo pipefail
 
@@ -21,9 +22,10 @@ fail() {
 
 cd "$demo_directory"
 status=0
-timeout 600 "$demo" --capture "$work/pictures" --capture-at 5,30,60,80.5 > "$work/out" 2> "$work/err" || status=$?
+PELLUX_GL_CHECK=1 timeout 600 "$demo" --capture "$work/pictures" --capture-at 5,30,60,80.5 > "$work/out" 2> "$work/err" || status=$?
 [[ $status -eq 0 ]] || fail "exit status $status, expected 0 once the animation passed 83 s"
 grep -qP '^INFO:\t\[ \S+ *\(\d+\)\]:\tFPS: \d+\.\d$' "$work/out" || fail "no frame-rate line"
+! grep -q "OpenGL error" "$work/out" || fail "OpenGL raised errors"
 ! grep -q "^ERR" "$work/out" || fail "the show logged errors"
 
 # mean and standard deviation of the picture's brightness, from 0 to 1

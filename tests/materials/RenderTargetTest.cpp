@@ -5,6 +5,8 @@
 #include "pellux/materials/RenderTarget.h"
 #include "pellux/materials/Texture.h"
 #include "pellux/resources/Image.h"
+#include "pellux/scene/LightNode.h"
+#include "pellux/scene/Scene.h"
 
 #include "CaptureOutput.h"
 #include "GlContext.h"
@@ -14,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 using Pellux::Image;
@@ -182,11 +185,54 @@ TEST_F(RenderTargetTest, OpacityBlendsWithWhatTheTargetHeld)
     EXPECT_NEAR(mixed[2], 127, 1);
 }
 
-TEST_F(RenderTargetTest, DrawingLeavesDepthTestingOn)
+TEST_F(RenderTargetTest, DrawingLeavesDepthTestingOnAndBlendingAsItFoundIt)
 {
-    glDisable(GL_DEPTH_TEST);
-    draw(solidImage(red), whole);
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    for (bool blendingOn : {false, true})
+    {
+        draw(solidImage(blue), whole);
+        blendingOn ? glEnable(GL_BLEND) : glDisable(GL_BLEND);
+        glDisable(GL_DEPTH_TEST);
+        draw(solidImage(red), whole, 0.5f);
+        EXPECT_NEAR(pixelOfTarget(32, 32)[2], 127, 1) << "blended whatever was set before";
+        EXPECT_EQ(glIsEnabled(GL_BLEND), blendingOn);
+        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    }
+}
+
+// Textures and targets are made while other drawing is under way: a light's shadow map, a texture at
+// a material's first draw. Each must leave the framebuffer and the active unit's texture it finds.
+TEST_F(RenderTargetTest, MakingTexturesAndTargetsLeavesTheBindingsAsTheyWere)
+{
+    struct Maker
+    {
+        const char* what;
+        std::function<void()> make;
+    };
+    Image* unseen = solidImage(green);
+    const Maker makers[] = {
+        {"texture of an image", [&] { engine->getTexture(unseen); }},
+        {"empty texture", [] { Texture(8, 8); }},
+        {"colour target", [] { RenderTarget(16, 16); }},
+        {"depth map", [] { RenderTarget(std::make_shared<Rectangle>(0.0f, 0.0f, 16.0f, 16.0f), true); }},
+        {"light", [] { Pellux::LightNode("lamp", 0); }},
+        {"scene", [] { Pellux::Scene("other"); }},
+        {"resized target", [&] { target->resize(32, 32); }},
+    };
+    Texture* held = textureOf(solidImage(red));
+    for (const Maker& maker : makers)
+    {
+        glActiveTexture(GL_TEXTURE3);
+        glBindTexture(GL_TEXTURE_2D, held->getId());
+        glBindFramebuffer(GL_FRAMEBUFFER, target->getFramebuffer());
+        captureStdout(maker.make);
+        GLint texture = 0;
+        GLint framebuffer = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
+        glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
+        EXPECT_EQ(static_cast<unsigned int>(texture), held->getId()) << maker.what;
+        EXPECT_EQ(static_cast<unsigned int>(framebuffer), target->getFramebuffer()) << maker.what;
+    }
+    glActiveTexture(GL_TEXTURE0);
 }
 
 TEST_F(RenderTargetTest, NothingIsDrawnWithoutATexture)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <vector>
 
 using Pellux::ShaderVariables;
 
@@ -74,6 +75,34 @@ TEST(ShaderDeclarations, SkipsWhatIsNoDeclaration)
         ScanResult result = scan(std::string(line) + "\n", true);
         EXPECT_TRUE(result.uniforms.empty()) << line;
         EXPECT_TRUE(result.inputs.empty()) << line;
+    }
+}
+
+// Declarations that are commented out must not be taken for real ones: a huge array length in a
+// comment once made every draw walk two thousand million elements.
+TEST(ShaderDeclarations, CommentsHoldNoDeclarations)
+{
+    struct CommentCase
+    {
+        const char* source;
+        std::vector<std::string> uniforms;
+    };
+    const CommentCase cases[] = {
+        {"/*\nuniform sampler2D textures[2000000000];\n*/\nuniform mat4 world;\n", {"world"}},
+        {"/* uniform mat4 hidden; */\nuniform mat4 world;\n", {"world"}},
+        {"/* one\n   two */uniform mat4 hidden;\nuniform mat4 world;\n", {"world"}},
+        {"uniform mat4 world; // uniform mat4 hidden;\n", {"world"}},
+        {"uniform mat4 world; /* a block\nuniform mat4 hidden;\nthat ends */\nuniform mat4 view;\n", {"view", "world"}},
+        {"uniform /* the */ mat4 world;\n", {"world"}},
+        {"uniform mat4 world;\n// /* not a block\nuniform mat4 view;\n", {"view", "world"}},
+    };
+    for (const CommentCase& row : cases)
+    {
+        ScanResult result = scan(row.source, false);
+        std::vector<std::string> names;
+        for (const auto& [name, variable] : result.uniforms)
+            names.push_back(name);
+        EXPECT_EQ(names, row.uniforms) << row.source;
     }
 }
 

@@ -199,4 +199,32 @@ TEST_F(SinglePassAutoMapMaterialTest, KeepsItsImagesInOrderAlsoTwice)
     material->addTexture(image);
     EXPECT_EQ(material->getTextures(), (std::vector<Pellux::Image*>{image, nullptr, image}));
 }
+// An array no program can hold is taken at the length OpenGL can hold, with one line that says so.
+TEST_F(SinglePassAutoMapMaterialTest, ArrayLengthsBeyondWhatOpenGLHoldsAreCut)
+{
+    struct LongArray
+    {
+        const char* declaration;
+        const char* name;
+        GLenum limit;
+    };
+    const LongArray arrays[] = {
+        {"uniform sampler2D manyMaps[2000000000];", "manyMaps", GL_MAX_COMBINED_TEXTURE_IMAGE_UNITS},
+        {"uniform vec4 weights[2000000000];", "weights", GL_MAX_FRAGMENT_UNIFORM_COMPONENTS},
+    };
+    for (const LongArray& array : arrays)
+    {
+        std::shared_ptr<File> fragment =
+            shader(std::string(array.name) + ".frag", std::string(array.declaration) + "\n" + fragmentSource);
+        SinglePassAutoMapMaterial* material = build(shader("a.vert", vertexSource), fragment);
+        GLint limit = 0;
+        glGetIntegerv(array.limit, &limit);
+        EXPECT_EQ(material->getUniforms().at(array.name).count, limit) << array.name;
+        std::string line = ")]:\tshader " + fragment->getFullPath() + ": uniform '" + array.name +
+                           "' declares 2000000000 elements, more than OpenGL holds; " + std::to_string(limit) +
+                           " are used\n";
+        EXPECT_TRUE(logged(line)) << output.out;
+        EXPECT_EQ(output.out.find(" elements, more than"), output.out.rfind(" elements, more than")) << output.out;
+    }
+}
 }

@@ -284,6 +284,57 @@ TEST_F(UniformMappingTest, LightMembersAreSentOnlyForChangedLightsOrADirtyMateri
     }
 }
 
+// A material that draws nothing for a while must not keep what its program held of the lights then.
+TEST_F(UniformMappingTest, AMaterialBackAfterAPauseHasTheLightsAsTheyAreNow)
+{
+    struct Pause
+    {
+        const char* description;
+        std::function<void(bool)> drawn;
+    };
+    const Pause pauses[] = {
+        {"node hidden", [&](bool shown) { node->setVisible(shown); }},
+        {"node detached", [&](bool shown) {
+             if (shown)
+                 scene->getRoot()->addChild(node);
+             else
+                 scene->getRoot()->removeChild(node);
+         }},
+    };
+    float x = 2;
+    for (const Pause& pause : pauses)
+    {
+        renderFrame();
+        pause.drawn(false);
+        x += 5;
+        lights[2]->setTransform(translation({x, 4, 0}));
+        lights[2]->setDiffuseCoefficient(x + 1);
+        renderFrame();
+        pause.drawn(true);
+        renderFrame();
+        float position[3] = {0, 0, 0};
+        glGetUniformfv(material->getProgram(), glGetUniformLocation(material->getProgram(), "lightArray[0].position"),
+                       position);
+        EXPECT_FLOAT_EQ(position[0], x) << pause.description;
+        EXPECT_FLOAT_EQ(floatUniform(material, "lightArray[0].diffuseCoefficient"), x + 1) << pause.description;
+    }
+}
+
+// Materials of the same shader sources share one program; no material may see another's values.
+TEST_F(UniformMappingTest, AMaterialSharingItsProgramSeesNothingOfTheOthers)
+{
+    SinglePassAutoMapMaterial* plain = build("plain", everyNameFragment);
+    ASSERT_EQ(plain->getProgram(), material->getProgram());
+    drawOnce(material);
+    drawOnce(plain);
+    EXPECT_FLOAT_EQ(floatUniform(plain, "specularCoefficient"), 0.0f) << "a program of its own would hold 0";
+    GLint bound = 0;
+    glActiveTexture(GL_TEXTURE0);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_NE(static_cast<unsigned int>(bound), Tavrin::getInstance().getRenderEngine()->getTexture(image)->getId())
+        << "the other material's image";
+}
+
 TEST_F(UniformMappingTest, LightCountAloneIsNeverSent)
 {
     SinglePassAutoMapMaterial* countOnly = build("count-only", countOnlyFragment);

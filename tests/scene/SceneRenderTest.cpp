@@ -1,3 +1,4 @@
+#include "pellux/core/GlErrorCheck.h"
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/materials/MaterialManager.h"
@@ -36,6 +37,13 @@ void main() { gl_Position = proj * view * world * vec4(position, 1.0); }
 )";
 const char* const flatFragment = R"(#version 150
 uniform sampler2D textures[1];
+out vec4 fragColor;
+void main() { fragColor = texture(textures[0], vec2(0.5)); }
+)";
+// The same colour, with the scene's shadow maps bound beside it (and not read).
+const char* const flatBesideShadowsFragment = R"(#version 150
+uniform sampler2D textures[1];
+uniform sampler2D shadowMaps[1];
 out vec4 fragColor;
 void main() { fragColor = texture(textures[0], vec2(0.5)); }
 )";
@@ -80,10 +88,10 @@ protected:
                         std::make_shared<File>("resources/shader/default.frag"));
     }
 
-    SinglePassAutoMapMaterial* flatMaterial(const std::string& name, Rgba colour)
+    SinglePassAutoMapMaterial* flatMaterial(const std::string& name, Rgba colour, const char* fragment = flatFragment)
     {
         auto* made = material(name, std::make_shared<File>(shaders.write("flat.vert", flatVertex)),
-                              std::make_shared<File>(shaders.write("flat.frag", flatFragment)));
+                              std::make_shared<File>(shaders.write(name + ".frag", fragment)));
         std::vector<unsigned char> pixel(colour.begin(), colour.end());
         captureStdout([&] { made->addTexture(new Image(name, 1, 1, pixel)); });
         return made;
@@ -240,6 +248,34 @@ TEST_F(SceneRenderTest, TheEarlyQueueIsDrawnBeforeTheLateOneWhateverTheDistances
     EXPECT_NEAR(seen[2], 128, 2);
 }
 
+// Whatever depth test the caller left, the scene's geometry is depth-tested.
+TEST_F(SceneRenderTest, TheDepthTestHoldsWhateverStateTheFrameStartsWith)
+{
+    flatMaterial("near-early", {0, 0, 255, 255});
+    flatMaterial("far-late", {255, 0, 0, 255})->drawnEarly = false;
+    placeMesh(*scene->getRoot(), "near", makeQuadMesh("near-early", 2), {0, 1, 0});
+    placeMesh(*scene->getRoot(), "far", makeQuadMesh("far-late", 2), {0, 0, 0});
+    lookFrom({0, 10, 0.01f}, {0, 0, 0});
+    glDisable(GL_DEPTH_TEST);
+    renderFrames(1);
+    EXPECT_EQ(pixelAt({0, 1, 0}), (Rgba{0, 0, 255, 255})) << "the far quad was drawn over the near one";
+}
+
+// The first frame draws with every texture in place, also while the lights' shadow maps are bound
+// beside them for the first time.
+TEST_F(SceneRenderTest, TheFirstFrameShowsTheTexturesOfALitScene)
+{
+    flatMaterial("textured", {220, 0, 0, 255}, flatBesideShadowsFragment);
+    placeMesh(*scene->getRoot(), "plane", makeQuadMesh("textured", 10), {0, 0, 0});
+    light("spot", 0, {0, 10, 0}, {0, 0, 0})->setShadowType(1);
+    lookFrom({0, 10, 0.01f}, {0, 0, 0});
+    for (int frame = 0; frame < 3; ++frame)
+    {
+        renderFrames(1);
+        EXPECT_EQ(pixelAt({0, 0, 0}), (Rgba{220, 0, 0, 255})) << "frame " << frame;
+    }
+}
+
 TEST_F(SceneRenderTest, WithinAQueueTheFarthestNodeComesFirst)
 {
     flatMaterial("half-blue", {0, 0, 255, 128});
@@ -322,5 +358,52 @@ TEST_F(SceneRenderTest, TheWindowShowsTheScenesPictureWithTheFade)
     Rgba centre = readPixel(static_cast<int>(screen->width) / 2, static_cast<int>(screen->height) / 2);
     EXPECT_NEAR(centre[0], 128, 2);
     EXPECT_NEAR(centre[1], 128, 2);
+}
+// Raises GL_INVALID_ENUM whenever it draws in the chosen pass.
+class FaultyMaterial : public Material
+{
+public:
+    FaultyMaterial(const std::string& name, bool inShadowPass) : Material(name), inShadowPass(inShadowPass) {}
+
+    void draw(Scene* scene, MeshNode*, SubMesh*, RenderTarget*) override
+    {
+        if (scene->getPass().isShadow() == inShadowPass)
+            glEnable(0x0B42);
+    }
+    void drawNode(Scene*, MeshNode*, RenderTarget*) override {}
+
+private:
+    bool inShadowPass;
+};
+
+TEST_F(SceneRenderTest, TheErrorCheckNamesThePassOfEachErrorOnce)
+{
+    struct FaultCase
+    {
+        bool inShadowPass;
+        const char* line;
+    };
+    const FaultCase cases[] = {
+        {false, ")]:\tOpenGL error GL_INVALID_ENUM in the main pass\n"},
+        {true, ")]:\tOpenGL error GL_INVALID_ENUM in the shadow pass of light 'lamp'\n"},
+    };
+    GlErrorCheck& check = engine->getGlErrorCheck();
+    light("lamp", 0, {0, 10, 0}, {0, 0, 0})->setShadowType(1);
+    lookFrom({0, 10, 0.01f}, {0, 0, 0});
+    for (const FaultCase& fault : cases)
+    {
+        std::string name = fault.inShadowPass ? "faulty-in-shadow" : "faulty-in-main";
+        captureStdout([&] { Tavrin::getInstance().getMaterialManager()->add(new FaultyMaterial(name, fault.inShadowPass)); });
+        MeshNode* faulty = placeMesh(*scene->getRoot(), "faulty", makeQuadMesh(name, 1), {0, 0, 0});
+        check.setEnabled(true);
+        std::string log;
+        for (int frame = 0; frame < 2; ++frame)
+            log += captureStdout([&] { engine->drawScene(*scene, 1.0f); });
+        check.setEnabled(false);
+        std::size_t first = log.find(fault.line);
+        EXPECT_NE(first, std::string::npos) << log;
+        EXPECT_EQ(log.find("OpenGL error"), log.rfind("OpenGL error")) << "once, in that pass only: " << log;
+        scene->getRoot()->removeChild(faulty);
+    }
 }
 }

@@ -121,6 +121,7 @@ void RenderEngine::endFrame()
 {
     if (window != nullptr)
     {
+        glErrorCheck.after("frame end");
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glfwSwapBuffers(window);
         glfwPollEvents();
@@ -133,6 +134,11 @@ void RenderEngine::endFrame()
 bool RenderEngine::isWindowOpen() const
 {
     return window != nullptr && !glfwWindowShouldClose(window);
+}
+
+bool RenderEngine::hasContext()
+{
+    return glfwGetCurrentContext() != nullptr && glGenFramebuffers != nullptr;
 }
 
 bool RenderEngine::isKeyPressed(int key) const
@@ -178,6 +184,7 @@ void RenderEngine::drawScene(Scene& scene, float opacity)
     scene.render();
     const Rectangle whole(0, 0, 1, 1);
     drawTexture(target->getColorTexture(), whole, whole, false, opacity);
+    glErrorCheck.after("overlay");
 }
 
 void RenderEngine::drawTexture(Texture* texture, Rectangle destination, Rectangle source, bool flag, float opacity)
@@ -192,70 +199,83 @@ void RenderEngine::drawText(const std::string& text, int size, float x, float y)
         overlay->drawText(text, size, x, y);
 }
 
+namespace
+{
+// The render engine's voice: each step traced, compile results on standard output as they stand.
+class EngineShaderReports : public ShaderReports
+{
+public:
+    void loading(ShaderStage stage, const std::string& path) override
+    {
+        LOG(log.trace) << (stage == ShaderStage::Vertex ? "loadVertexShader(" : "loadFragmentShader(") << path << ")"
+                       << std::endl;
+    }
+
+    void cannotOpen(ShaderStage stage, const std::string& path) override
+    {
+        if (stage == ShaderStage::Vertex)
+            LOG(log.err) << "Error: file could not be opened: " << path << std::endl;
+        else
+            std::cerr << "Error: file could not be opened: " << path << std::endl;
+    }
+
+    void compiling(ShaderStage stage) override
+    {
+        if (stage != ShaderStage::Vertex)
+            return;
+        LOG(log.trace) << "load shader source" << std::endl;
+        LOG(log.trace) << "glCreateShader: " << reinterpret_cast<const void*>(glCreateShader) << std::endl;
+        LOG(log.trace) << "convert to const c-string and attach to shader-handle" << std::endl;
+        LOG(log.trace) << "compile vertex shader" << std::endl;
+    }
+
+    void compiled(const std::string& path) override { std::cout << "finished loading shader: " << path << std::endl; }
+
+    void compileFailed(ShaderStage stage, const std::string& infoLog, const std::string& path) override
+    {
+        std::cout << (stage == ShaderStage::Vertex ? "Vertex" : "Fragment") << "-shader compile error:\n\n"
+                  << infoLog << std::endl;
+        std::cout << "failed to load shader: " << path << std::endl;
+    }
+
+    void linking() override
+    {
+        LOG(log.trace) << "attach shader" << std::endl;
+        LOG(log.trace) << "link shader" << std::endl;
+    }
+
+    void linked() override { LOG(log.info) << "Shader-program linked successfully.\n" << std::endl; }
+
+    void linkFailed(const std::string& infoLog) override
+    {
+        LOG(log.err) << "Shader-program link error:\n\n" << infoLog << std::endl;
+    }
+
+private:
+    Logger& log = Logger::getInstance();
+};
+}
+
 unsigned int RenderEngine::loadVertexShader(const File* file)
 {
-    Logger& log = Logger::getInstance();
-    std::string path = file->getPath();
-    LOG(log.trace) << "loadVertexShader(" << path << ")" << std::endl;
-    std::string source;
-    if (!ShaderCompiler::readSource(path, source))
-    {
-        LOG(log.err) << "Error: file could not be opened: " << path << std::endl;
-        return 0;
-    }
-    LOG(log.trace) << "load shader source" << std::endl;
-    LOG(log.trace) << "glCreateShader: " << reinterpret_cast<const void*>(glCreateShader) << std::endl;
-    LOG(log.trace) << "convert to const c-string and attach to shader-handle" << std::endl;
-    LOG(log.trace) << "compile vertex shader" << std::endl;
-    std::string infoLog;
-    GLuint shader = ShaderCompiler::compile(GL_VERTEX_SHADER, source, infoLog);
-    if (shader != 0)
-    {
-        std::cout << "finished loading shader: " << path << std::endl;
-        return shader;
-    }
-    std::cout << "Vertex-shader compile error:\n\n" << infoLog << std::endl;
-    std::cout << "failed to load shader: " << path << std::endl;
-    return 0;
+    EngineShaderReports reports;
+    return ShaderCompiler::load(file->getPath(), ShaderStage::Vertex, reports);
 }
 
 unsigned int RenderEngine::loadFragmentShader(const File* file)
 {
-    std::string path = file->getPath();
-    LOG(Logger::getInstance().trace) << "loadFragmentShader(" << path << ")" << std::endl;
-    std::string source;
-    if (!ShaderCompiler::readSource(path, source))
-    {
-        std::cerr << "Error: file could not be opened: " << path << std::endl;
-        return 0;
-    }
-    std::string infoLog;
-    GLuint shader = ShaderCompiler::compile(GL_FRAGMENT_SHADER, source, infoLog);
-    if (shader != 0)
-    {
-        std::cout << "finished loading shader: " << path << std::endl;
-        return shader;
-    }
-    std::cout << "Fragment-shader compile error:\n\n" << infoLog << std::endl;
-    std::cout << "failed to load shader: " << path << std::endl;
-    return 0;
+    EngineShaderReports reports;
+    return ShaderCompiler::load(file->getPath(), ShaderStage::Fragment, reports);
 }
 
 unsigned int RenderEngine::buildProgram(const File* vertexFile, const File* fragmentFile, bool* linked)
 {
-    Logger& log = Logger::getInstance();
-    LOG(log.trace) << "init shader" << std::endl;
+    LOG(Logger::getInstance().trace) << "init shader" << std::endl;
     GLuint vertexShader = loadVertexShader(vertexFile);
     GLuint fragmentShader = loadFragmentShader(fragmentFile);
-    LOG(log.trace) << "attach shader" << std::endl;
-    LOG(log.trace) << "link shader" << std::endl;
+    EngineShaderReports reports;
     bool programLinked = false;
-    std::string infoLog;
-    GLuint program = ShaderCompiler::link(vertexShader, fragmentShader, programLinked, infoLog);
-    if (programLinked)
-        LOG(log.info) << "Shader-program linked successfully.\n" << std::endl;
-    else
-        LOG(log.err) << "Shader-program link error:\n\n" << infoLog.c_str() << std::endl;
+    GLuint program = ShaderCompiler::link(vertexShader, fragmentShader, reports, programLinked);
     if (linked != nullptr)
         *linked = programLinked;
     return program;

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <fstream>
-#include <map>
 #include <iterator>
+#include <map>
 
 namespace Pellux::ShaderCompiler
 {
@@ -25,6 +25,20 @@ struct LinkedProgram
     std::string infoLog;
 };
 
+GLenum glStage(ShaderStage stage)
+{
+    return stage == ShaderStage::Vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER;
+}
+
+bool readSource(const std::string& path, std::string& source)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    source.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    return true;
+}
+
 std::string shaderInfoLog(GLuint shader)
 {
     GLint length = 0;
@@ -43,6 +57,34 @@ std::string programInfoLog(GLuint program)
     if (length > 0)
         glGetProgramInfoLog(program, length, nullptr, log.data());
     return log.c_str();
+}
+
+CompiledShader compileNew(GLenum type, const std::string& source)
+{
+    CompiledShader result;
+    GLuint shader = glCreateShader(type);
+    const char* text = source.c_str();
+    glShaderSource(shader, 1, &text, nullptr);
+    glCompileShader(shader);
+    GLint status = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
+    if (status != GL_FALSE && glIsShader(shader))
+    {
+        result.shader = shader;
+        return result;
+    }
+    result.infoLog = shaderInfoLog(shader);
+    glDeleteShader(shader);
+    return result;
+}
+
+const CompiledShader& compile(ShaderStage stage, const std::string& source)
+{
+    static std::map<std::pair<ShaderStage, std::string>, CompiledShader> compiled;
+    auto [entry, isNew] = compiled.try_emplace({stage, source});
+    if (isNew)
+        entry->second = compileNew(glStage(stage), source);
+    return entry->second;
 }
 
 LinkedProgram linkNew(GLuint vertexShader, GLuint fragmentShader)
@@ -66,54 +108,58 @@ LinkedProgram linkNew(GLuint vertexShader, GLuint fragmentShader)
         result.infoLog = programInfoLog(result.program);
     return result;
 }
-}
 
-bool readSource(const std::string& path, std::string& source)
+const LinkedProgram& link(GLuint vertexShader, GLuint fragmentShader)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return false;
-    source.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return true;
-}
-
-unsigned int compile(unsigned int type, const std::string& source, std::string& infoLog)
-{
-    static std::map<std::pair<unsigned int, std::string>, CompiledShader> compiled;
-    auto [entry, isNew] = compiled.try_emplace({type, source});
-    CompiledShader& result = entry->second;
+    static std::map<std::pair<GLuint, GLuint>, LinkedProgram> programs;
+    auto [entry, isNew] = programs.try_emplace({vertexShader, fragmentShader});
     if (isNew)
+        entry->second = linkNew(vertexShader, fragmentShader);
+    return entry->second;
+}
+}
+
+unsigned int load(const std::string& path, ShaderStage stage, ShaderReports& reports, std::string* source)
+{
+    reports.loading(stage, path);
+    std::string text;
+    if (!readSource(path, text))
     {
-        GLuint shader = glCreateShader(type);
-        const char* text = source.c_str();
-        glShaderSource(shader, 1, &text, nullptr);
-        glCompileShader(shader);
-        GLint status = GL_FALSE;
-        glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
-        if (status != GL_FALSE && glIsShader(shader))
-        {
-            result.shader = shader;
-        }
-        else
-        {
-            result.infoLog = shaderInfoLog(shader);
-            glDeleteShader(shader);
-        }
+        reports.cannotOpen(stage, path);
+        return 0;
     }
-    infoLog = result.infoLog;
+    reports.compiling(stage);
+    const CompiledShader& result = compile(stage, text);
+    if (result.shader != 0)
+        reports.compiled(path);
+    else
+        reports.compileFailed(stage, result.infoLog, path);
+    if (source != nullptr)
+        *source = std::move(text);
     return result.shader;
 }
 
-unsigned int link(unsigned int vertexShader, unsigned int fragmentShader, bool& linked, std::string& infoLog)
+unsigned int link(unsigned int vertexShader, unsigned int fragmentShader, ShaderReports& reports, bool& linked)
 {
-    static std::map<std::pair<unsigned int, unsigned int>, LinkedProgram> programs;
-    auto [entry, isNew] = programs.try_emplace({vertexShader, fragmentShader});
-    LinkedProgram& result = entry->second;
-    if (isNew)
-        result = linkNew(vertexShader, fragmentShader);
+    reports.linking();
+    const LinkedProgram& result = link(vertexShader, fragmentShader);
     linked = result.linked;
-    infoLog = result.infoLog;
+    if (linked)
+        reports.linked();
+    else
+        reports.linkFailed(result.infoLog);
     return result.program;
+}
+
+unsigned int compileQuietly(ShaderStage stage, const std::string& source)
+{
+    return compile(stage, source).shader;
+}
+
+unsigned int linkQuietly(unsigned int vertexShader, unsigned int fragmentShader)
+{
+    const LinkedProgram& result = link(vertexShader, fragmentShader);
+    return result.linked ? result.program : 0;
 }
 
 }

@@ -62,18 +62,17 @@ void OverlayQuad::createBuffers()
     glBindVertexArray(0);
 }
 
-void OverlayQuad::draw(unsigned int texture, const Rectangle& destination, const Rectangle& source, float opacity,
-                       bool texelForPixel)
+void OverlayQuad::draw(const RenderTarget& target, unsigned int texture, const Rectangle& destination,
+                       const Rectangle& source, float opacity, bool texelForPixel)
 {
     if (!linked)
         return;
-    glUseProgram(program);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glUniform1i(textureLocation, 0);
+    GLboolean blendingWasOn = glIsEnabled(GL_BLEND);
+    state.forOverlay(target, program);
+    int unit = state.addTexture(texture);
+    state.apply();
+    glUniform1i(textureLocation, unit);
     glUniform1f(opacityLocation, opacity);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
     float x0 = 2 * destination.x - 1;
     float y0 = 2 * destination.y - 1;
@@ -112,6 +111,9 @@ void OverlayQuad::draw(unsigned int texture, const Rectangle& destination, const
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minification);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magnification);
     }
+    if (!blendingWasOn)
+        glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
 }
 
 }

@@ -1,7 +1,11 @@
 #include "pellux/materials/ProgramLocations.h"
 
+#include "pellux/scene/LightNode.h"
+
 #include <GL/glew.h>
 
+#include <map>
+#include <memory>
 #include <string>
 
 namespace Pellux
@@ -14,6 +18,16 @@ int declaredLength(const ShaderVariables& uniforms, const char* name)
     auto found = uniforms.find(name);
     return found == uniforms.end() ? 0 : found->second.count;
 }
+}
+
+ProgramLocations& ProgramLocations::of(unsigned int program, const ShaderVariables& uniforms,
+                                       const ShaderVariables& inputs)
+{
+    static std::map<unsigned int, std::unique_ptr<ProgramLocations>> records;
+    std::unique_ptr<ProgramLocations>& record = records[program];
+    if (!record)
+        record.reset(new ProgramLocations(program, uniforms, inputs));
+    return *record;
 }
 
 ProgramLocations::ProgramLocations(unsigned int program, const ShaderVariables& uniforms, const ShaderVariables& inputs)
@@ -74,6 +88,18 @@ const ProgramLocations::Light& ProgramLocations::light(std::size_t index)
                                at(".shadowType"), at(".shadowDensity")});
     }
     return lights[index];
+}
+
+bool ProgramLocations::holdsCurrent(std::size_t index, const LightNode& light) const
+{
+    return index < receivedRevisions.size() && receivedRevisions[index] == light.getRevision();
+}
+
+void ProgramLocations::received(std::size_t index, const LightNode& light)
+{
+    if (receivedRevisions.size() <= index)
+        receivedRevisions.resize(index + 1, 0);
+    receivedRevisions[index] = light.getRevision();
 }
 
 }

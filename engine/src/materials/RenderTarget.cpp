@@ -6,6 +6,7 @@
 #include "pellux/resources/FontManager.h"
 #include "pellux/resources/FontMap.h"
 #include "pellux/materials/OverlayQuad.h"
+#include "pellux/materials/PreservedBindings.h"
 #include "pellux/materials/Texture.h"
 
 #include <GL/glew.h>
@@ -76,6 +77,7 @@ RenderTarget::RenderTarget(unsigned int framebuffer)
 
 RenderTarget::RenderTarget(std::shared_ptr<Rectangle> size, bool depthMap) : depthMap(depthMap), size(std::move(size))
 {
+    PreservedBindings preserved;
     if (depthMap)
         createDepthMap();
     else
@@ -85,7 +87,18 @@ RenderTarget::RenderTarget(std::shared_ptr<Rectangle> size, bool depthMap) : dep
 RenderTarget::RenderTarget(int width, int height)
     : size(std::make_shared<Rectangle>(0.0f, 0.0f, static_cast<float>(width), static_cast<float>(height)))
 {
+    PreservedBindings preserved;
     createColorTarget();
+}
+
+// A target for an existing framebuffer owns nothing; the others own their framebuffer and textures.
+RenderTarget::~RenderTarget()
+{
+    if (!ownsFramebuffer)
+        return;
+    glDeleteFramebuffers(1, &framebuffer);
+    glDeleteTextures(1, &depthTexture);
+    delete colorTexture;
 }
 
 bool RenderTarget::acceptSize(int width, int height)
@@ -128,11 +141,8 @@ void RenderTarget::allocateDepthStorage()
 
 void RenderTarget::createDepthMap()
 {
-    // Light nodes make their depth maps on first use, possibly in the middle of another draw.
-    GLint drawingInto = 0;
-    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &drawingInto);
+    ownsFramebuffer = true;
     createDepthTexture();
-    glBindTexture(GL_TEXTURE_2D, 0);
     glGenFramebuffers(1, &framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glDrawBuffer(GL_NONE);
@@ -140,11 +150,11 @@ void RenderTarget::createDepthMap()
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_TEXTURE_2D, depthTexture, 0);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE)
         LOG(Logger::getInstance().err) << "GL_FRAMEBUFFER_COMPLETE_EXT failed, CANNOT use FBO" << std::endl;
-    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(drawingInto));
 }
 
 void RenderTarget::createColorTarget()
 {
+    ownsFramebuffer = true;
     glGenFramebuffers(1, &framebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     createDepthTexture();
@@ -152,7 +162,6 @@ void RenderTarget::createColorTarget()
     colorTexture = new Texture(storageWidth, storageHeight);
     // Its mipmaps would be made before the picture is drawn, so they never show it.
     colorTexture->dropMipmaps();
-    glBindTexture(GL_TEXTURE_2D, colorTexture->getId());
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colorTexture->getId(), 0);
     reportColorTargetStatus(glCheckFramebufferStatus(GL_FRAMEBUFFER));
 }
@@ -170,6 +179,7 @@ void RenderTarget::resize(int width, int height)
     storageHeight = height;
     if (!depthMap)
         colorTexture->resize(width, height);
+    PreservedBindings preserved;
     glBindTexture(GL_TEXTURE_2D, depthTexture);
     allocateDepthStorage();
 }
@@ -187,15 +197,12 @@ void RenderTarget::bind()
 
 void RenderTarget::drawTexture(Texture* texture, Rectangle destination, Rectangle source, bool, float opacity)
 {
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    if (texture == nullptr || texture->getId() == 0)
+        return;
     int width = std::max(truncated(size->width), 0);
     int height = std::max(truncated(size->height), 0);
-    glViewport(0, 0, width, height);
-    glDisable(GL_DEPTH_TEST);
-    if (texture != nullptr && texture->getId() != 0)
-        OverlayQuad::get().draw(texture->getId(), destination, source, opacity,
-                                texelForPixel(destination, source, *texture, width, height));
-    glEnable(GL_DEPTH_TEST);
+    OverlayQuad::get().draw(*this, texture->getId(), destination, source, opacity,
+                            texelForPixel(destination, source, *texture, width, height));
 }
 
 void RenderTarget::drawImage(Image* image, Rectangle destination, Rectangle source, bool pixelCoordinates)
@@ -208,8 +215,6 @@ void RenderTarget::drawImage(Image* image, Rectangle destination, Rectangle sour
         destination.y /= size->height;
         destination.height /= size->height;
     }
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glDisable(GL_DEPTH_TEST);
     drawTexture(Tavrin::getInstance().getRenderEngine()->getTexture(image), destination, source, false, 1.0f);
 }
 
@@ -217,9 +222,6 @@ void RenderTarget::drawText(const std::string& text, int size, float x, float y)
 {
     // One atlas for the whole process, whatever sizes the text is drawn at.
     static FontMap* font = Tavrin::getInstance().getFontManager()->getFontMap(24);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     int penX = static_cast<int>(x);
     int penY = static_cast<int>(y);
     for (char character : text)

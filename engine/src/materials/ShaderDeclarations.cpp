@@ -32,6 +32,35 @@ int leadingNumber(const std::string& text)
     return static_cast<int>(number);
 }
 
+// Blanks out the comments of one line, keeping every other character in its column; a block comment
+// still open at the line's end goes on in the next line.
+void blankComments(std::string& line, bool& inBlockComment)
+{
+    for (std::size_t at = 0; at < line.size(); ++at)
+    {
+        if (inBlockComment)
+        {
+            if (line.compare(at, 2, "*/") == 0)
+            {
+                line[at++] = ' ';
+                inBlockComment = false;
+            }
+            line[at] = ' ';
+        }
+        else if (line.compare(at, 2, "//") == 0)
+        {
+            line.replace(at, std::string::npos, line.size() - at, ' ');
+            return;
+        }
+        else if (line.compare(at, 2, "/*") == 0)
+        {
+            line[at++] = ' ';
+            line[at] = ' ';
+            inBlockComment = true;
+        }
+    }
+}
+
 ShaderVariable parseDeclaration(const std::vector<std::string>& words)
 {
     ShaderVariable variable;
@@ -51,10 +80,12 @@ ShaderVariable parseDeclaration(const std::vector<std::string>& words)
 void scanShaderDeclarations(std::istream& source, bool readInputs, ShaderVariables& uniforms, ShaderVariables& inputs)
 {
     std::string line;
+    bool inBlockComment = false;
     while (std::getline(source, line))
     {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
+        blankComments(line, inBlockComment);
         bool isUniform = line.compare(0, 7, "uniform") == 0;
         bool isInput = !isUniform && readInputs && line.compare(0, 2, "in") == 0;
         if (!isUniform && !isInput)

@@ -12,6 +12,7 @@
 #include "pellux/scene/CameraNode.h"
 #include "pellux/scene/LightNode.h"
 #include "pellux/scene/MeshNode.h"
+#include "pellux/scene/RenderPass.h"
 #include "pellux/scene/Scene.h"
 
 #include <GL/glew.h>
@@ -30,19 +31,53 @@ const int undeclared = ProgramLocations::undeclared;
 // More texture-coordinate sets than any sub-mesh sensibly has; bounds a damaged count.
 const int maxTexCoordSets = 32;
 
+// The material's voice: compile and link outcomes through the logger.
+class MaterialShaderReports : public ShaderReports
+{
+public:
+    void cannotOpen(ShaderStage, const std::string& path) override
+    {
+        std::cerr << "Error: file could not be opened: " << path << std::endl;
+    }
+
+    void compiled(const std::string& path) override
+    {
+        LOG(log.info) << "finished loading shader: " << path << std::endl;
+    }
+
+    void compileFailed(ShaderStage stage, const std::string& infoLog, const std::string& path) override
+    {
+        LOG(log.err) << (stage == ShaderStage::Vertex ? "Vertex" : "Fragment") << "-shader compile error:\n\n"
+                     << infoLog << std::endl;
+        LOG(log.err) << "failed to load shader: " << path << std::endl;
+    }
+
+    void linked() override { LOG(log.info) << "Shader-program linked successfully." << std::endl; }
+
+    void linkFailed(const std::string& infoLog) override
+    {
+        LOG(log.err) << "Shader-program link error: " << infoLog << std::endl;
+    }
+
+private:
+    Logger& log = Logger::getInstance();
+};
+
 std::shared_ptr<File> orNamelessFile(std::shared_ptr<File> file)
 {
     return file ? file : std::make_shared<File>("");
 }
 
-int maxTextureUnits()
+int uniformComponents(GLenum stageLimit)
 {
-    static GLint units = [] {
-        GLint count = 0;
-        glGetIntegerv(GL_MAX_COMBINED_TEXTURE_IMAGE_UNITS, &count);
-        return count;
-    }();
-    return units;
+    GLint components = 0;
+    glGetIntegerv(stageLimit, &components);
+    return components;
+}
+
+bool isSampler(const ShaderVariable& variable)
+{
+    return variable.type.find("sampler") != std::string::npos;
 }
 
 // What a sampler reads where the material has no image: white, so the picture shows the lighting alone.
@@ -97,77 +132,71 @@ SinglePassAutoMapMaterial::SinglePassAutoMapMaterial(std::string name, std::shar
 {
     if (!this->vertexShaderFile->exists())
         LOG(logger->err) << "Datei existiert nicht: " << this->vertexShaderFile->getPath() << std::endl;
-    scan(*this->vertexShaderFile, true);
-    scan(*this->fragmentShaderFile, false);
-    LOG(logger->info) << "create shader" << std::endl;
-    std::string vertexSource;
-    std::string fragmentSource;
-    GLuint vertexShader = loadShader(*this->vertexShaderFile, GL_VERTEX_SHADER, "Vertex-shader compile error:\n\n",
-                                     vertexSource);
-    GLuint fragmentShader = loadShader(*this->fragmentShaderFile, GL_FRAGMENT_SHADER,
-                                       "Fragment-shader compile error:\n\n", fragmentSource);
-    linkProgram(vertexShader, fragmentShader);
-    if (linked)
-        linkDepthProgram(vertexShader, vertexSource, fragmentSource);
+    Scanned vertex = scan(*this->vertexShaderFile, true);
+    Scanned fragment = scan(*this->fragmentShaderFile, false);
+    vertexUniforms = vertex.uniforms;
+    uniforms = std::move(vertex.uniforms);
+    attributes = std::move(vertex.inputs);
+    // A uniform both shaders declare keeps the fragment shader's record.
+    for (auto& [uniformName, variable] : fragment.uniforms)
+        uniforms[uniformName] = std::move(variable);
+    build();
 }
 
-void SinglePassAutoMapMaterial::scan(const File& file, bool readInputs)
+SinglePassAutoMapMaterial::Scanned SinglePassAutoMapMaterial::scan(const File& file, bool readInputs)
 {
     std::string fullPath = file.getFullPath();
     LOG(logger->info) << "parse File: " << fullPath << std::endl;
     std::ifstream source(fullPath);
-    scanShaderDeclarations(source, readInputs, uniforms, attributes);
+    Scanned scanned;
+    scanShaderDeclarations(source, readInputs, scanned.uniforms, scanned.inputs);
+    limitArrayLengths(scanned.uniforms, fullPath,
+                      uniformComponents(readInputs ? GL_MAX_VERTEX_UNIFORM_COMPONENTS : GL_MAX_FRAGMENT_UNIFORM_COMPONENTS));
+    return scanned;
 }
 
-unsigned int SinglePassAutoMapMaterial::loadShader(const File& file, unsigned int type, const char* errorHeading,
-                                                   std::string& source)
+// The draw walks every element of the arrays it feeds, so a length no program can have would make
+// it walk for ever.
+void SinglePassAutoMapMaterial::limitArrayLengths(ShaderVariables& declared, const std::string& path,
+                                                  int otherUniformLimit)
 {
-    std::string path = file.getPath();
-    if (!ShaderCompiler::readSource(path, source))
+    for (auto& [uniformName, variable] : declared)
     {
-        std::cerr << "Error: file could not be opened: " << path << std::endl;
-        return 0;
+        int limit = isSampler(variable) ? DrawState::textureUnits() : otherUniformLimit;
+        if (variable.count <= limit)
+            continue;
+        LOG(logger->err) << "shader " << path << ": uniform '" << uniformName << "' declares "
+                         << std::to_string(variable.count) << " elements, more than OpenGL holds; "
+                         << std::to_string(limit) << " are used" << std::endl;
+        variable.count = limit;
     }
-    std::string infoLog;
-    GLuint shader = ShaderCompiler::compile(type, source, infoLog);
-    if (shader != 0)
-    {
-        LOG(logger->info) << "finished loading shader: " << path << std::endl;
-        return shader;
-    }
-    LOG(logger->err) << errorHeading << infoLog << std::endl;
-    LOG(logger->err) << "failed to load shader: " << path << std::endl;
-    return 0;
 }
 
-void SinglePassAutoMapMaterial::linkProgram(unsigned int vertexShader, unsigned int fragmentShader)
+void SinglePassAutoMapMaterial::build()
 {
-    std::string infoLog;
-    program = ShaderCompiler::link(vertexShader, fragmentShader, linked, infoLog);
-    if (linked)
-        LOG(logger->info) << "Shader-program linked successfully." << std::endl;
-    else
-        LOG(logger->err) << "Shader-program link error: " << infoLog << std::endl;
-    if (linked)
-        shading = std::make_unique<ProgramLocations>(program, uniforms, attributes);
+    LOG(logger->info) << "create shader" << std::endl;
+    MaterialShaderReports reports;
+    std::string vertexSource;
+    std::string fragmentSource;
+    GLuint vertexShader = ShaderCompiler::load(vertexShaderFile->getPath(), ShaderStage::Vertex, reports, &vertexSource);
+    GLuint fragmentShader =
+        ShaderCompiler::load(fragmentShaderFile->getPath(), ShaderStage::Fragment, reports, &fragmentSource);
+    program = ShaderCompiler::link(vertexShader, fragmentShader, reports, linked);
+    if (!linked)
+        return;
+    shading = &ProgramLocations::of(program, uniforms, attributes);
+    buildDepthProgram(vertexShader, vertexSource, fragmentSource);
 }
 
-void SinglePassAutoMapMaterial::linkDepthProgram(unsigned int vertexShader, const std::string& vertexSource,
-                                                 const std::string& fragmentSource)
+void SinglePassAutoMapMaterial::buildDepthProgram(unsigned int vertexShader, const std::string& vertexSource,
+                                                  const std::string& fragmentSource)
 {
     if (depthDependsOnShading(vertexSource, fragmentSource))
         return;
-    std::string infoLog;
-    GLuint emptyShader = ShaderCompiler::compile(GL_FRAGMENT_SHADER, emptyFragmentShader, infoLog);
-    bool depthLinked = false;
-    GLuint depthProgram = ShaderCompiler::link(vertexShader, emptyShader, depthLinked, infoLog);
-    if (depthLinked)
-        depthOnly = std::make_unique<ProgramLocations>(depthProgram, uniforms, attributes);
-}
-
-ProgramLocations& SinglePassAutoMapMaterial::locationsFor(const RenderTarget& target)
-{
-    return target.isDepthMap() && depthOnly ? *depthOnly : *shading;
+    GLuint emptyShader = ShaderCompiler::compileQuietly(ShaderStage::Fragment, emptyFragmentShader);
+    GLuint depthProgram = ShaderCompiler::linkQuietly(vertexShader, emptyShader);
+    if (depthProgram != 0)
+        depthOnly = &ProgramLocations::of(depthProgram, vertexUniforms, attributes);
 }
 
 float* SinglePassAutoMapMaterial::getValue(const std::string& name)
@@ -183,28 +212,14 @@ void SinglePassAutoMapMaterial::draw(Scene* scene, MeshNode* node, SubMesh* subM
 {
     if (!linked || subMesh->getIndices().empty() || !subMesh->isDrawable())
         return;
-    // Depth maps take the offset so that surfaces do not shadow themselves.
-    if (target->isDepthMap())
-    {
-        glEnable(GL_POLYGON_OFFSET_FILL);
-        glPolygonOffset(1.1f, 4.0f);
-    }
-    else
-    {
-        glDisable(GL_POLYGON_OFFSET_FILL);
-        glPolygonOffset(0.0f, 0.0f);
-    }
-    glBindFramebuffer(GL_FRAMEBUFFER, target->getFramebuffer());
-    std::shared_ptr<Rectangle> size = target->getSize();
-    glViewport(0, 0, std::max(static_cast<int>(size->width), 0), std::max(static_cast<int>(size->height), 0));
-    glUseProgram(locationsFor(*target).getProgram());
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_CULL_FACE);
+    const RenderPass& pass = scene->getPass();
+    ProgramLocations& at = pass.isShadow() && depthOnly != nullptr ? *depthOnly : *shading;
+    planState(at, scene, pass, *target);
+    state.apply();
 
     GeometryBuffers& buffers = GeometryBuffers::get();
     glBindVertexArray(buffers.vertexArray());
-    mapUniforms(scene, node, subMesh, target);
+    mapUniforms(at, scene, node, subMesh);
     buffers.indexBuffer(*subMesh);
     glLineWidth(10.0f);
     glPointSize(10.0f);
@@ -224,25 +239,65 @@ void SinglePassAutoMapMaterial::drawNode(Scene* scene, MeshNode* node, RenderTar
         draw(scene, node, subMesh, target);
 }
 
-void SinglePassAutoMapMaterial::mapUniforms(Scene* scene, MeshNode* node, SubMesh* subMesh, RenderTarget* target)
+void SinglePassAutoMapMaterial::planState(ProgramLocations& at, Scene* scene, const RenderPass& pass,
+                                          const RenderTarget& target)
 {
-    ProgramLocations& at = locationsFor(*target);
+    state.forGeometry(pass, target, at.getProgram());
+    samplers.clear();
+    if (&at != shading)
+        return;
+    planTextures(at);
+    planShadowMaps(at, scene, pass);
+}
+
+void SinglePassAutoMapMaterial::addSampler(unsigned int texture, int location)
+{
+    int unit = state.addTexture(texture);
+    if (unit >= 0)
+        samplers.emplace_back(location, unit);
+}
+
+void SinglePassAutoMapMaterial::planTextures(ProgramLocations& at)
+{
+    if (!at.texturesDeclared)
+        return;
+    RenderEngine* renderEngine = Tavrin::getInstance().getRenderEngine();
+    std::size_t elements = std::max(textures.size(), static_cast<std::size_t>(std::max(at.declaredTextures, 0)));
+    elements = std::min(elements, static_cast<std::size_t>(DrawState::textureUnits()));
+    for (std::size_t element = 0; element < elements; ++element)
+    {
+        Image* image = element < textures.size() ? textures[element] : nullptr;
+        addSampler(image != nullptr ? renderEngine->getTexture(image)->getId() : whiteTexture(), at.texture(element));
+    }
+}
+
+void SinglePassAutoMapMaterial::planShadowMaps(ProgramLocations& at, Scene* scene, const RenderPass& pass)
+{
+    if (!at.shadowMapsDeclared)
+        return;
+    const std::vector<LightNode*>& lights = scene->getLights();
+    for (std::size_t index = 0; index < lights.size(); ++index)
+    {
+        LightNode* light = lights[index];
+        if (light->getShadowType() != 1)
+            continue;
+        // The map being drawn into is not read at the same time.
+        unsigned int depth = pass.light == light ? 0 : light->getShadowMap()->getDepthTexture();
+        addSampler(depth, at.shadowMap(index));
+    }
+}
+
+void SinglePassAutoMapMaterial::mapUniforms(ProgramLocations& at, Scene* scene, MeshNode* node, SubMesh* subMesh)
+{
     mapCamera(at, scene, node);
     mapVertexArrays(at, *subMesh);
-    if (&at == shading.get())
-    {
-        int unit = 0;
-        mapTextures(at, unit);
+    for (const auto& [location, unit] : samplers)
+        glUniform1i(location, unit);
+    if (&at == shading)
         mapSpecularCoefficient(at);
-        mapLights(at, scene);
-        mapShadowMaps(at, scene, target, unit);
+    mapLights(at, scene);
+    if (&at == shading)
         lightsDirty = false;
-    }
-    else
-    {
-        mapLights(at, scene);
-    }
-    at.hasDrawn = true;
 }
 
 void SinglePassAutoMapMaterial::mapCamera(ProgramLocations& at, Scene* scene, MeshNode* node)
@@ -296,35 +351,13 @@ void SinglePassAutoMapMaterial::mapVertexArray(int location, const SubMesh& subM
     enabledInputs.push_back(input);
 }
 
-void SinglePassAutoMapMaterial::bindToUnit(int unit, unsigned int texture, int location)
-{
-    if (unit >= maxTextureUnits())
-        return;
-    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glUniform1i(location, unit);
-}
-
-void SinglePassAutoMapMaterial::mapTextures(ProgramLocations& at, int& unit)
-{
-    if (!at.texturesDeclared)
-        return;
-    RenderEngine* renderEngine = Tavrin::getInstance().getRenderEngine();
-    std::size_t elements = std::max(textures.size(), static_cast<std::size_t>(std::max(at.declaredTextures, 0)));
-    for (std::size_t element = 0; element < elements; ++element, ++unit)
-    {
-        Image* image = element < textures.size() ? textures[element] : nullptr;
-        unsigned int texture = image != nullptr ? renderEngine->getTexture(image)->getId() : whiteTexture();
-        bindToUnit(unit, texture, at.texture(element));
-    }
-}
-
+// A material without the parameter sends what a program of its own would hold: 0.
 void SinglePassAutoMapMaterial::mapSpecularCoefficient(ProgramLocations& at)
 {
     if (at.specularCoefficient == undeclared)
         return;
-    if (float* value = getValue("specularCoefficient"))
-        glUniform1f(at.specularCoefficient, *value);
+    float* value = getValue("specularCoefficient");
+    glUniform1f(at.specularCoefficient, value != nullptr ? *value : 0.0f);
 }
 
 void SinglePassAutoMapMaterial::mapLights(ProgramLocations& at, Scene* scene)
@@ -337,10 +370,14 @@ void SinglePassAutoMapMaterial::mapLights(ProgramLocations& at, Scene* scene)
                                               : lights.size();
     if (at.lightCount != undeclared)
         glUniform1i(at.lightCount, static_cast<GLint>(count));
-    bool sendAll = lightsDirty || !at.hasDrawn;
     for (std::size_t index = 0; index < count; ++index)
-        if (sendAll || lights[index]->hasChanged())
-            uploadLight(*lights[index], at.light(index));
+    {
+        LightNode& light = *lights[index];
+        if (!lightsDirty && at.holdsCurrent(index, light))
+            continue;
+        uploadLight(light, at.light(index));
+        at.received(index, light);
+    }
 }
 
 void SinglePassAutoMapMaterial::uploadLight(LightNode& light, const ProgramLocations::Light& at)
@@ -352,8 +389,8 @@ void SinglePassAutoMapMaterial::uploadLight(LightNode& light, const ProgramLocat
         glUniform4f(at.viewProjection[row], viewProjection(row, 0), viewProjection(row, 1), viewProjection(row, 2),
                     viewProjection(row, 3));
     std::shared_ptr<Vector4> color = light.getColor();
-    if (color)
-        glUniform4f(at.color, color->x, color->y, color->z, color->w);
+    Vector4 sent = color ? *color : Vector4(0.0f, 0.0f, 0.0f, 0.0f);
+    glUniform4f(at.color, sent.x, sent.y, sent.z, sent.w);
     glUniform1f(at.diffuseCoefficient, light.getDiffuseCoefficient());
     glUniform1f(at.constAttenuation, light.getConstAttenuation());
     glUniform1f(at.linearAttenuation, light.getLinearAttenuation());
@@ -363,24 +400,6 @@ void SinglePassAutoMapMaterial::uploadLight(LightNode& light, const ProgramLocat
     glUniform1f(at.falloffAngle, light.getFalloffAngle());
     glUniform1i(at.shadowType, light.getShadowType());
     glUniform1f(at.shadowDensity, light.getShadowDensity());
-}
-
-void SinglePassAutoMapMaterial::mapShadowMaps(ProgramLocations& at, Scene* scene, RenderTarget* target, int& unit)
-{
-    const std::vector<LightNode*>& lights = scene->getLights();
-    for (std::size_t index = 0; index < lights.size(); ++index)
-    {
-        if (lights[index]->getShadowType() != 1)
-            continue;
-        if (at.shadowMapsDeclared)
-        {
-            RenderTarget* shadowMap = lights[index]->getShadowMap();
-            // The map being drawn into is not read at the same time.
-            unsigned int depth = shadowMap == target ? 0 : shadowMap->getDepthTexture();
-            bindToUnit(unit, depth, at.shadowMap(index));
-        }
-        ++unit;
-    }
 }
 
 }

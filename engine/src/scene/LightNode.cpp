@@ -1,5 +1,6 @@
 #include "pellux/scene/LightNode.h"
 
+#include "pellux/core/RenderEngine.h"
 #include "pellux/materials/RenderTarget.h"
 
 namespace Pellux
@@ -8,12 +9,32 @@ namespace Pellux
 namespace
 {
 const float shadowMapSize = 1024.0f;
+
+unsigned long long nextRevision()
+{
+    static unsigned long long last = 0;
+    return ++last;
+}
 }
 
 LightNode::LightNode(const std::string& name, int lightType) : CameraNode(name), lightType(lightType)
 {
     type = "LightNode";
     LightNode::updateProjection();
+    changed();
+    if (RenderEngine::hasContext())
+        getShadowMap();
+}
+
+LightNode::~LightNode()
+{
+    delete shadowMap;
+}
+
+void LightNode::changed()
+{
+    lightChanged = true;
+    revision = nextRevision();
 }
 
 void LightNode::updateProjection()
@@ -24,7 +45,7 @@ void LightNode::updateProjection()
 void LightNode::setColor(std::shared_ptr<Vector4> value)
 {
     color = std::move(value);
-    lightChanged = true;
+    changed();
 }
 
 void LightNode::setDiffuseCoefficient(float value)
@@ -77,21 +98,15 @@ RenderTarget* LightNode::getShadowMap()
     return shadowMap;
 }
 
-void LightNode::setChanged(bool changed)
-{
-    lightChanged = changed;
-    if (!changed)
-    {
-        clearedWorld = getWorldMatrix();
-        clearedNear = near;
-        clearedFar = far;
-    }
-}
-
 void LightNode::noticeMovement()
 {
-    if (getWorldMatrix() != clearedWorld || near != clearedNear || far != clearedFar)
-        lightChanged = true;
+    Matrix4 world = getWorldMatrix();
+    if (world == noticedWorld && near == noticedNear && far == noticedFar)
+        return;
+    noticedWorld = world;
+    noticedNear = near;
+    noticedFar = far;
+    changed();
 }
 
 }

@@ -13,9 +13,27 @@
 namespace Pellux
 {
 
-Scene::Scene(const std::string& name) : name(name), root(new SceneNode("root")), activeCamera(new CameraNode("default"))
+namespace
+{
+GlErrorCheck& glErrors()
+{
+    return Tavrin::getInstance().getRenderEngine()->getGlErrorCheck();
+}
+}
+
+Scene::Scene(const std::string& name)
+    : name(name), root(new SceneNode("root")), defaultCamera(new CameraNode("default")), activeCamera(defaultCamera)
 {
     root->setChanged(true);
+    if (RenderEngine::hasContext())
+        getRenderTarget();
+}
+
+Scene::~Scene()
+{
+    delete renderTarget;
+    if (defaultCamera->getParent() == nullptr)
+        delete defaultCamera;
 }
 
 RenderTarget* Scene::getRenderTarget()
@@ -94,15 +112,22 @@ void Scene::render()
 
 void Scene::prepareFrame()
 {
+    glErrors().after("time before the scene's passes");
     if (root->isChanged())
         rebuildNodeLists();
     for (LightNode* light : lights)
+    {
         light->noticeMovement();
+        // Shadow maps are made before drawing begins, never in the middle of a draw.
+        if (light->getShadowType() == 1)
+            light->getShadowMap();
+    }
     orderFarthestFirst();
 }
 
 void Scene::renderMainPass()
 {
+    pass = RenderPass::main();
     RenderTarget* target = getRenderTarget();
     root->render(this, target);
     lateQueue.clear();
@@ -117,6 +142,7 @@ void Scene::renderMainPass()
     }
     for (SceneNode* node : lateQueue)
         node->render(this, target);
+    glErrors().afterPass(pass);
 }
 
 void Scene::renderShadowPasses()
@@ -128,12 +154,15 @@ void Scene::renderShadowPasses()
             continue;
         CameraNode* camera = activeCamera;
         activeCamera = light;
+        pass = RenderPass::shadowOf(light);
         RenderTarget* shadowMap = light->getShadowMap();
         shadowMap->bind();
         for (SceneNode* node : ordered)
             node->render(this, shadowMap);
+        glErrors().afterPass(pass);
         activeCamera = camera;
     }
+    pass = RenderPass::main();
     for (LightNode* light : lights)
         light->setChanged(false);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pellux/core/FrameTimer.h"
+#include "pellux/core/GlErrorCheck.h"
 #include "pellux/foundation/Rectangle.h"
 
 #include <map>
@@ -32,6 +33,9 @@ public:
     void endFrame();
 
     bool isWindowOpen() const;
+    // Whether an OpenGL context is current with its entry points loaded, so that OpenGL objects can
+    // be made now.
+    static bool hasContext();
     // `key` is an engine key code (see KeyCodes.h).
     bool isKeyPressed(int key) const;
     Rectangle getViewport() const;
@@ -55,6 +59,9 @@ public:
     void drawTexture(Texture* texture, Rectangle destination, Rectangle source, bool flag, float opacity);
     // Text on the window through the overlay; an empty text draws nothing.
     void drawText(const std::string& text, int size, float x, float y);
+    // Logs OpenGL errors after each part of a frame while it is switched on.
+    GlErrorCheck& getGlErrorCheck() { return glErrorCheck; }
+
     // The target standing for the window; null before init().
     static RenderTarget* getOverlay() { return overlay; }
 
@@ -69,6 +76,7 @@ private:
     bool loadEntryPoints();
 
     FrameTimer timer;
+    GlErrorCheck glErrorCheck;
     GLFWwindow* window = nullptr;
     std::map<Image*, Texture*> textures;
 

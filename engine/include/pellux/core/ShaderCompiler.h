@@ -5,21 +5,48 @@
 namespace Pellux
 {
 
-// The OpenGL steps every shader program of the engine is built with; the callers word the
-// messages. Needs a current context. A source is compiled, and a pair of shaders linked, once:
-// materials of one shader pair share a program, which is safe because a draw sends everything
-// that is the material's own, and the lights are the scene's.
+enum class ShaderStage
+{
+    Vertex,
+    Fragment
+};
+
+// How one builder of programs words the steps and outcomes of a build. The steps are the same for
+// every builder; the render engine and the materials report them in voices of their own.
+class ShaderReports
+{
+public:
+    virtual ~ShaderReports() = default;
+
+    // Before the file is opened.
+    virtual void loading(ShaderStage, const std::string&) {}
+    virtual void cannotOpen(ShaderStage stage, const std::string& path) = 0;
+    // The file was read; it is about to be compiled.
+    virtual void compiling(ShaderStage) {}
+    virtual void compiled(const std::string& path) = 0;
+    virtual void compileFailed(ShaderStage stage, const std::string& infoLog, const std::string& path) = 0;
+    virtual void linking() {}
+    virtual void linked() = 0;
+    virtual void linkFailed(const std::string& infoLog) = 0;
+};
+
+// The OpenGL steps every shader program of the engine is built with. Needs a current context. A
+// source is compiled, and a pair of shaders linked, once: materials of one shader pair share a
+// program, so a material's draw sends every value it maps, its own or its default.
 namespace ShaderCompiler
 {
-// The whole file, as it is; false when it cannot be opened.
-bool readSource(const std::string& path, std::string& source);
+// Reads the whole file and compiles it; 0 when it cannot be opened or does not compile. `source`,
+// when given, receives the text that was compiled.
+unsigned int load(const std::string& path, ShaderStage stage, ShaderReports& reports, std::string* source = nullptr);
 
-// A compiled shader of `type` (GL_VERTEX_SHADER, GL_FRAGMENT_SHADER), or 0 with the driver's log.
-unsigned int compile(unsigned int type, const std::string& source, std::string& infoLog);
+// A program of the two shaders with "fragColor" on draw buffer 0, reported; its name also when it
+// did not link. `linked` tells whether it can draw, which it cannot without both shaders.
+unsigned int link(unsigned int vertexShader, unsigned int fragmentShader, ShaderReports& reports, bool& linked);
 
-// A program of the two shaders with "fragColor" on draw buffer 0. `linked` tells whether it can
-// draw, which it cannot without both shaders; otherwise `infoLog` says why.
-unsigned int link(unsigned int vertexShader, unsigned int fragmentShader, bool& linked, std::string& infoLog);
+// The same steps for a source held in memory, without reports: 0 when it does not compile, and a
+// program only when it links.
+unsigned int compileQuietly(ShaderStage stage, const std::string& source);
+unsigned int linkQuietly(unsigned int vertexShader, unsigned int fragmentShader);
 }
 
 }

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "pellux/foundation/Rectangle.h"
+#include "pellux/materials/DrawState.h"
 
 namespace Pellux
 {
+
+class RenderTarget;
 
 // The textured rectangle every render target draws with: the program of "resources/shader/overlay.vert"
 // and ".frag" and one quad in buffer objects, made at the first use and kept for the whole run.
@@ -12,11 +15,12 @@ class OverlayQuad
 public:
     static OverlayQuad& get();
 
-    // Draws into the bound framebuffer; nothing when the program did not build. When each covered
-    // pixel takes exactly one texel, the texture is sampled at its nearest texel, which is what linear
-    // filtering gives there, at a fraction of the cost.
-    void draw(unsigned int texture, const Rectangle& destination, const Rectangle& source, float opacity,
-              bool texelForPixel = false);
+    // Draws over the target, mixed by alpha and opacity, and leaves blending on or off as it found
+    // it and the depth test on; nothing when the program did not build. When each covered pixel takes
+    // exactly one texel, the texture is sampled at its nearest texel, which is what linear filtering
+    // gives there, at a fraction of the cost.
+    void draw(const RenderTarget& target, unsigned int texture, const Rectangle& destination,
+              const Rectangle& source, float opacity, bool texelForPixel = false);
 
 private:
     OverlayQuad();
@@ -29,6 +33,7 @@ private:
     unsigned int vertexArray = 0;
     unsigned int vertexBuffer = 0;
     unsigned int indexBuffer = 0;
+    DrawState state;
 };
 
 }

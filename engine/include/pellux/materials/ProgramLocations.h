@@ -8,8 +8,11 @@
 namespace Pellux
 {
 
-// Where a linked program takes each engine name its sources declare. Looked up once, element
-// names on first use, so that drawing builds no strings.
+class LightNode;
+
+// Where a linked program takes each engine name its sources declare, looked up once (array elements
+// on first use) so that drawing builds no strings; and what the program last received of each light.
+// Materials built from the same sources share a program, and so share this record.
 class ProgramLocations
 {
 public:
@@ -22,7 +25,8 @@ public:
             linearAttenuation, quadraticAttenuation, type, hotspotAngle, falloffAngle, shadowType, shadowDensity;
     };
 
-    ProgramLocations(unsigned int program, const ShaderVariables& uniforms, const ShaderVariables& inputs);
+    // The one record of this program, made at the first request with the sources' declarations.
+    static ProgramLocations& of(unsigned int program, const ShaderVariables& uniforms, const ShaderVariables& inputs);
 
     unsigned int getProgram() const { return program; }
 
@@ -31,26 +35,31 @@ public:
     int texCoord(std::size_t set);
     const Light& light(std::size_t index);
 
+    // Whether element `index` of the light array holds the light as it is now.
+    bool holdsCurrent(std::size_t index, const LightNode& light) const;
+    void received(std::size_t index, const LightNode& light);
+
     int world, view, proj, camPos, camDir, specularCoefficient, lightCount;
     int position, normal, tangent, bitangent;
     bool texturesDeclared, lightArrayDeclared, shadowMapsDeclared;
     // The array lengths the sources give (0 when they write no number).
     int declaredTextures, declaredLights;
-    // False until the program has drawn once, and so has received no light yet.
-    bool hasDrawn = false;
 
 private:
+    ProgramLocations(unsigned int program, const ShaderVariables& uniforms, const ShaderVariables& inputs);
+
     int uniform(const char* name) const;
     int input(const std::string& name) const;
     int arrayElement(std::vector<int>& cache, const char* arrayName, std::size_t element);
 
     unsigned int program;
-    const ShaderVariables& uniforms;
-    const ShaderVariables& inputs;
+    ShaderVariables uniforms;
+    ShaderVariables inputs;
     std::vector<int> textures;
     std::vector<int> shadowMaps;
     std::vector<int> texCoords;
     std::vector<Light> lights;
+    std::vector<unsigned long long> receivedRevisions;
 };
 
 }

@@ -21,6 +21,9 @@ public:
     // Keeps the rectangle shared; a depth map has no colour attachment.
     RenderTarget(std::shared_ptr<Rectangle> size, bool depthMap);
     RenderTarget(int width, int height);
+    ~RenderTarget();
+    RenderTarget(const RenderTarget&) = delete;
+    RenderTarget& operator=(const RenderTarget&) = delete;
 
     // Shares the given rectangle from now on.
     void setSize(std::shared_ptr<Rectangle> newSize) { size = std::move(newSize); }
@@ -55,6 +58,7 @@ private:
     bool acceptSize(int width, int height);
 
     unsigned int framebuffer = 0;
+    bool ownsFramebuffer = false;
     Texture* colorTexture = nullptr;
     unsigned int depthTexture = 0;
     bool depthMap = false;

@@ -21,7 +21,7 @@ using ShaderVariables = std::map<std::string, ShaderVariable>;
 // Scans a shader source line by line for declarations at column 0: lines beginning with "uniform"
 // go to `uniforms`; with `readInputs`, lines beginning with "in" go to `inputs`. A line is split at
 // blanks; its second and third words are the type and the name. A later declaration of a name
-// replaces an earlier one.
+// replaces an earlier one. Comments ("//" to the line's end, "/*" to "*/") are no declarations.
 void scanShaderDeclarations(std::istream& source, bool readInputs, ShaderVariables& uniforms, ShaderVariables& inputs);
 
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pellux/foundation/File.h"
+#include "pellux/materials/DrawState.h"
 #include "pellux/materials/Material.h"
 #include "pellux/materials/ProgramLocations.h"
 #include "pellux/materials/ShaderDeclarations.h"
@@ -8,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Pellux
@@ -15,6 +17,7 @@ namespace Pellux
 
 class Image;
 class LightNode;
+struct RenderPass;
 
 // A material of one GLSL program that finds out from its sources which engine data it wants:
 // it records the uniforms both shaders declare and the vertex inputs of the vertex shader, and
@@ -45,43 +48,59 @@ public:
     std::shared_ptr<File> getVertexShaderFile() const { return vertexShaderFile; }
     std::shared_ptr<File> getFragmentShaderFile() const { return fragmentShaderFile; }
 
-    // Draws nothing for a program that did not link or a sub-mesh that is empty or not drawable.
+    // Draws in the scene's current pass; nothing for a program that did not link or a sub-mesh that
+    // is empty or not drawable. Every value the shaders take is sent from this material and the
+    // scene, whatever another material of the same program sent before.
     void draw(Scene* scene, MeshNode* node, SubMesh* subMesh, RenderTarget* target) override;
     void drawNode(Scene* scene, MeshNode* node, RenderTarget* target) override;
-    // Feeds every declared engine name: matrices, camera, vertex arrays, textures, parameters,
-    // lights and shadow maps. Light members go only for lights that changed, or all of them
-    // while `lightsDirty` is set.
-    void mapUniforms(Scene* scene, MeshNode* node, SubMesh* subMesh, RenderTarget* target);
 
 private:
-    void scan(const File& file, bool readInputs);
-    unsigned int loadShader(const File& file, unsigned int type, const char* errorHeading, std::string& source);
-    void linkProgram(unsigned int vertexShader, unsigned int fragmentShader);
-    void linkDepthProgram(unsigned int vertexShader, const std::string& vertexSource, const std::string& fragmentSource);
-    ProgramLocations& locationsFor(const RenderTarget& target);
+    struct Scanned
+    {
+        ShaderVariables uniforms;
+        ShaderVariables inputs;
+    };
 
+    Scanned scan(const File& file, bool readInputs);
+    void limitArrayLengths(ShaderVariables& declared, const std::string& path, int otherUniformLimit);
+    void build();
+    void buildDepthProgram(unsigned int vertexShader, const std::string& vertexSource,
+                           const std::string& fragmentSource);
+
+    // The OpenGL state of one draw, textures included; the depth-only program samples nothing.
+    void planState(ProgramLocations& at, Scene* scene, const RenderPass& pass, const RenderTarget& target);
+    void planTextures(ProgramLocations& at);
+    void planShadowMaps(ProgramLocations& at, Scene* scene, const RenderPass& pass);
+    void addSampler(unsigned int texture, int location);
+
+    // Feeds every declared engine name to the program in use: matrices, camera, vertex arrays,
+    // samplers, parameters and lights. Light members go only where the program does not hold the
+    // light as it is now, or to every light while `lightsDirty` is set.
+    void mapUniforms(ProgramLocations& at, Scene* scene, MeshNode* node, SubMesh* subMesh);
     void mapCamera(ProgramLocations& at, Scene* scene, MeshNode* node);
     void mapVertexArrays(ProgramLocations& at, const SubMesh& subMesh);
     void mapVertexArray(int location, const SubMesh& subMesh, const std::string& arrayName, int components);
-    void mapTextures(ProgramLocations& at, int& unit);
     void mapSpecularCoefficient(ProgramLocations& at);
     void mapLights(ProgramLocations& at, Scene* scene);
     void uploadLight(LightNode& light, const ProgramLocations::Light& at);
-    void mapShadowMaps(ProgramLocations& at, Scene* scene, RenderTarget* target, int& unit);
-    void bindToUnit(int unit, unsigned int texture, int location);
 
     std::shared_ptr<File> vertexShaderFile;
     std::shared_ptr<File> geometryShaderFile;
     std::shared_ptr<File> fragmentShaderFile;
     ShaderVariables uniforms;
     ShaderVariables attributes;
+    // The vertex shader's own uniforms: all that the depth-only program has.
+    ShaderVariables vertexUniforms;
     unsigned int program = 0;
     bool linked = false;
     std::vector<Image*> textures;
     std::map<std::string, float> values;
 
-    std::unique_ptr<ProgramLocations> shading;
-    std::unique_ptr<ProgramLocations> depthOnly;
+    ProgramLocations* shading = nullptr;
+    ProgramLocations* depthOnly = nullptr;
+    DrawState state;
+    // Sampler locations with the units the draw's textures are on.
+    std::vector<std::pair<int, int>> samplers;
     std::vector<unsigned int> enabledInputs;
 };
 

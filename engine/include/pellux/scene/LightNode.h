@@ -16,6 +16,7 @@ class LightNode : public CameraNode
 {
 public:
     LightNode(const std::string& name, int lightType);
+    ~LightNode() override;
 
     // A square frustum whose opening is the falloff angle.
     void updateProjection() override;
@@ -42,15 +43,18 @@ public:
     int getShadowType() const { return shadowType; }
     float getShadowDensity() const { return shadowDensity; }
 
-    // The depth map, made at the first request (it needs the OpenGL context).
+    // The depth map, made with the light; a light made before there was an OpenGL context makes it
+    // at the first request.
     RenderTarget* getShadowMap();
 
-    // Whether the shaders need this light's uniforms again.
+    // Whether the light changed since the scene last cleared the flag, at the end of a frame.
     bool hasChanged() const { return lightChanged; }
-    // Clearing it remembers the light's placement, so that a later move counts as a change.
-    void setChanged(bool changed);
-    // Marks the light changed when it moved, or its near or far plane moved, since it was cleared.
+    void setChanged(bool changed) { lightChanged = changed; }
+    // Takes a move of the light, or of its near or far plane, since the last call as a change.
     void noticeMovement();
+    // Changes with everything the shaders receive of the light. No two lights, and no two states of
+    // one light, share a revision, so a program that holds a revision holds exactly that state.
+    unsigned long long getRevision() const { return revision; }
 
 private:
     // Every parameter the shaders receive marks the light changed.
@@ -58,8 +62,9 @@ private:
     void change(Value& parameter, Value value)
     {
         parameter = value;
-        lightChanged = true;
+        changed();
     }
+    void changed();
 
     int lightType;
     std::shared_ptr<Vector4> color = std::make_shared<Vector4>(1.0f, 1.0f, 1.0f, 1.0f);
@@ -73,9 +78,10 @@ private:
     float shadowDensity = 1.0f;
     RenderTarget* shadowMap = nullptr;
     bool lightChanged = true;
-    Matrix4 clearedWorld;
-    float clearedNear = 0;
-    float clearedFar = 0;
+    unsigned long long revision = 0;
+    Matrix4 noticedWorld;
+    float noticedNear = 0;
+    float noticedFar = 0;
 };
 
 }

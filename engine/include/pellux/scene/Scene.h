@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pellux/scene/RenderPass.h"
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,13 +21,19 @@ class Scene
 {
 public:
     explicit Scene(const std::string& name);
+    ~Scene();
+    Scene(const Scene&) = delete;
+    Scene& operator=(const Scene&) = delete;
 
     const std::string& getName() const { return name; }
     SceneNode* getRoot() const { return root; }
     CameraNode* getActiveCamera() const { return activeCamera; }
     void setActiveCamera(CameraNode* camera) { activeCamera = camera; }
-    // Made at the first request, at the size of the viewport then (it needs the OpenGL context).
+    // Made with the scene at the size of the viewport; a scene made before there was an OpenGL
+    // context makes it at the first request.
     RenderTarget* getRenderTarget();
+    // The pass being drawn: the shadow pass of a light while its shadow map is drawn, else the main pass.
+    const RenderPass& getPass() const { return pass; }
 
     float getTime() const { return time; }
     // Never below 0; every animation poses its node for the new time.
@@ -54,8 +62,11 @@ private:
 
     std::string name;
     SceneNode* root;
+    // The camera the scene starts with, kept when another camera is made active.
+    CameraNode* defaultCamera;
     CameraNode* activeCamera;
     RenderTarget* renderTarget = nullptr;
+    RenderPass pass;
     std::vector<Animation*> animations;
     float time = 0;
     std::vector<SceneNode*> nodes;
