@@ -1,7 +1,10 @@
 #include "pellux/collada/ColladaSceneloader.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/materials/RenderTarget.h"
+#include "pellux/resources/Mesh.h"
+#include "pellux/resources/MeshManager.h"
 #include "pellux/scene/Scene.h"
+#include "pellux/scene/SceneNode.h"
 
 #include "CaptureOutput.h"
 #include "GlContext.h"
@@ -10,8 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <vector>
+#include <memory>
 #include <sstream>
+#include <vector>
 
 using namespace Pellux;
 
@@ -113,8 +117,8 @@ TEST_F(MalformedDocumentTest, EachMutilationLoadsWithoutACrashAndIsReported)
             document.replace(at, std::string(edit.from).size(), edit.to);
         }
         std::string path = directory.write("mutilated" + std::to_string(number++) + ".dae", document);
-        Scene* scene = nullptr;
-        CapturedOutput output = captureOutput([&] { scene = ColladaSceneloader::load(File(path)); });
+        std::unique_ptr<Scene> scene;
+        CapturedOutput output = captureOutput([&] { scene.reset(ColladaSceneloader::load(File(path))); });
         ASSERT_NE(scene, nullptr) << mutilation.edits[0].to;
         EXPECT_NE(output.out.find(mutilation.reported), std::string::npos)
             << mutilation.edits[0].from << " -> " << mutilation.edits[0].to << "\n" << output.out;
@@ -124,5 +128,121 @@ TEST_F(MalformedDocumentTest, EachMutilationLoadsWithoutACrashAndIsReported)
         });
     }
     EXPECT_FALSE(glErrorRaised());
+}
+
+// A COLLADA document whose deepest element, a node, lies `depth` levels down.
+std::string colladaNestedTo(int depth)
+{
+    std::string document = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+                           "<COLLADA><asset><up_axis>Y_UP</up_axis></asset>"
+                           "<library_visual_scenes><visual_scene id=\"deep\">";
+    for (int level = 4; level <= depth; ++level)
+        document += "<node id=\"n" + std::to_string(level) + "\">";
+    for (int level = 4; level <= depth; ++level)
+        document += "</node>";
+    return document + "</visual_scene></library_visual_scenes></COLLADA>";
+}
+
+// An Ogre mesh with one sub-mesh and, beside its sub-meshes, elements nested `depth` levels down.
+std::string ogreMeshNestedTo(int depth)
+{
+    std::string document = "<mesh><submeshes><submesh material=\"m\"><geometry><vertexbuffer>"
+                           "<vertex><position x=\"0\" y=\"0\" z=\"0\"/></vertex></vertexbuffer></geometry>"
+                           "<faces><face v1=\"0\" v2=\"0\" v3=\"0\"/></faces></submesh></submeshes>";
+    for (int level = 2; level <= depth; ++level)
+        document += "<extra>";
+    for (int level = 2; level <= depth; ++level)
+        document += "</extra>";
+    return document + "</mesh>";
+}
+
+const std::string pngSignature("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+
+// How many levels of nodes the document gave below the scene's COLLADA root.
+int nodeLevels(const Scene& scene)
+{
+    auto colladaRoot = scene.getRoot()->getChildren().find("colladaRoot");
+    if (colladaRoot == scene.getRoot()->getChildren().end())
+        return 0;
+    int levels = 0;
+    for (const SceneNode* node = colladaRoot->second; !node->getChildren().empty();
+         node = node->getChildren().begin()->second)
+        ++levels;
+    return levels;
+}
+
+std::vector<std::string> errorLines(const std::string& log)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(log);
+    for (std::string line; std::getline(stream, line);)
+        if (line.rfind("ERR:", 0) == 0)
+            lines.push_back(line);
+    return lines;
+}
+
+enum class Reader
+{
+    Collada,
+    OgreMesh
+};
+
+struct RefusedDocument
+{
+    const char* description;
+    Reader reader;
+    std::string content;
+    // What the one ERR line says after the path; empty when the document loads.
+    const char* reason;
+    // The node levels or sub-meshes a loaded document gives.
+    int loaded;
+};
+
+TEST_F(MalformedDocumentTest, DeepOrBinaryDocumentsAreRefusedWithOneLineAndLoadNothing)
+{
+    const std::string tooDeep = "elements nested deeper than 1000 levels";
+    const RefusedDocument documents[] = {
+        {"COLLADA one level too deep", Reader::Collada, colladaNestedTo(1001), tooDeep.c_str(), 0},
+        {"COLLADA deep enough to overflow the stack", Reader::Collada, colladaNestedTo(100000), tooDeep.c_str(), 0},
+        {"COLLADA as deep as allowed", Reader::Collada, colladaNestedTo(1000), "", 997},
+        {"COLLADA that is a picture", Reader::Collada, pngSignature, "not an XML document: byte 6 is 0x1A, so it is not text", 0},
+        {"Ogre mesh one level too deep", Reader::OgreMesh, ogreMeshNestedTo(1001), tooDeep.c_str(), 0},
+        {"Ogre mesh deep enough to overflow the stack", Reader::OgreMesh, ogreMeshNestedTo(100000), tooDeep.c_str(), 0},
+        {"Ogre mesh as deep as allowed", Reader::OgreMesh, ogreMeshNestedTo(1000), "", 1},
+        {"Ogre mesh with NUL bytes", Reader::OgreMesh, std::string("<mesh>\0</mesh>", 14),
+         "not an XML document: byte 6 is 0x00, so it is not text", 0},
+    };
+    const char* failureLines[] = {"COLLADA document could not be read: ", "Datei konnte nicht geladen werden: "};
+    int number = 0;
+    for (const RefusedDocument& document : documents)
+    {
+        std::string path = directory.write("document" + std::to_string(number++) + ".xml", document.content);
+        int loaded = 0;
+        CapturedOutput output = captureOutput([&] {
+            if (document.reader == Reader::Collada)
+            {
+                std::unique_ptr<Scene> scene(ColladaSceneloader::load(File(path)));
+                loaded = nodeLevels(*scene) + static_cast<int>(scene->getAnimations().size());
+            }
+            else
+            {
+                std::unique_ptr<Mesh> mesh(Tavrin::getInstance().getMeshManager()->loadOgreXML(File(path)));
+                loaded = static_cast<int>(mesh->getSubMeshes().size());
+            }
+        });
+        std::vector<std::string> errors = errorLines(output.out);
+        EXPECT_EQ(loaded, document.loaded) << document.description;
+        if (*document.reason == '\0')
+        {
+            EXPECT_TRUE(errors.empty()) << document.description << "\n" << output.out;
+            continue;
+        }
+        EXPECT_EQ(errors.size(), 1u) << document.description << "\n" << output.out;
+        if (errors.empty())
+            continue;
+        std::string expected = std::string(")]:\t") + failureLines[static_cast<int>(document.reader)] + path + " (" +
+                               document.reason + ")";
+        EXPECT_EQ(errors[0].substr(errors[0].find(")]:\t")), expected) << document.description;
+    }
 }
 }

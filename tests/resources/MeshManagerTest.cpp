@@ -199,13 +199,14 @@ TEST_F(MeshManagerTest, AFileThatIsNoXmlMeshGivesNothingQuietly)
     EXPECT_FALSE(logged("INFO")) << log;
 }
 
-TEST_F(MeshManagerTest, AnUnreadableFileGivesAnEmptyCachedMesh)
+TEST_F(MeshManagerTest, AnUnreadableFileIsReportedWithItsReasonAndGivesAnEmptyCachedMesh)
 {
-    Mesh* mesh = load("broken.xml", "<mesh><submeshes>");
+    Mesh* mesh = load("broken.xml", "<mesh>\n<submeshes></mesh>");
     ASSERT_NE(mesh, nullptr);
     EXPECT_TRUE(mesh->getSubMeshes().empty());
-    EXPECT_TRUE(logged(")]:\tDatei konnte nicht geladen werden: resources/broken.xml\n")) << log;
-    EXPECT_TRUE(logged(")]:\tfinished loading mesh: broken.xml\n")) << log;
+    EXPECT_TRUE(logged("ERR:\t[ MeshManager.cpp      (")) << log;
+    EXPECT_TRUE(logged(")]:\tDatei konnte nicht geladen werden: resources/broken.xml (line 2, column 12: Error reading end tag.)\n")) << log;
+    EXPECT_FALSE(logged("finished loading mesh")) << log;
     EXPECT_EQ(get("broken.xml"), mesh);
 }
 
@@ -294,8 +295,8 @@ TEST_F(MeshManagerTest, MalformedFilesLoadWithoutCrashingAndSayWhatIsWrong)
         {"negative and huge vertex numbers", contents[11].c_str(), 1, "2 faces without three vertex numbers"},
         {"face past the vertices", contents[12].c_str(), 1, "has indices past its vertex data"},
         {"no faces", contents[13].c_str(), 1, "1 sub-meshes without faces"},
-        {"absurd texture set count", contents[14].c_str(), 1, "more than 8 texture-coordinate sets"},
-        {"texture set count not a number", contents[15].c_str(), 1, "values missing or not numbers"},
+        {"absurd texture set count", contents[14].c_str(), 1, "texture_coords \"1000000000\" is not a whole number"},
+        {"texture set count not a number", contents[15].c_str(), 1, "texture_coords \"many\" is not a whole number"},
         {"fewer texcoords than announced", contents[16].c_str(), 1, "3 values missing or not numbers"},
         {"shared vertices without shared geometry", contents[17].c_str(), 1, "1 sub-meshes without vertex data"},
         {"vertex without position", contents[18].c_str(), 1, "3 values missing or not numbers"},
@@ -309,7 +310,8 @@ TEST_F(MeshManagerTest, MalformedFilesLoadWithoutCrashingAndSayWhatIsWrong)
         ASSERT_NE(mesh, nullptr) << malformed.description;
         EXPECT_EQ(mesh->getSubMeshes().size(), malformed.subMeshes) << malformed.description << "\n" << log;
         EXPECT_TRUE(logged(malformed.message)) << malformed.description << "\n" << log;
-        EXPECT_TRUE(logged("finished loading mesh: " + name)) << malformed.description;
+        bool unreadable = std::string(malformed.message).rfind("Datei konnte nicht geladen werden: ", 0) == 0;
+        EXPECT_EQ(logged("finished loading mesh: " + name), !unreadable) << malformed.description;
         for (const SubMesh* subMesh : mesh->getSubMeshes())
         {
             if (!subMesh->isDrawable())
@@ -317,6 +319,43 @@ TEST_F(MeshManagerTest, MalformedFilesLoadWithoutCrashingAndSayWhatIsWrong)
             for (unsigned int index : subMesh->getIndices())
                 EXPECT_LT(index, subMesh->getVertexCount("position")) << malformed.description;
         }
+    }
+}
+
+TEST_F(MeshManagerTest, ATextureSetCountThatIsNoWholeNumberFromZeroToEightIsReportedAndReadAsNone)
+{
+    struct CountCase
+    {
+        const char* value;
+        float sets;
+        bool reported;
+    };
+    const CountCase counts[] = {
+        {"0", 0, false},    {"1", 1, false},   {"8", 8, false},  {"nan", 0, true}, {"-1", 0, true},
+        {"2.5", 0, true},   {"9", 0, true},    {"1e9", 0, true}, {"inf", 0, true}, {"many", 0, true},
+        {"", 0, true},
+    };
+    std::string texcoords;
+    for (int set = 0; set < 8; ++set)
+        texcoords += "<texcoord u=\"" + std::to_string(set) + "\" v=\"0\"/>";
+    int number = 0;
+    for (const CountCase& count : counts)
+    {
+        std::string name = "coords" + std::to_string(number++) + ".xml";
+        Mesh* mesh = load(name, std::string(R"(<mesh><submeshes><submesh material="m"><geometry><vertexbuffer texture_coords=")") +
+                                    count.value + R"("><vertex><position x="0" y="0" z="0"/>)" + texcoords +
+                                    R"(</vertex></vertexbuffer></geometry><faces><face v1="0" v2="0" v3="0"/></faces>)"
+                                    "</submesh></submeshes></mesh>");
+        const SubMesh& subMesh = *mesh->getSubMeshes().at(0);
+        EXPECT_EQ(*subMesh.getAttribute("texCoordCount"), count.sets) << count.value;
+        EXPECT_EQ(subMesh.getAttribute("texCoord_0") != nullptr, count.sets > 0) << count.value;
+        std::string line = ")]:\tmesh file resources/" + name + ": texture_coords \"" + count.value +
+                           "\" is not a whole number from 0 to 8, so no texture coordinates are read\n";
+        EXPECT_EQ(logged(line), count.reported) << count.value << "\n" << log;
+        std::size_t errors = 0;
+        for (std::size_t at = log.find("ERR:"); at != std::string::npos; at = log.find("ERR:", at + 1))
+            ++errors;
+        EXPECT_EQ(errors, count.reported ? 1u : 0u) << count.value << "\n" << log;
     }
 }
 

@@ -7,6 +7,7 @@
 #include "pellux/collada/ColladaNodeReader.h"
 #include "pellux/collada/XmlReading.h"
 #include "pellux/foundation/Logger.h"
+#include "pellux/foundation/XmlDocument.h"
 #include "pellux/scene/Scene.h"
 #include "pellux/scene/SceneNode.h"
 
@@ -22,13 +23,14 @@ Scene* ColladaSceneloader::load(File file, bool* documentRead)
     Logger& logger = Logger::getInstance();
     auto* scene = new Scene("scene");
     TiXmlDocument document(file.getPath());
-    bool read = document.LoadFile();
+    std::string problem;
+    bool read = readXmlFile(file.getPath(), document, problem);
     if (documentRead != nullptr)
         *documentRead = read;
     if (!read)
     {
-        LOG(logger.err) << "COLLADA document could not be read: " << file.getPath() << " (" << document.ErrorDesc()
-                        << ")" << std::endl;
+        LOG(logger.err) << "COLLADA document could not be read: " << file.getPath() << " (" << problem << ")"
+                        << std::endl;
         return scene;
     }
     TiXmlElement* root = document.FirstChildElement("COLLADA");

@@ -25,9 +25,16 @@ Mesh* MeshManager::loadOgreXML(File file, bool* fileRead)
 {
     LOG(logger->trace) << "loadOgreXML(" << file.getPath() << ")" << std::endl;
     Mesh* mesh = new Mesh(file.getName());
-    bool read = OgreXmlMeshReader(*logger).read(file.getPath(), *mesh);
+    std::string problem;
+    bool read = OgreXmlMeshReader(*logger).read(file.getPath(), *mesh, problem);
     if (fileRead != nullptr)
         *fileRead = read;
+    if (!read)
+    {
+        LOG(logger->err) << "Datei konnte nicht geladen werden: " << file.getPath() << " (" << problem << ")"
+                         << std::endl;
+        return mesh;
+    }
     mesh->reportIndicesOutOfRange();
     LOG(logger->info) << "finished loading mesh: " << file.getName() << std::endl;
     return mesh;

@@ -2,12 +2,12 @@
 
 #include "pellux/foundation/Logger.h"
 #include "pellux/foundation/NumberParsing.h"
+#include "pellux/foundation/XmlDocument.h"
 #include "pellux/resources/Mesh.h"
 #include "pellux/resources/SubMesh.h"
 
 #include <tinyxml.h>
 
-#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -37,7 +37,8 @@ struct Problems
     int badFaces = 0;
     int subMeshesWithoutVertices = 0;
     int subMeshesWithoutFaces = 0;
-    int tooManySets = 0;
+    int badTextureSetCounts = 0;
+    std::string firstBadTextureSetCount;
 };
 
 bool hasChild(const TiXmlElement& parent, const char* name)
@@ -75,13 +76,15 @@ public:
 private:
     int textureCoordinateSetsOf(const TiXmlElement& buffer)
     {
-        float count = 0;
         const char* text = buffer.Attribute("texture_coords");
-        if (text != nullptr && !parseFloat(text, count))
-            ++problems.badValues;
-        if (count > maxTextureCoordinateSets)
-            ++problems.tooManySets;
-        return count >= 0 ? static_cast<int>(std::min(count, static_cast<float>(maxTextureCoordinateSets))) : 0;
+        if (text == nullptr)
+            return 0;
+        int count = 0;
+        if (parseInt(text, count) && count >= 0 && count <= maxTextureCoordinateSets)
+            return count;
+        if (problems.badTextureSetCounts++ == 0)
+            problems.firstBadTextureSetCount = text;
+        return 0;
     }
 
     // A buffer carries a kind of data when any of its vertices has it; a vertex that then lacks it
@@ -192,26 +195,44 @@ void report(Logger& logger, const std::string& path, const Problems& problems)
     if (problems.subMeshesWithoutFaces > 0)
         LOG(logger.err) << "mesh file " << path << ": " << static_cast<float>(problems.subMeshesWithoutFaces)
                         << " sub-meshes without faces" << std::endl;
-    if (problems.tooManySets > 0)
-        LOG(logger.err) << "mesh file " << path << ": more than " << static_cast<float>(maxTextureCoordinateSets)
-                        << " texture-coordinate sets; the others are left out" << std::endl;
+    if (problems.badTextureSetCounts > 0)
+    {
+        LOG(logger.err) << "mesh file " << path << ": texture_coords \"" << problems.firstBadTextureSetCount
+                        << "\" is not a whole number from 0 to " << static_cast<float>(maxTextureCoordinateSets)
+                        << ", so no texture coordinates are read";
+        if (problems.badTextureSetCounts > 1)
+            logger.err << " (" << static_cast<float>(problems.badTextureSetCounts) << " vertex buffers)";
+        logger.err << std::endl;
+    }
 }
 }
 
-bool OgreXmlMeshReader::read(const std::string& path, Mesh& mesh)
+bool OgreXmlMeshReader::read(const std::string& path, Mesh& mesh, std::string& problem)
 {
     TiXmlDocument document(path);
-    if (!document.LoadFile())
-    {
-        LOG(logger.info) << "Datei konnte nicht geladen werden: " << path << std::endl;
+    if (!readXmlFile(path, document, problem))
         return false;
-    }
+    readDocument(document, path, mesh);
+    return true;
+}
+
+bool OgreXmlMeshReader::readText(std::string text, const std::string& name, Mesh& mesh, std::string& problem)
+{
+    TiXmlDocument document;
+    if (!parseXmlText(std::move(text), document, problem))
+        return false;
+    readDocument(document, name, mesh);
+    return true;
+}
+
+void OgreXmlMeshReader::readDocument(const TiXmlDocument& document, const std::string& path, Mesh& mesh)
+{
     const TiXmlElement* root = document.FirstChildElement("mesh");
     const TiXmlElement* subMeshList = root != nullptr ? root->FirstChildElement("submeshes") : nullptr;
     if (subMeshList == nullptr)
     {
         LOG(logger.err) << "mesh file " << path << ": no \"mesh\" with \"submeshes\"" << std::endl;
-        return true;
+        return;
     }
 
     Problems problems;
@@ -232,7 +253,6 @@ bool OgreXmlMeshReader::read(const std::string& path, Mesh& mesh)
         readFaces(element->FirstChildElement("faces"), *subMesh, problems);
     }
     report(logger, path, problems);
-    return true;
 }
 
 }

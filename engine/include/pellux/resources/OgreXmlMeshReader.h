@@ -3,6 +3,7 @@
 #include <string>
 
 class Logger;
+class TiXmlDocument;
 
 namespace Pellux
 {
@@ -18,10 +19,15 @@ class OgreXmlMeshReader
 public:
     explicit OgreXmlMeshReader(Logger& logger) : logger(logger) {}
 
-    // False when the file could not be read as XML at all; the mesh then stays empty.
-    bool read(const std::string& path, Mesh& mesh);
+    // False when the file could not be read as an XML document: `problem` then says why, and the
+    // mesh stays empty.
+    bool read(const std::string& path, Mesh& mesh, std::string& problem);
+    // The same for a document in memory, named `name` in reports.
+    bool readText(std::string text, const std::string& name, Mesh& mesh, std::string& problem);
 
 private:
+    void readDocument(const TiXmlDocument& document, const std::string& path, Mesh& mesh);
+
     Logger& logger;
 };
 
