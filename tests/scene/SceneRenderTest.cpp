@@ -69,7 +69,11 @@ protected:
         scene->setActiveCamera(camera);
     }
 
-    void TearDown() override { EXPECT_FALSE(glErrorRaised()); }
+    void TearDown() override
+    {
+        EXPECT_FALSE(glErrorRaised());
+        delete scene;
+    }
 
     SinglePassAutoMapMaterial* material(const std::string& name, std::shared_ptr<File> vertex,
                                         std::shared_ptr<File> fragment)
@@ -404,6 +408,36 @@ TEST_F(SceneRenderTest, TheErrorCheckNamesThePassOfEachErrorOnce)
         EXPECT_NE(first, std::string::npos) << log;
         EXPECT_EQ(log.find("OpenGL error"), log.rfind("OpenGL error")) << "once, in that pass only: " << log;
         scene->getRoot()->removeChild(faulty);
+        delete faulty;
     }
+}
+// Counts the nodes of its kind that are alive.
+class CountedNode : public SceneNode
+{
+public:
+    explicit CountedNode(const std::string& name) : SceneNode(name) { ++alive; }
+    ~CountedNode() override { --alive; }
+
+    static int alive;
+};
+
+int CountedNode::alive = 0;
+
+TEST_F(SceneRenderTest, ASceneTakesItsNodesWithItWhenItGoes)
+{
+    Scene* other = nullptr;
+    captureStdout([&] { other = new Scene("other"); });
+    SceneNode* parent = other->getRoot();
+    for (int depth = 0; depth < 1000; ++depth)
+    {
+        auto* node = new CountedNode("level");
+        parent->addChild(node);
+        parent = node;
+    }
+    parent->addChild(new CountedNode("leaf"));
+    other->getRoot()->addChild(new CountedNode("sibling"));
+    other->setActiveCamera(nullptr);
+    captureStdout([&] { delete other; });
+    EXPECT_EQ(CountedNode::alive, 0);
 }
 }

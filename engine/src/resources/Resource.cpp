@@ -7,10 +7,11 @@ namespace Pellux
 
 namespace
 {
+// Never destroyed: the resources the engine keeps until exit stay reachable through it to the end.
 std::map<unsigned int, Resource*>& registry()
 {
-    static std::map<unsigned int, Resource*> resources;
-    return resources;
+    static auto* resources = new std::map<unsigned int, Resource*>();
+    return *resources;
 }
 
 // Ids are never reused, also when a resource is destroyed and leaves the registry.

@@ -29,11 +29,20 @@ Scene::Scene(const std::string& name)
         getRenderTarget();
 }
 
+// One node after another rather than by recursion, so that a tree of any depth can go.
 Scene::~Scene()
 {
+    std::vector<SceneNode*> tree = {root};
+    for (std::size_t at = 0; at < tree.size(); ++at)
+        for (const auto& child : tree[at]->getChildren())
+            tree.push_back(child.second);
+    if (std::find(tree.begin(), tree.end(), defaultCamera) == tree.end())
+        tree.push_back(defaultCamera);
+    for (SceneNode* node : tree)
+        delete node;
+    for (Animation* animation : animations)
+        delete animation;
     delete renderTarget;
-    if (defaultCamera->getParent() == nullptr)
-        delete defaultCamera;
 }
 
 RenderTarget* Scene::getRenderTarget()

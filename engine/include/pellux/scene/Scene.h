@@ -16,7 +16,8 @@ class RenderTarget;
 class SceneNode;
 
 // A node tree under "root", the camera it is seen through, the target its main pass draws into,
-// and its animations with their clock. It owns none of them.
+// and its animations with their clock. It owns the nodes of its tree (as they hang below the root
+// when it goes), its default camera, its target and its animations.
 class Scene
 {
 public:
