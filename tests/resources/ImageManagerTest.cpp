@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
+#include <sys/stat.h>
 
 using Pellux::Image;
 using Pellux::ImageManager;
@@ -130,5 +132,33 @@ TEST_F(ImageManagerTest, AnEmptyFileIsNoImage)
     directory.write("resources/textures/empty.png", "");
     EXPECT_EQ(get("textures/empty.png"), nullptr);
     EXPECT_NE(log.find("loading image failed: "), std::string::npos) << log;
+}
+
+TEST_F(ImageManagerTest, FilesThatCannotHoldAnImageAreReportedWithoutBeingRead)
+{
+    // Leading "../" is normal in exported documents; these lead out of the resources.
+    const std::string upToTheRoot = "../../../../../../../../../../../../../../../..";
+    std::string textures = directory.path() + "/resources/textures/";
+    ASSERT_EQ(mkfifo((textures + "pipe.png").c_str(), 0600), 0);
+    directory.write("resources/textures/huge.png", "");
+    std::filesystem::resize_file(textures + "huge.png", ImageManager::largestImageFileBytes + 1);
+    struct Unfit
+    {
+        std::string name;
+        std::string report;
+    };
+    const Unfit files[] = {
+        {upToTheRoot + "/dev/zero", "/dev/zero is not a regular file"},
+        {upToTheRoot + "/proc/self/environ", "/proc/self/environ is empty"},
+        {"textures/pipe.png", textures + "pipe.png is not a regular file"},
+        {"textures/huge.png", textures + "huge.png is larger than 268435456 bytes"},
+    };
+    for (const Unfit& file : files)
+    {
+        EXPECT_EQ(get(file.name), nullptr) << file.name;
+        EXPECT_EQ(log.rfind("ERR:\t[ ImageManager.cpp     (", 0), 0u) << log;
+        EXPECT_NE(log.find(")]:\tloading image failed: " + file.report + "\n"), std::string::npos) << log;
+        EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    }
 }
 }

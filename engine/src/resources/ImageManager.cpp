@@ -5,8 +5,27 @@
 
 #include <IL/il.h>
 
+#include <filesystem>
+
 namespace Pellux
 {
+
+namespace
+{
+// Why the file cannot hold an image, without opening it; empty when it may.
+std::string unfitForAnImage(const std::string& path)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(std::filesystem::status(path, error)))
+        return "is not a regular file";
+    std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error || size == 0)
+        return "is empty";
+    if (size > ImageManager::largestImageFileBytes)
+        return "is larger than " + std::to_string(ImageManager::largestImageFileBytes) + " bytes";
+    return "";
+}
+}
 
 ImageManager::ImageManager()
 {
@@ -26,6 +45,12 @@ Image* ImageManager::get(const std::string& name)
 Image* ImageManager::decode(const std::string& name, const File& file)
 {
     std::string fullPath = file.getFullPath();
+    std::string unfit = unfitForAnImage(fullPath);
+    if (!unfit.empty())
+    {
+        LOG(logger->err) << "loading image failed: " << fullPath << " " << unfit << std::endl;
+        return nullptr;
+    }
     ILuint handle = 0;
     ilGenImages(1, &handle);
     ilBindImage(handle);

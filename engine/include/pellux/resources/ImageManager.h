@@ -2,6 +2,7 @@
 
 #include "pellux/resources/ResourceManager.h"
 
+#include <cstdint>
 #include <string>
 
 namespace Pellux
@@ -13,10 +14,15 @@ class Image;
 class ImageManager : public ResourceManager
 {
 public:
+    // Far more than any texture the engine could upload; a larger file is not read.
+    static constexpr std::uintmax_t largestImageFileBytes = 256u * 1024u * 1024u;
+
     // Initialises DevIL.
     ImageManager();
 
     // The image "resources/" + name; null when there is no such file or it cannot be decoded.
+    // Only regular files from 1 byte to largestImageFileBytes are opened: a name may lead
+    // anywhere, to devices or pipes too.
     Image* get(const std::string& name);
 
 private:
