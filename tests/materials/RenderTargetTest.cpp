@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <vector>
 
 using Pellux::Image;
@@ -62,7 +63,7 @@ protected:
     {
         engine = openRenderEngine();
         ASSERT_NE(engine, nullptr);
-        captureStdout([&] { target = new RenderTarget(64, 64); });
+        captureStdout([&] { target = std::make_unique<RenderTarget>(64, 64); });
         target->bind();
     }
 
@@ -82,7 +83,7 @@ protected:
     }
 
     RenderEngine* engine = nullptr;
-    RenderTarget* target = nullptr;
+    std::unique_ptr<RenderTarget> target;
     std::string lastLog;
 };
 
@@ -244,8 +245,8 @@ TEST_F(RenderTargetTest, NothingIsDrawnWithoutATexture)
 TEST_F(RenderTargetTest, AColourTargetIsCompleteBindsAtItsSizeAndClearsToTransparentBlack)
 {
     draw(solidImage(red), whole);
-    RenderTarget* other = nullptr;
-    captureStdout([&] { other = new RenderTarget(320, 200); });
+    std::unique_ptr<RenderTarget> other;
+    captureStdout([&] { other = std::make_unique<RenderTarget>(320, 200); });
     target->bind();
     EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
     EXPECT_EQ(pixelOfTarget(10, 10), (Rgba{0, 0, 0, 0}));
@@ -268,9 +269,9 @@ int textureWidth(unsigned int texture)
 
 TEST_F(RenderTargetTest, ADepthMapKeepsItsSizeThroughBindAndResize)
 {
-    RenderTarget* depthMap = nullptr;
+    std::unique_ptr<RenderTarget> depthMap;
     std::string log = captureStdout(
-        [&] { depthMap = new RenderTarget(std::make_shared<Rectangle>(0.0f, 0.0f, 1024.0f, 1024.0f), true); });
+        [&] { depthMap = std::make_unique<RenderTarget>(std::make_shared<Rectangle>(0.0f, 0.0f, 1024.0f, 1024.0f), true); });
     EXPECT_EQ(log, "");
     EXPECT_TRUE(depthMap->isDepthMap());
     EXPECT_EQ(depthMap->getColorTexture(), nullptr);
@@ -298,8 +299,8 @@ TEST_F(RenderTargetTest, ResizeGivesNewStorageOfTheNewSize)
 
 TEST_F(RenderTargetTest, SizesThatAreNotPositiveAreReportedOnceAndNeverReachOpenGL)
 {
-    RenderTarget* empty = nullptr;
-    std::string log = captureStdout([&] { empty = new RenderTarget(0, 0); });
+    std::unique_ptr<RenderTarget> empty;
+    std::string log = captureStdout([&] { empty = std::make_unique<RenderTarget>(0, 0); });
     EXPECT_NE(log.find(")]:\trender target size 0 x 0 is not valid; its textures stay 1 x 1\n"), std::string::npos)
         << log;
     EXPECT_FALSE(glErrorRaised());

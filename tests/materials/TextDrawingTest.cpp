@@ -11,6 +11,8 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <memory>
+
 using namespace Pellux;
 
 namespace
@@ -29,7 +31,7 @@ protected:
         engine = openRenderEngine();
         ASSERT_NE(engine, nullptr);
         captureStdout([&] {
-            target = new RenderTarget(width, height);
+            target = std::make_unique<RenderTarget>(width, height);
             font = Tavrin::getInstance().getFontManager()->getFontMap(24);
         });
         target->bind();
@@ -74,7 +76,7 @@ protected:
     const int width = 200;
     const int height = 120;
     RenderEngine* engine = nullptr;
-    RenderTarget* target = nullptr;
+    std::unique_ptr<RenderTarget> target;
     FontMap* font = nullptr;
 };
 

@@ -130,7 +130,11 @@ protected:
         renderFrame();
     }
 
-    void TearDown() override { EXPECT_FALSE(glErrorRaised()); }
+    void TearDown() override
+    {
+        EXPECT_FALSE(glErrorRaised());
+        delete scene;
+    }
 
     SinglePassAutoMapMaterial* build(const std::string& name, const char* fragment)
     {
