@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 
 using namespace Pellux;
 
@@ -60,10 +61,20 @@ protected:
     {
         Scene* scene = nullptr;
         output = captureOutput([&] { scene = ColladaSceneloader::load(File(path), &read); });
+        loaded.emplace_back(scene);
         return scene;
     }
 
     bool logged(const std::string& text) const { return output.out.find(text) != std::string::npos; }
+
+    // How many lines of the load's log hold the text.
+    int linesWith(const std::string& text) const
+    {
+        int lines = 0;
+        for (std::size_t at = output.out.find(text); at != std::string::npos; at = output.out.find(text, at + 1))
+            ++lines;
+        return lines;
+    }
 
     SinglePassAutoMapMaterial* material(const std::string& name)
     {
@@ -74,6 +85,7 @@ protected:
 
     CapturedOutput output;
     bool read = false;
+    std::vector<std::unique_ptr<Scene>> loaded;
 };
 
 TEST_F(ColladaLoaderTest, EffectsGiveDefaultShaderMaterialsWithTheirDiffuseImage)
@@ -184,6 +196,15 @@ TEST_F(ColladaLoaderTest, GeometriesWithoutTrianglesGiveEmptyMeshes)
     ASSERT_NE(mesh("polygons-only"), nullptr);
     EXPECT_TRUE(mesh("polygons-only")->getSubMeshes().empty());
     EXPECT_TRUE(logged(")]:\tCOLLADA geometry 'polygons-only': \"polylist\" primitives are not read\n")) << output.out;
+}
+
+TEST_F(ColladaLoaderTest, AGeometryWithTheIdOfAnEarlierOneTakesItsPlaceAndIsReported)
+{
+    load(fixtures + "geometry.dae");
+    ASSERT_NE(mesh("twice"), nullptr);
+    EXPECT_EQ(mesh("twice")->getSubMeshes().size(), 1u) << "the later geometry";
+    EXPECT_EQ(linesWith(")]:\tCOLLADA geometry 'twice': has the id of an earlier geometry and takes its place\n"), 1)
+        << output.out;
 }
 
 class ColladaSceneTest : public ColladaLoaderTest

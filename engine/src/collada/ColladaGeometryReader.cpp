@@ -54,6 +54,8 @@ void ColladaGeometryReader::readGeometries(TiXmlElement* library)
 void ColladaGeometryReader::readGeometry(const TiXmlElement* geometry)
 {
     geometryId = Xml::attribute(geometry, "id");
+    if (!geometryIds.insert(geometryId).second)
+        load.report("geometry", geometryId, "has the id of an earlier geometry and takes its place");
     Mesh* mesh = new Mesh(geometryId);
     Tavrin::getInstance().getMeshManager()->add(mesh);
     const TiXmlElement* meshElement = Xml::child(geometry, "mesh");

@@ -193,9 +193,15 @@ void ColladaNodeReader::attachLight(const TiXmlElement* instance, SceneNode& nod
     // The engine's light parameters; some exporters write them straight into the technique.
     const TiXmlElement* technique = Xml::child(Xml::child(found->second, "extra"), "technique");
     const TiXmlElement* extra = Xml::hasChild(technique, "light") ? Xml::child(technique, "light") : technique;
+    const TiXmlElement* spot = Xml::child(common, "spot");
+    const TiXmlElement* kind = spot != nullptr ? spot : Xml::child(common, "point");
+    if (kind == nullptr)
+    {
+        load.report("light", url, "is neither a spot nor a point light and is left out");
+        return;
+    }
     auto* light = new LightNode(uniqueChildName(node, url), 2);
-    const TiXmlElement* kind = Xml::child(common, "spot");
-    if (kind != nullptr)
+    if (spot != nullptr)
     {
         light->setLightType(0);
         node.addChild(light);
@@ -208,15 +214,10 @@ void ColladaNodeReader::attachLight(const TiXmlElement* instance, SceneNode& nod
         light->setFalloffAngle(falloff);
         light->setFov(falloff);
     }
-    else if ((kind = Xml::child(common, "point")) != nullptr)
+    else
     {
         light->setLightType(2);
         node.addChild(light);
-    }
-    else
-    {
-        load.report("light", url, "is neither a spot nor a point light and is left out");
-        return;
     }
     setLightParameters(*light, kind, extra);
 }

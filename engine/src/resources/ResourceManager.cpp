@@ -49,7 +49,10 @@ Resource* ResourceManager::lookup(const std::string& name, const Loader& load)
 
 void ResourceManager::store(Resource* resource)
 {
-    resources[resource->getName()] = resource;
+    Resource*& entry = resources[resource->getName()];
+    if (entry != nullptr && entry != resource)
+        replaced.push_back(entry);
+    entry = resource;
 }
 
 }

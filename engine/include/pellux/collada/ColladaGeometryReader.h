@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,7 @@ private:
 
     ColladaLoad& load;
     std::string geometryId;
+    std::set<std::string> geometryIds;
     std::map<std::string, Source> sources;
 };
 

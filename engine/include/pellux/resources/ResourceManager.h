@@ -31,12 +31,14 @@ protected:
     // then the cache by that file's full path, and only then `load`. What `load` makes is
     // cached under the name and the full path.
     Resource* lookup(const std::string& name, const Loader& load);
-    // Caches a resource made elsewhere under its own name.
+    // Caches a resource made elsewhere under its own name. A resource it replaces there is kept,
+    // not freed: what was handed it before (the nodes of a scene loaded earlier) may still use it.
     void store(Resource* resource);
 
     Logger* logger;
     std::vector<std::string> searchPaths;
     std::map<std::string, Resource*> resources;
+    std::vector<Resource*> replaced;
 };
 
 }
