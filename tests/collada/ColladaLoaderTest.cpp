@@ -107,17 +107,20 @@ TEST_F(ColladaLoaderTest, EffectsGiveDefaultShaderMaterialsWithTheirDiffuseImage
     }
 }
 
-TEST_F(ColladaLoaderTest, AColourOnlyEffectDrawsWithAnImageOfItsColour)
+TEST_F(ColladaLoaderTest, TheMaterialsOfAColourOnlyEffectShareOneImageOfItsColour)
 {
     load(fixtures + "materials.dae");
     SinglePassAutoMapMaterial* made = material("color-only");
+    SinglePassAutoMapMaterial* twin = material("color-only-twin");
     ASSERT_NE(made, nullptr);
+    ASSERT_NE(twin, nullptr);
     ASSERT_EQ(made->getTextures().size(), 1u);
     Image* color = made->getTextures()[0];
     ASSERT_NE(color, nullptr);
     EXPECT_EQ(color->getWidth(), 1);
     const unsigned char* pixel = color->getData();
     EXPECT_EQ(std::vector<int>(pixel, pixel + 4), (std::vector<int>{255, 128, 0, 64}));
+    EXPECT_EQ(twin->getTextures(), (std::vector<Image*>{color}));
 }
 
 TEST_F(ColladaLoaderTest, ParallaxEffectsGetTheReliefShadersAndThreeMaps)

@@ -46,13 +46,20 @@ unsigned char colorByte(float component)
     return static_cast<unsigned char>(std::lround(std::clamp(std::isfinite(component) ? component : 1.0f, 0.0f, 1.0f) * 255));
 }
 
-// A 1 x 1 image of the effect's diffuse colour; it lives as long as the materials that use it.
-Image* colorImage(const ColladaLoad::EffectEntry& effect)
+// The image a default-shader material of the effect draws with: its diffuse texture, else one
+// 1 x 1 image of its diffuse colour for all its materials, living as long as they do.
+Image* diffuseImageOf(ColladaLoad::EffectEntry& effect)
 {
-    std::vector<unsigned char> pixel;
-    for (float component : effect.color)
-        pixel.push_back(colorByte(component));
-    return new Image(effect.id + " diffuse color", 1, 1, std::move(pixel));
+    if (effect.diffuse.image != nullptr || !effect.hasColor)
+        return effect.diffuse.image;
+    if (effect.colorImage == nullptr)
+    {
+        std::vector<unsigned char> pixel;
+        for (float component : effect.color)
+            pixel.push_back(colorByte(component));
+        effect.colorImage = new Image(effect.id + " diffuse color", 1, 1, std::move(pixel));
+    }
+    return effect.colorImage;
 }
 
 std::shared_ptr<File> shaderFile(const char* path)
@@ -160,9 +167,7 @@ void ColladaMaterialReader::readMaterial(const TiXmlElement* element)
                                                  shaderFile("resources/shader/default.frag"));
         material->setFloat("specularExponent", 0.0f);
         material->setFloat("specularCoefficient", 1.0f);
-        const ColladaLoad::EffectEntry& shading = effect->second;
-        material->addTexture(shading.diffuse.image == nullptr && shading.hasColor ? colorImage(shading)
-                                                                                  : shading.diffuse.image);
+        material->addTexture(diffuseImageOf(effect->second));
     }
     else
     {

@@ -32,6 +32,8 @@ struct ColladaLoad
         // The diffuse colour, when the effect gives one in place of a texture.
         bool hasColor = false;
         float color[4] = {1, 1, 1, 1};
+        // A 1 x 1 image of that colour, made for the first material of the effect and shared by all.
+        Image* colorImage = nullptr;
     };
 
     struct CameraEntry
