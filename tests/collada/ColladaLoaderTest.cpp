@@ -1,6 +1,8 @@
 #include "pellux/collada/ColladaSceneloader.h"
+#include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/materials/MaterialManager.h"
+#include "pellux/materials/RenderTarget.h"
 #include "pellux/materials/SinglePassAutoMapMaterial.h"
 #include "pellux/resources/Image.h"
 #include "pellux/resources/ImageManager.h"
@@ -43,6 +45,20 @@ void expectRows(const Matrix4& matrix, const std::array<std::array<float, 4>, 4>
     for (int row = 0; row < 4; ++row)
         for (int col = 0; col < 4; ++col)
             EXPECT_FLOAT_EQ(matrix(row, col), rows[row][col]) << row << ", " << col;
+}
+
+// The colour of the scene's target where its active camera sees the world point.
+Rgba seenAt(Scene& scene, const Vector3& point)
+{
+    CameraNode& camera = *scene.getActiveCamera();
+    Matrix4 toClip = camera.getProjectionMatrix() * camera.getViewMatrix();
+    std::array<float, 4> clip{};
+    for (int row = 0; row < 4; ++row)
+        clip[row] = toClip(row, 0) * point.x + toClip(row, 1) * point.y + toClip(row, 2) * point.z + toClip(row, 3);
+    std::shared_ptr<Rectangle> size = scene.getRenderTarget()->getSize();
+    glBindFramebuffer(GL_FRAMEBUFFER, scene.getRenderTarget()->getFramebuffer());
+    return readPixel(static_cast<int>((clip[0] / clip[3] * 0.5f + 0.5f) * size->width),
+                     static_cast<int>((clip[1] / clip[3] * 0.5f + 0.5f) * size->height));
 }
 
 class ColladaLoaderTest : public testing::Test
@@ -246,12 +262,21 @@ TEST_F(ColladaSceneTest, GeometryInstancesGetMeshNodesWithTheirMaterialsBound)
     ASSERT_NE(meshNode, nullptr);
     EXPECT_EQ(meshNode->getParent(), node("A"));
     EXPECT_EQ(meshNode->getMesh(), mesh("box-geometry"));
-    std::vector<std::string> names;
+    std::vector<std::string> symbols;
+    std::vector<std::string> drawnWith;
     for (SubMesh* subMesh : meshNode->getMesh()->getSubMeshes())
-        names.push_back(subMesh->getMaterialName());
-    EXPECT_EQ(names, (std::vector<std::string>{"wall", "floor-symbol"}));
+    {
+        symbols.push_back(subMesh->getMaterialName());
+        drawnWith.push_back(meshNode->getMaterialName(*subMesh));
+    }
+    EXPECT_EQ(symbols, (std::vector<std::string>{"wall-symbol", "floor-symbol"})) << "the mesh keeps the document's symbols";
+    EXPECT_EQ(drawnWith, (std::vector<std::string>{"wall", "floor-symbol"}));
     EXPECT_TRUE(logged(")]:\tMesh nicht gefunden: 'missing-geometry'\n")) << output.out;
     EXPECT_EQ(node("C")->getChildren().count("C_mesh"), 0u);
+
+    SubMesh& wall = *meshNode->getMesh()->getSubMeshes()[0];
+    wall.setMaterialName("wall_parallax");
+    EXPECT_EQ(meshNode->getMaterialName(wall), "wall_parallax") << "a name that is no bound symbol is used as it is";
 }
 
 TEST_F(ColladaSceneTest, SpotAndPointLightsTakeTheirParameters)
@@ -345,6 +370,32 @@ TEST_F(ColladaLoaderTest, ADocumentThatCannotBeReadGivesAnEmptyScene)
         ASSERT_NE(scene, nullptr);
         EXPECT_TRUE(scene->getRoot()->getChildren().empty());
         EXPECT_TRUE(logged(")]:\tCOLLADA document could not be read: " + path)) << output.out;
+    }
+    EXPECT_FALSE(glErrorRaised());
+}
+
+TEST_F(ColladaLoaderTest, InstancesOfOneGeometryDrawWithTheirOwnMaterialBindings)
+{
+    Scene* scene = load(fixtures + "instances.dae");
+    ASSERT_TRUE(read);
+    ASSERT_EQ(scene->getActiveCamera()->getName(), "eye");
+    RenderEngine& engine = *Tavrin::getInstance().getRenderEngine();
+    captureOutput([&] {
+        for (int frame = 0; frame < 2; ++frame)
+            engine.drawScene(*scene, 1.0f);
+    });
+    struct Tile
+    {
+        Vector3 centre;
+        const char* colour;
+        int channel;
+        int otherChannel;
+    };
+    for (const Tile& tile : {Tile{{-2, 0, 0}, "red", 0, 2}, Tile{{2, 0, 0}, "blue", 2, 0}})
+    {
+        Rgba pixel = seenAt(*scene, tile.centre);
+        EXPECT_GT(pixel[tile.channel], 150) << tile.colour;
+        EXPECT_LT(pixel[tile.otherChannel], 40) << tile.colour;
     }
     EXPECT_FALSE(glErrorRaised());
 }

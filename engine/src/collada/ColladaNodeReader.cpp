@@ -7,7 +7,6 @@
 #include "pellux/foundation/Logger.h"
 #include "pellux/resources/Mesh.h"
 #include "pellux/resources/MeshManager.h"
-#include "pellux/resources/SubMesh.h"
 #include "pellux/scene/CameraNode.h"
 #include "pellux/scene/LightNode.h"
 #include "pellux/scene/MeshNode.h"
@@ -169,14 +168,12 @@ void ColladaNodeReader::attachGeometry(const TiXmlElement* instance, SceneNode& 
         LOG(load.logger.err) << "Mesh nicht gefunden: '" << url << "'" << std::endl;
         return;
     }
-    node.addChild(new MeshNode(uniqueChildName(node, node.getName() + "_mesh"), mesh));
+    auto* meshNode = new MeshNode(uniqueChildName(node, node.getName() + "_mesh"), mesh);
+    node.addChild(meshNode);
+    // The binding belongs to this instance: other nodes may draw the same mesh with other materials.
     const TiXmlElement* binding = Xml::child(Xml::child(instance, "bind_material"), "technique_common");
     Xml::forEachChild(binding, "instance_material", [&](const TiXmlElement* material) {
-        std::string symbol = Xml::attribute(material, "symbol");
-        std::string target = Xml::reference(Xml::attribute(material, "target"));
-        for (SubMesh* subMesh : mesh->getSubMeshes())
-            if (subMesh->getMaterialName() == symbol)
-                subMesh->setMaterialName(target);
+        meshNode->bindMaterial(Xml::attribute(material, "symbol"), Xml::reference(Xml::attribute(material, "target")));
     });
 }
 

@@ -14,15 +14,15 @@ namespace Pellux
 
 namespace
 {
-Material* materialOf(const SubMesh& subMesh)
+Material* materialNamed(const std::string& name)
 {
-    Material* material = Tavrin::getInstance().getMaterialManager()->get(subMesh.getMaterialName());
+    Material* material = Tavrin::getInstance().getMaterialManager()->get(name);
     if (material == nullptr)
     {
         // Once per name: this runs for every frame and every pass.
         static std::set<std::string> reported;
-        if (reported.insert(subMesh.getMaterialName()).second)
-            LOG(Logger::getInstance().err) << "material not found: " << subMesh.getMaterialName() << std::endl;
+        if (reported.insert(name).second)
+            LOG(Logger::getInstance().err) << "material not found: " << name << std::endl;
     }
     return material;
 }
@@ -33,12 +33,23 @@ MeshNode::MeshNode(const std::string& name, Mesh* mesh) : SceneNode(name), mesh(
     type = "MeshNode";
 }
 
+void MeshNode::bindMaterial(const std::string& symbol, const std::string& materialName)
+{
+    materialBinding.emplace(symbol, materialName);
+}
+
+const std::string& MeshNode::getMaterialName(const SubMesh& subMesh) const
+{
+    auto bound = materialBinding.find(subMesh.getMaterialName());
+    return bound != materialBinding.end() ? bound->second : subMesh.getMaterialName();
+}
+
 void MeshNode::render(Scene* scene, RenderTarget* target)
 {
     if (!visible || mesh == nullptr)
         return;
     for (SubMesh* subMesh : mesh->getSubMeshes())
-        if (Material* material = materialOf(*subMesh))
+        if (Material* material = materialNamed(getMaterialName(*subMesh)))
             material->draw(scene, this, subMesh, target);
 }
 
@@ -48,7 +59,7 @@ bool MeshNode::drawnEarly()
         return true;
     for (SubMesh* subMesh : mesh->getSubMeshes())
     {
-        Material* material = materialOf(*subMesh);
+        Material* material = materialNamed(getMaterialName(*subMesh));
         if (material == nullptr || !material->drawnEarly)
             return false;
     }

@@ -2,18 +2,29 @@
 
 #include "pellux/scene/SceneNode.h"
 
+#include <map>
+#include <string>
+
 namespace Pellux
 {
 
 class Mesh;
+class SubMesh;
 
-// Places a mesh in the scene; each sub-mesh is drawn by the material it names.
+// Places a mesh in the scene; each sub-mesh is drawn by the material it names, or by the material
+// this node binds that name to. Several nodes can so draw one mesh with different materials.
 class MeshNode : public SceneNode
 {
 public:
     MeshNode(const std::string& name, Mesh* mesh);
 
     Mesh* getMesh() const { return mesh; }
+
+    // Sub-meshes named `symbol` draw here with the material `materialName`. The first binding of a
+    // symbol holds.
+    void bindMaterial(const std::string& symbol, const std::string& materialName);
+    // The material the sub-mesh draws with here: the one its name is bound to, else its name as is.
+    const std::string& getMaterialName(const SubMesh& subMesh) const;
 
     // Draws nothing while invisible. A sub-mesh whose material is not registered is skipped.
     void render(Scene* scene, RenderTarget* target) override;
@@ -22,6 +33,7 @@ public:
 
 private:
     Mesh* mesh;
+    std::map<std::string, std::string> materialBinding;
 };
 
 }
