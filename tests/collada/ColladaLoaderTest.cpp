@@ -16,6 +16,7 @@
 
 #include "CaptureOutput.h"
 #include "GlContext.h"
+#include "TemporaryDirectory.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
@@ -310,10 +311,10 @@ TEST_F(ColladaSceneTest, SpotAndPointLightsTakeTheirParameters)
 
 TEST_F(ColladaSceneTest, NodesAreCreatedLastSiblingFirstAndTheLastCameraVisitedIsActive)
 {
-    // Of two siblings with one id, the one created later is renamed: the document's first.
-    ASSERT_NE(node("twin-2"), nullptr);
-    EXPECT_EQ(node("twin-2")->getChildren().count("main-camera"), 1u);
-    EXPECT_TRUE(node("twin")->getChildren().empty());
+    // Of two siblings with one id, the document's first keeps it.
+    ASSERT_NE(node("twin"), nullptr);
+    EXPECT_EQ(node("twin")->getChildren().count("main-camera"), 1u);
+    EXPECT_TRUE(node("twin-2")->getChildren().empty());
     CameraNode* active = scene->getActiveCamera();
     EXPECT_EQ(active->getName(), "spare-camera");
     EXPECT_FLOAT_EQ(active->getFov(), 30 * 3.1415f / 180);
@@ -398,5 +399,58 @@ TEST_F(ColladaLoaderTest, InstancesOfOneGeometryDrawWithTheirOwnMaterialBindings
         EXPECT_LT(pixel[tile.otherChannel], 40) << tile.colour;
     }
     EXPECT_FALSE(glErrorRaised());
+}
+
+TEST_F(ColladaLoaderTest, OfSiblingsWithOneIdTheFirstKeepsItAndTheOthersAreNumbered)
+{
+    Scene* scene = load(fixtures + "siblings.dae");
+    ASSERT_TRUE(read);
+    struct Named
+    {
+        const char* name;
+        const char* parent;
+        float x;
+    };
+    const Named nodes[] = {
+        {"twin", "colladaRoot", 1}, {"twin-2", "colladaRoot", 2}, {"leg", "outer", 3},
+        {"leg-2", "outer", 4},      {"leg-3", "outer", 5},        {"leg-4", "outer", 6},
+    };
+    for (const Named& expected : nodes)
+    {
+        SceneNode* node = scene->getNode(expected.name);
+        ASSERT_NE(node, nullptr) << expected.name;
+        EXPECT_EQ(node->getParent()->getName(), expected.parent) << expected.name;
+        EXPECT_EQ(translationOf(node->getTransform()).x, expected.x) << expected.name;
+    }
+    ASSERT_EQ(scene->getAnimations().size(), 1u);
+    EXPECT_EQ(scene->getAnimations()[0]->getTarget(), scene->getNode("twin"));
+    EXPECT_EQ(linesWith("ERR:\t[ ColladaLoad.cpp      ("), 2) << output.out;
+    EXPECT_TRUE(logged(")]:\tCOLLADA node 'colladaRoot': 1 child nodes have the name of an earlier sibling and are "
+                       "numbered; the first: 'twin' is now 'twin-2'\n"))
+        << output.out;
+    EXPECT_TRUE(logged(")]:\tCOLLADA node 'outer': 2 child nodes have the name of an earlier sibling and are "
+                       "numbered; the first: 'leg' is now 'leg-3'\n"))
+        << output.out;
+}
+
+TEST_F(ColladaLoaderTest, ManySiblingsWithoutIdAreNumberedWithOneReport)
+{
+    const int siblings = 20000;
+    std::string document = "<?xml version=\"1.0\"?><COLLADA><asset><up_axis>Y_UP</up_axis></asset>"
+                           "<library_visual_scenes><visual_scene>";
+    for (int sibling = 0; sibling < siblings; ++sibling)
+        document += "<node/>\n";
+    document += "</visual_scene></library_visual_scenes></COLLADA>";
+    TemporaryDirectory directory;
+    Scene* scene = load(directory.write("siblings.dae", document));
+    ASSERT_TRUE(read);
+    const SceneNode& colladaRoot = *scene->getRoot()->getChildren().at("colladaRoot");
+    EXPECT_EQ(colladaRoot.getChildren().size(), static_cast<std::size_t>(siblings));
+    for (const char* name : {"", "-2", "-3", "-20000"})
+        EXPECT_EQ(colladaRoot.getChildren().count(name), 1u) << name;
+    EXPECT_EQ(linesWith("COLLADA node"), 1);
+    EXPECT_TRUE(logged(")]:\tCOLLADA node 'colladaRoot': 19999 child nodes have the name of an earlier sibling and "
+                       "are numbered; the first: '' is now '-2'\n"))
+        << output.out.substr(0, 2000);
 }
 }

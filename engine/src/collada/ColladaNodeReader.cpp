@@ -16,7 +16,8 @@
 
 #include <cmath>
 #include <stack>
-#include <utility>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace Pellux
 {
@@ -24,6 +25,42 @@ namespace Pellux
 namespace
 {
 const float degreesToRadians = 3.1415f / 180.0f;
+
+// Distinct names for the children of one parent, in time linear in their number: the first node
+// of a name keeps it, as the tree's rules would keep it under that name, and each later one gets
+// the next free "-2", "-3", ...
+class SiblingNames
+{
+public:
+    explicit SiblingNames(const SceneNode& parent)
+    {
+        for (const auto& child : parent.getChildren())
+            taken.insert(child.first);
+    }
+
+    std::string claim(const std::string& wanted)
+    {
+        if (taken.insert(wanted).second)
+            return wanted;
+        int& number = nextNumber.try_emplace(wanted, 2).first->second;
+        std::string name;
+        do
+            name = wanted + "-" + std::to_string(number++);
+        while (!taken.insert(name).second);
+        if (renamed++ == 0)
+            first = "'" + wanted + "' is now '" + name + "'";
+        return name;
+    }
+
+    int renamedCount() const { return renamed; }
+    const std::string& firstRenaming() const { return first; }
+
+private:
+    std::unordered_set<std::string> taken;
+    std::unordered_map<std::string, int> nextNumber;
+    int renamed = 0;
+    std::string first;
+};
 
 // The number in a child element's text; `fallback` (and a report into `missing`) without one.
 float childNumber(const TiXmlElement* parent, const char* name, float fallback, std::string& missing)
@@ -99,15 +136,27 @@ void ColladaNodeReader::buildNodeTree(const TiXmlElement* library)
         return;
     }
     // Depth first, the last sibling of the document first.
-    std::stack<std::pair<const TiXmlElement*, SceneNode*>> toVisit;
-    Xml::forEachChild(visualScene, "node", [&](const TiXmlElement* node) { toVisit.push({node, colladaRoot}); });
+    std::stack<PendingNode> toVisit;
+    pushChildNodes(visualScene, *colladaRoot, toVisit);
     while (!toVisit.empty())
     {
-        auto [element, parent] = toVisit.top();
+        PendingNode pending = toVisit.top();
         toVisit.pop();
-        SceneNode* node = readNode(element, *parent, parent == colladaRoot);
-        Xml::forEachChild(element, "node", [&](const TiXmlElement* child) { toVisit.push({child, node}); });
+        SceneNode* node = readNode(pending, pending.parent == colladaRoot);
+        pushChildNodes(pending.element, *node, toVisit);
     }
+}
+
+void ColladaNodeReader::pushChildNodes(const TiXmlElement* element, SceneNode& parent, std::stack<PendingNode>& toVisit)
+{
+    SiblingNames names(parent);
+    Xml::forEachChild(element, "node", [&](const TiXmlElement* child) {
+        toVisit.push({child, &parent, names.claim(Xml::attribute(child, "id"))});
+    });
+    if (names.renamedCount() > 0)
+        load.report("node", parent.getName(), std::to_string(names.renamedCount()) +
+                                                  " child nodes have the name of an earlier sibling and are numbered; "
+                                                  "the first: " + names.firstRenaming());
 }
 
 std::string ColladaNodeReader::uniqueChildName(const SceneNode& parent, const std::string& wanted)
@@ -120,10 +169,11 @@ std::string ColladaNodeReader::uniqueChildName(const SceneNode& parent, const st
     return name;
 }
 
-SceneNode* ColladaNodeReader::readNode(const TiXmlElement* element, SceneNode& parent, bool topLevel)
+SceneNode* ColladaNodeReader::readNode(const PendingNode& pending, bool topLevel)
 {
-    auto* node = new SceneNode(uniqueChildName(parent, Xml::attribute(element, "id")));
-    parent.addChild(node);
+    const TiXmlElement* element = pending.element;
+    auto* node = new SceneNode(pending.name);
+    pending.parent->addChild(node);
     if (topLevel)
         load.topLevelNodes.insert(node);
     readMatrix(element, *node, topLevel);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <stack>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,18 @@ public:
     void buildNodeTree(const TiXmlElement* library);
 
 private:
-    SceneNode* readNode(const TiXmlElement* element, SceneNode& parent, bool topLevel);
+    // A "node" element to read, with the node it goes below and the name it gets there.
+    struct PendingNode
+    {
+        const TiXmlElement* element;
+        SceneNode* parent;
+        std::string name;
+    };
+
+    // Names the element's "node" children among the parent's children and pushes them in
+    // document order; renamings are reported once for the parent.
+    void pushChildNodes(const TiXmlElement* element, SceneNode& parent, std::stack<PendingNode>& toVisit);
+    SceneNode* readNode(const PendingNode& pending, bool topLevel);
     void readMatrix(const TiXmlElement* element, SceneNode& node, bool topLevel);
     void attachGeometry(const TiXmlElement* instance, SceneNode& node);
     void attachLight(const TiXmlElement* instance, SceneNode& node);
