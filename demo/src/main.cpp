@@ -13,7 +13,6 @@
 #include "pellux/scene/Scene.h"
 #include "pellux/scene/SoundNode.h"
 
-#include <cstdlib>
 #include <iostream>
 #include <stdexcept>
 
@@ -21,11 +20,6 @@ namespace
 {
 // Bound before main, so the log's opening empty lines come first.
 Logger& logger = Logger::getInstance();
-
-int readInt(Pellux::Settings& settings, const char* section, const char* key)
-{
-    return std::atoi(settings.get(section, key).c_str());
-}
 }
 
 int main(int argc, char** argv)
@@ -51,10 +45,10 @@ int main(int argc, char** argv)
     Pellux::RenderEngine& renderEngine = *root->getRenderEngine();
     Pellux::Settings& settings = *root->getSettings();
 
-    int width = readInt(settings, "graphics", "width");
-    int height = readInt(settings, "graphics", "height");
-    bool fullScreen = settings.get("graphics", "fullscreen") != "0";
-    if (!renderEngine.init(width, height, fullScreen))
+    int width = settings.getSize("graphics", "width");
+    int height = settings.getSize("graphics", "height");
+    bool fullScreen = settings.getSwitch("graphics", "fullscreen", true);
+    if (!renderEngine.init(width, height, fullScreen, Pellux::Settings::describe("graphics")))
     {
         LOG(logger.err) << "The demo needs a window with an OpenGL 3.2 core context; stopping" << std::endl;
         return 1;

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <string>
 
 using Pellux::Rectangle;
 using Pellux::RenderEngine;
@@ -161,18 +163,85 @@ TEST_F(RenderEngineTest, KeysWithoutAGlfw3CodeAreNeverPressed)
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-TEST(RenderEngineWindowed, OpensAWindowOfTheAskedSize)
+// The largest window side the current context allows, as the driver reports its limits.
+int largestSideOfThisContext()
+{
+    GLint viewport[2] = {0, 0};
+    GLint texture = 0;
+    GLint renderbuffer = 0;
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    return std::min({viewport[0], viewport[1], texture, renderbuffer});
+}
+
+struct WindowCase
+{
+    std::string description;
+    int width;
+    int height;
+    bool fullScreen;
+    int expectedWidth;
+    int expectedHeight;
+    // The ERR line's message, or "" when nothing is wrong.
+    std::string message;
+};
+
+void expectWindowOfSize(const WindowCase& window)
 {
     RenderEngine engine;
     bool initialised = false;
-    std::string log = captureStdout([&] { initialised = engine.init(640, 480, false); });
-    ASSERT_TRUE(initialised) << log;
+    std::string log = captureStdout([&] {
+        initialised = engine.init(window.width, window.height, window.fullScreen, "settings.txt [graphics]");
+    });
+    ASSERT_TRUE(initialised) << window.description << "\n" << log;
     Rectangle viewport = engine.getViewport();
-    EXPECT_EQ(viewport.width, 640.0f);
-    EXPECT_EQ(viewport.height, 480.0f);
-    EXPECT_EQ(RenderEngine::getScreenRectangle()->width, 640.0f);
-    EXPECT_EQ(RenderEngine::getScreenRectangle()->height, 480.0f);
+    EXPECT_EQ(viewport.width, static_cast<float>(window.expectedWidth)) << window.description;
+    EXPECT_EQ(viewport.height, static_cast<float>(window.expectedHeight)) << window.description;
+    EXPECT_EQ(RenderEngine::getScreenRectangle()->width, static_cast<float>(window.expectedWidth)) << window.description;
+    EXPECT_EQ(RenderEngine::getScreenRectangle()->height, static_cast<float>(window.expectedHeight)) << window.description;
+
     engine.endFrame();
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    Pixel farCorner = readPixel(window.expectedWidth - 1, window.expectedHeight - 1);
+    EXPECT_EQ(farCorner.green, 255) << window.description;
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << window.description;
+
+    std::size_t error = log.find("ERR:\t[ RenderEngine.cpp     (");
+    if (window.message.empty())
+    {
+        EXPECT_EQ(error, std::string::npos) << window.description << "\n" << log;
+        return;
+    }
+    ASSERT_NE(error, std::string::npos) << window.description << "\n" << log;
+    std::string line = log.substr(error, log.find('\n', error) - error);
+    EXPECT_EQ(line.substr(line.find(")]:\t") + 4), window.message) << window.description;
+    EXPECT_EQ(log.find("ERR", error + 1), std::string::npos) << window.description << "\n" << log;
+}
+
+TEST(RenderEngineWindowed, OpensTheAskedSizeOrTheDesktopsWhenTheWindowCannotHaveIt)
+{
+    createLoggerQuietly();
+    expectWindowOfSize({"a size the window can have", 640, 480, false, 640, 480, ""});
+    DesktopSize desktop = desktopSize();
+    int largest = largestSideOfThisContext();
+    std::string range = " is out of range (1 to " + std::to_string(largest) + " here); ";
+    std::string prefix = "settings.txt [graphics]: ";
+    const WindowCase cases[] = {
+        {"wider than the desktop", desktop.width + 100, 300, false, desktop.width + 100, 300, ""},
+        {"no size given", 0, 0, false, desktop.width, desktop.height, ""},
+        {"negative sides", -640, -480, false, desktop.width, desktop.height, ""},
+        {"X keeps 16 bits of 65536", 65536, 480, false, desktop.width, 480,
+         prefix + "width = 65536" + range + std::to_string(desktop.width) + " is used instead"},
+        {"X keeps 16 bits of 70000", 70000, 480, false, desktop.width, 480,
+         prefix + "width = 70000" + range + std::to_string(desktop.width) + " is used instead"},
+        {"beyond OpenGL's limits", 640, largest + 1, false, 640, desktop.height,
+         prefix + "height = " + std::to_string(largest + 1) + range + std::to_string(desktop.height) +
+             " is used instead"},
+        {"full screen takes no size", 70000, 70000, true, desktop.width, desktop.height, ""},
+    };
+    for (const WindowCase& window : cases)
+        expectWindowOfSize(window);
 }
 }

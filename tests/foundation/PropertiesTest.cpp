@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <stdexcept>
 
@@ -127,5 +128,104 @@ TEST_F(PropertiesTest, SettingsReadSettingsTxtOfTheWorkingDirectory)
     EXPECT_EQ(settings->get("graphics", "height"), "");
     EXPECT_EQ(settings->getFontDir(), "resources/fonts");
     EXPECT_EQ(settings->getDefaultFont(), "arial.ttf");
+}
+}
+
+namespace
+{
+// Settings read from a settings.txt of the given content; `log` holds what reading a value wrote.
+class SettingsValuesTest : public testing::Test
+{
+protected:
+    SettingsValuesTest() { createLoggerQuietly(); }
+
+    Settings& settingsWith(const std::string& content)
+    {
+        directory.write("settings.txt", content);
+        WorkingDirectory inDirectory(directory.path());
+        captureStdout([&] { settings.emplace(); });
+        return *settings;
+    }
+
+    TemporaryDirectory directory;
+    std::optional<Settings> settings;
+};
+
+// The one ERR line of Settings.cpp that `log` should hold, or nothing when `message` is empty.
+void expectErrorLine(const std::string& log, const std::string& message, const std::string& description)
+{
+    if (message.empty())
+    {
+        EXPECT_EQ(log, "") << description;
+        return;
+    }
+    EXPECT_EQ(log.rfind("ERR:\t[ Settings.cpp         (", 0), 0u) << description << ": " << log;
+    std::string ending = ")]:\t" + message + "\n";
+    EXPECT_TRUE(log.size() > ending.size() && log.compare(log.size() - ending.size(), ending.size(), ending) == 0)
+        << description << ": " << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << description << ": " << log;
+}
+
+struct SizeCase
+{
+    const char* line;
+    int size;
+    const char* message;
+};
+
+TEST_F(SettingsValuesTest, SizesAreWholeNumbersOfAtLeastOnePixel)
+{
+    const SizeCase cases[] = {
+        {"width = 1280", 1280, ""},
+        {"width = +640", 640, ""},
+        {"", 0, ""},
+        {"width =", 0, ""},
+        {"width = -5", 0, "settings.txt [graphics]: width = -5 is negative; the default is used"},
+        {"width = -99999999999", 0, "settings.txt [graphics]: width = -99999999999 is negative; the default is used"},
+        {"width = 0", 0, "settings.txt [graphics]: width = 0 is zero; the default is used"},
+        {"width = 99999999999", 0, "settings.txt [graphics]: width = 99999999999 is out of range; the default is used"},
+        {"width = wide", 0, "settings.txt [graphics]: width = wide is not a whole number; the default is used"},
+        {"width = 12.5", 0, "settings.txt [graphics]: width = 12.5 is not a whole number; the default is used"},
+        {"width = 1280 # wide", 0,
+         "settings.txt [graphics]: width = 1280 # wide is not a whole number; the default is used"},
+        {"width = 0x500", 0, "settings.txt [graphics]: width = 0x500 is not a whole number; the default is used"},
+    };
+    for (const SizeCase& size : cases)
+    {
+        Settings& read = settingsWith(std::string("[graphics]\n") + size.line + "\n");
+        int value = -1;
+        std::string log = captureStdout([&] { value = read.getSize("graphics", "width"); });
+        EXPECT_EQ(value, size.size) << size.line;
+        expectErrorLine(log, size.message, size.line);
+    }
+}
+
+struct SwitchCase
+{
+    const char* value;
+    bool unset;
+    bool on;
+    bool reported;
+};
+
+TEST_F(SettingsValuesTest, SwitchesReadTheWordsUsersWrite)
+{
+    const SwitchCase cases[] = {
+        {"1", false, true, false},     {"true", false, true, false},  {"TRUE", false, true, false},
+        {"Yes", false, true, false},   {"on", false, true, false},    {"0", true, false, false},
+        {"false", true, false, false}, {"False", true, false, false}, {"no", true, false, false},
+        {"OFF", true, false, false},   {"", true, true, false},       {"", false, false, false},
+        {"maybe", true, true, true},   {"2", false, false, true},     {"0 # windowed", true, true, true},
+    };
+    for (const SwitchCase& switchCase : cases)
+    {
+        Settings& read = settingsWith(std::string("[graphics]\nfullscreen = ") + switchCase.value + "\n");
+        bool on = !switchCase.on;
+        std::string log = captureStdout([&] { on = read.getSwitch("graphics", "fullscreen", switchCase.unset); });
+        EXPECT_EQ(on, switchCase.on) << switchCase.value;
+        std::string message = std::string("settings.txt [graphics]: fullscreen = ") + switchCase.value +
+                              " is none of 1/0, true/false, yes/no, on/off; the default is used";
+        expectErrorLine(log, switchCase.reported ? message : "", switchCase.value);
+    }
 }
 }

@@ -11,6 +11,7 @@
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <iostream>
 
 namespace Pellux
@@ -30,9 +31,79 @@ void onFramebufferResize(GLFWwindow*, int width, int height)
 {
     RenderEngine::onWindowResize(width, height);
 }
+
+// X addresses a window's pixels with signed 16-bit coordinates.
+const int largestXWindowSide = 32767;
+
+struct WindowSize
+{
+    int width;
+    int height;
+};
+
+// Without a monitor to take the desktop's size from.
+const WindowSize defaultDesktop = {800, 600};
+
+void setWindowHints()
+{
+    glfwDefaultWindowHints();
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
+    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 2);
+    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
+    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+    glfwWindowHint(GLFW_DEPTH_BITS, 24);
+    glfwWindowHint(GLFW_STENCIL_BITS, 8);
+    // Shown once its size is settled.
+    glfwWindowHint(GLFW_VISIBLE, GLFW_FALSE);
 }
 
-bool RenderEngine::init(int width, int height, bool fullScreen)
+// The largest window the current context can draw into and hold the scene's picture of.
+WindowSize largestWindow()
+{
+    GLint viewport[2] = {0, 0};
+    GLint texture = 0;
+    GLint renderbuffer = 0;
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    int side = std::min({largestXWindowSide, static_cast<int>(texture), static_cast<int>(renderbuffer)});
+    return {std::min(side, static_cast<int>(viewport[0])), std::min(side, static_cast<int>(viewport[1]))};
+}
+
+// The asked side when a window can have it, otherwise the desktop's; an asked side out of range is reported.
+int fitSide(const std::string& sizeOrigin, const char* side, int asked, int largest, int desktop)
+{
+    int fallback = std::min(desktop, largest);
+    if (asked <= 0)
+        return fallback;
+    if (asked <= largest)
+        return asked;
+    LOG(Logger::getInstance().err) << sizeOrigin << ": " << side << " = " << std::to_string(asked)
+                                   << " is out of range (1 to " << std::to_string(largest) << " here); "
+                                   << std::to_string(fallback) << " is used instead" << std::endl;
+    return fallback;
+}
+
+// The limits are known only once the context exists; until then the window is no larger than the
+// desktop, which X and OpenGL can always make.
+void fitWindowedSize(GLFWwindow* window, WindowSize asked, WindowSize desktop, const std::string& sizeOrigin)
+{
+    WindowSize largest = largestWindow();
+    WindowSize fitted = {fitSide(sizeOrigin, "width", asked.width, largest.width, desktop.width),
+                         fitSide(sizeOrigin, "height", asked.height, largest.height, desktop.height)};
+    WindowSize current = {0, 0};
+    glfwGetWindowSize(window, &current.width, &current.height);
+    if (fitted.width != current.width || fitted.height != current.height)
+        glfwSetWindowSize(window, fitted.width, fitted.height);
+}
+
+int withinDesktop(int asked, int desktop)
+{
+    return asked > 0 ? std::min(asked, desktop) : desktop;
+}
+}
+
+bool RenderEngine::init(int width, int height, bool fullScreen, const std::string& sizeOrigin)
 {
     Logger& log = Logger::getInstance();
     glfwSetErrorCallback(reportGlfwError);
@@ -43,7 +114,7 @@ bool RenderEngine::init(int width, int height, bool fullScreen)
     }
     LOG(log.info) << "GLFW initialized" << std::endl;
 
-    if (!openWindow(width, height, fullScreen) || !loadEntryPoints())
+    if (!openWindow(width, height, fullScreen, sizeOrigin) || !loadEntryPoints())
         return false;
 
     int framebufferWidth = 0;
@@ -56,6 +127,8 @@ bool RenderEngine::init(int width, int height, bool fullScreen)
     glEnable(GL_BLEND);
     // On from the first frame, not only after the first overlay drawing has switched it on.
     glEnable(GL_DEPTH_TEST);
+    // Opening another window replaces the overlay of the one before.
+    delete overlay;
     overlay = new RenderTarget(0);
     overlay->setSize(getScreenRectangle());
     glfwSwapInterval(0);
@@ -64,32 +137,21 @@ bool RenderEngine::init(int width, int height, bool fullScreen)
     return true;
 }
 
-bool RenderEngine::openWindow(int width, int height, bool fullScreen)
+bool RenderEngine::openWindow(int width, int height, bool fullScreen, const std::string& sizeOrigin)
 {
     Logger& log = Logger::getInstance();
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
-    glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 2);
-    glfwWindowHint(GLFW_OPENGL_PROFILE, GLFW_OPENGL_CORE_PROFILE);
-    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
-    glfwWindowHint(GLFW_DEPTH_BITS, 24);
-    glfwWindowHint(GLFW_STENCIL_BITS, 8);
-
+    setWindowHints();
     GLFWmonitor* monitor = glfwGetPrimaryMonitor();
-    const GLFWvidmode* desktop = monitor != nullptr ? glfwGetVideoMode(monitor) : nullptr;
-    if (fullScreen && desktop == nullptr)
+    const GLFWvidmode* mode = monitor != nullptr ? glfwGetVideoMode(monitor) : nullptr;
+    if (fullScreen && mode == nullptr)
     {
         LOG(log.err) << "Could not open a full-screen window: no monitor found" << std::endl;
         return false;
     }
-    if (fullScreen || width <= 0 || height <= 0)
-    {
-        if (desktop != nullptr)
-        {
-            width = desktop->width;
-            height = desktop->height;
-        }
-    }
-    window = glfwCreateWindow(width, height, "Pellux", fullScreen ? monitor : nullptr, nullptr);
+    WindowSize desktop = mode != nullptr ? WindowSize{mode->width, mode->height} : defaultDesktop;
+    WindowSize first = fullScreen ? desktop
+                                  : WindowSize{withinDesktop(width, desktop.width), withinDesktop(height, desktop.height)};
+    window = glfwCreateWindow(first.width, first.height, "Pellux", fullScreen ? monitor : nullptr, nullptr);
     if (window == nullptr)
     {
         LOG(log.err) << "Could not open a window with an OpenGL 3.2 core context" << std::endl;
@@ -97,6 +159,9 @@ bool RenderEngine::openWindow(int width, int height, bool fullScreen)
     }
     glfwMakeContextCurrent(window);
     LOG(log.info) << "OpenGL 3.2 core context created" << std::endl;
+    if (!fullScreen)
+        fitWindowedSize(window, {width, height}, desktop, sizeOrigin);
+    glfwShowWindow(window);
     return true;
 }
 

@@ -1,9 +1,53 @@
 #include "pellux/foundation/Settings.h"
 
+#include "pellux/foundation/Logger.h"
+#include "pellux/foundation/NumberParsing.h"
+
+#include <algorithm>
+#include <cctype>
+
 namespace Pellux
 {
 
-Settings::Settings() : Properties(File("settings.txt"))
+namespace
+{
+const char* const fileName = "settings.txt";
+
+bool isWholeNumber(const std::string& text)
+{
+    std::size_t digitsFrom = !text.empty() && (text.front() == '-' || text.front() == '+') ? 1 : 0;
+    return text.size() > digitsFrom && text.find_first_not_of("0123456789", digitsFrom) == std::string::npos;
+}
+
+// Why the text is no size, or null when it is one; then `size` holds it.
+const char* sizeFault(const std::string& text, int& size)
+{
+    if (!isWholeNumber(text))
+        return "is not a whole number";
+    if (!parseInt(text, size))
+        return text.front() == '-' ? "is negative" : "is out of range";
+    if (size < 0)
+        return "is negative";
+    if (size == 0)
+        return "is zero";
+    return nullptr;
+}
+
+std::string lowerCase(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+void reportUnusable(const std::string& section, const std::string& key, const std::string& value, const char* why)
+{
+    LOG(Logger::getInstance().err) << Settings::describe(section) << ": " << key << " = " << value << " " << why
+                                   << "; the default is used" << std::endl;
+}
+}
+
+Settings::Settings() : Properties(File(fileName))
 {
 }
 
@@ -20,6 +64,39 @@ std::string Settings::getFontDir()
 std::string Settings::getDefaultFont()
 {
     return get("font", "defaultFont");
+}
+
+int Settings::getSize(const std::string& section, const std::string& key)
+{
+    std::string value = get(section, key);
+    if (value.empty())
+        return 0;
+    int size = 0;
+    if (const char* fault = sizeFault(value, size))
+    {
+        reportUnusable(section, key, value, fault);
+        return 0;
+    }
+    return size;
+}
+
+bool Settings::getSwitch(const std::string& section, const std::string& key, bool unset)
+{
+    std::string value = get(section, key);
+    if (value.empty())
+        return unset;
+    std::string word = lowerCase(value);
+    if (word == "1" || word == "true" || word == "yes" || word == "on")
+        return true;
+    if (word == "0" || word == "false" || word == "no" || word == "off")
+        return false;
+    reportUnusable(section, key, value, "is none of 1/0, true/false, yes/no, on/off");
+    return unset;
+}
+
+std::string Settings::describe(const std::string& section)
+{
+    return std::string(fileName) + " [" + section + "]";
 }
 
 }

@@ -26,8 +26,10 @@ public:
     RenderEngine() = default;
 
     // Opens the window: full screen at the desktop's resolution, or a window of width x height
-    // when fullScreen is false. False when no window with a usable context could be made.
-    bool init(int width, int height, bool fullScreen = true);
+    // when fullScreen is false. A side of 0 or less takes the desktop's; so does a side larger than
+    // X and OpenGL allow here, after an ERR line that names `sizeOrigin`, where the size was asked
+    // for ("settings.txt [graphics]"). False when no window with a usable context could be made.
+    bool init(int width, int height, bool fullScreen = true, const std::string& sizeOrigin = "window");
 
     // Back to the window, swap, poll events, clear to opaque black and measure the frame.
     void endFrame();
@@ -72,7 +74,7 @@ public:
     static unsigned int buildProgram(const File* vertexFile, const File* fragmentFile, bool* linked = nullptr);
 
 private:
-    bool openWindow(int width, int height, bool fullScreen);
+    bool openWindow(int width, int height, bool fullScreen, const std::string& sizeOrigin);
     bool loadEntryPoints();
 
     FrameTimer timer;

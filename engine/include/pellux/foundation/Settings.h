@@ -16,6 +16,16 @@ public:
     std::string get(const std::string& section, const std::string& key);
     std::string getFontDir();
     std::string getDefaultFont();
+
+    // A size in pixels, a whole number of at least 1. 0, meaning "not set", when the key is missing,
+    // and also after an ERR line naming the file, the section and the key when the value is no size.
+    int getSize(const std::string& section, const std::string& key);
+    // A switch written 1/0, true/false, yes/no or on/off in any letter case. `unset` when the key is
+    // missing, and also after an ERR line when the value is none of these.
+    bool getSwitch(const std::string& section, const std::string& key, bool unset);
+
+    // Where a section's values come from, for messages: "settings.txt [graphics]".
+    static std::string describe(const std::string& section);
 };
 
 }
