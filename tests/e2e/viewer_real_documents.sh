@@ -41,8 +41,31 @@ for entry in "${cases[@]}"; do
     if [[ $shows == yes && $brightest == 0 ]] || [[ $shows == no && $brightest != 0 ]]; then
         echo "FAIL $file: the picture's brightest value is $brightest"; failures=$((failures + 1)); continue
     fi
+    # With leak detection on, the summary comes out whole all the same.
+    ASAN_OPTIONS=detect_leaks=1 "$viewer" "$data/$file" --summary > "$work/checked" 2> /dev/null || true
+    if ! cmp -s "$work/summary" "$work/checked"; then
+        echo "FAIL $file: with leak detection the summary has $(wc -c < "$work/checked") of $(wc -c < "$work/summary") bytes"
+        failures=$((failures + 1)); continue
+    fi
     echo "ok   $file: $first"
 done
+
+# A relative picture path is meant from where the viewer was started.
+(cd "$work" && "$viewer" "$data/collada/construction_cone.dae" --png relative.png --size 64x48 > /dev/null 2>&1) ||
+    { echo "FAIL relative --png: the viewer failed"; failures=$((failures + 1)); }
+[[ -s $work/relative.png ]] || { echo "FAIL relative --png: no picture in the working directory"; failures=$((failures + 1)); }
+
+# Without its settings file the viewer says so in one line, ends with 1 and leaks nothing.
+mkdir "$work/no-settings"
+status=0
+ASAN_OPTIONS=detect_leaks=1 "$viewer" "$data/collada/duck.dae" --summary --engine-dir "$work/no-settings" \
+    > "$work/summary" 2> "$work/log" || status=$?
+said=$(grep -c "^pellux-view: Datei existiert nicht: $work/no-settings/settings.txt$" "$work/log" || true)
+others=$(grep -v '^pellux-view: Datei existiert nicht: \|^INFO:\|^$' "$work/log" | head -n 3 || true)
+if [[ $status -ne 1 || $said -ne 1 || -n $others || -s $work/summary ]]; then
+    echo "FAIL without settings: exit status $status, the missing file named $said times; $others"
+    failures=$((failures + 1))
+fi
 
 # Primitives the reader does not build are named, not dropped silently.
 "$viewer" "$data/collada/duck.dae" --summary > /dev/null 2> "$work/log"

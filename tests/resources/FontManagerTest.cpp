@@ -160,3 +160,35 @@ TEST(FontManagerIndex, IndexesTheFontsDirectoryOfTheSettings)
     EXPECT_EQ(fonts.count("two.otf"), 1u);
 }
 }
+
+namespace
+{
+struct FontDirectoryCase
+{
+    const char* description;
+    const char* fontDir;
+};
+
+TEST(FontManagerIndex, AFontsDirectoryThatIsNotThereIsOneErrorLineNamingTheSetting)
+{
+    createLoggerQuietly();
+    TemporaryDirectory directory;
+    directory.write("a-file.ttf", "not a directory");
+    WorkingDirectory inDirectory(directory.path());
+    const FontDirectoryCase cases[] = {
+        {"fontDir not set", ""},
+        {"no such directory", "missing/fonts"},
+        {"a file, not a directory", "a-file.ttf"},
+    };
+    for (const FontDirectoryCase& fontDirectory : cases)
+    {
+        FontManager manager;
+        std::string log = captureStdout([&] { manager.indexFonts(fontDirectory.fontDir); });
+        std::string message = std::string("fonts directory '") + fontDirectory.fontDir +
+                              "' not found; fontDir in section [font] of settings.txt sets it\n";
+        EXPECT_EQ(log.rfind("ERR:\t[ FontManager.cpp      (", 0), 0u) << fontDirectory.description << ": " << log;
+        EXPECT_EQ(log.substr(log.find(")]:\t") + 4), message) << fontDirectory.description;
+        EXPECT_TRUE(manager.getFonts().empty()) << fontDirectory.description;
+    }
+}
+}

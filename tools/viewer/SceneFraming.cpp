@@ -82,7 +82,12 @@ bool frameScene(Scene& scene)
     if (cameraInTree(scene) && cameraSees(*scene.getActiveCamera(), centre))
         return false;
     if (cameraInTree(scene))
-        scene.setActiveCamera(new CameraNode("viewer camera"));
+    {
+        // In the tree, so that it goes with the scene's nodes.
+        auto* ownCamera = new CameraNode("viewer camera");
+        scene.getRoot()->addChild(ownCamera);
+        scene.setActiveCamera(ownCamera);
+    }
     float radius = std::max((bounds.high - bounds.low).length() * 0.5f, 0.001f);
     CameraNode* camera = scene.getActiveCamera();
     float distance = radius / std::tan(camera->getFov() / 2) * 1.2f;

@@ -2,7 +2,7 @@
 
 #include "pellux/foundation/NumberParsing.h"
 
-const char* const viewerUsage = "usage: pellux-view FILE [--summary] [--png OUT.png] [--size WxH] [--time T]";
+const char* const viewerUsage = "usage: pellux-view FILE [--summary] [--png OUT.png] [--size WxH] [--time T] [--engine-dir DIR]";
 
 namespace
 {
@@ -38,6 +38,8 @@ bool parseViewerOptions(int argc, char** argv, ViewerOptions& options, std::stri
             if (!parseSize(argv[++index], options.width, options.height))
                 return refuse(error, std::string("not a size: ") + argv[index]);
         }
+        else if (argument == "--engine-dir" && hasValue)
+            options.engineDirectory = argv[++index];
         else if (argument == "--time" && hasValue)
         {
             if (!Pellux::parseFloat(argv[++index], options.time))

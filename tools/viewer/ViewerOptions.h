@@ -2,10 +2,12 @@
 
 #include <string>
 
-// pellux-view FILE [--summary] [--png OUT.png] [--size WxH] [--time T]
+// pellux-view FILE [--summary] [--png OUT.png] [--size WxH] [--time T] [--engine-dir DIR]
 struct ViewerOptions
 {
     std::string file;
+    // Where settings.txt and the shaders under resources/ are read from; "" for the demo's directory.
+    std::string engineDirectory;
     bool summary = false;
     std::string png;
     int width = 1280;

@@ -20,6 +20,8 @@
 
 #include <filesystem>
 #include <iostream>
+#include <memory>
+#include <stdexcept>
 
 using namespace Pellux;
 
@@ -48,6 +50,8 @@ Scene* loadOgreMesh(const std::string& path, bool& read)
 {
     auto* scene = new Scene("scene");
     Mesh* mesh = Tavrin::getInstance().getMeshManager()->loadOgreXML(File(path), &read);
+    // Kept by the mesh manager, as every mesh the engine draws.
+    Tavrin::getInstance().getMeshManager()->add(mesh);
     provideMaterials(*mesh);
     auto* holder = new SceneNode("mesh");
     holder->addChild(new MeshNode(mesh->getName() + "_mesh", mesh));
@@ -63,15 +67,26 @@ bool renderToPng(RenderEngine& engine, Scene& scene, const ViewerOptions& option
         engine.endFrame();
         engine.drawScene(scene, 1.0f);
     }
-    return saveWindowPicture(options.width, options.height, options.png);
-}
+    std::shared_ptr<Rectangle> window = RenderEngine::getScreenRectangle();
+    return saveWindowPicture(static_cast<int>(window->width), static_cast<int>(window->height), options.png);
 }
 
-int main(int argc, char** argv)
+// The engine root, or null after a line saying why it cannot be built: without its settings file.
+Tavrin* openEngineRoot()
 {
-    std::ostream summary(std::cout.rdbuf());
-    std::cout.rdbuf(std::cerr.rdbuf());
+    try
+    {
+        return &Tavrin::getInstance();
+    }
+    catch (const std::runtime_error& failure)
+    {
+        std::cerr << "pellux-view: " << failure.what() << std::endl;
+        return nullptr;
+    }
+}
 
+int view(int argc, char** argv, std::ostream& summary)
+{
     ViewerOptions options;
     std::string error;
     if (!parseViewerOptions(argc, argv, options, error))
@@ -85,19 +100,31 @@ int main(int argc, char** argv)
         std::cerr << "pellux-view: cannot read " << options.file << std::endl;
         return unreadable;
     }
-    std::filesystem::current_path(PELLUX_DEMO_DIR);
-    Tavrin& root = Tavrin::getInstance();
-    RenderEngine& engine = *root.getRenderEngine();
-    if (!engine.init(options.width, options.height, false))
+    // Paths given on the command line are meant from where the viewer was started.
+    if (!options.png.empty())
+        options.png = std::filesystem::absolute(options.png).string();
+    std::string engineDirectory = options.engineDirectory.empty() ? PELLUX_DEMO_DIR : options.engineDirectory;
+    std::error_code notEntered;
+    std::filesystem::current_path(engineDirectory, notEntered);
+    if (notEntered)
+    {
+        std::cerr << "pellux-view: cannot work in " << engineDirectory << ": " << notEntered.message() << std::endl;
+        return unreadable;
+    }
+    Tavrin* root = openEngineRoot();
+    if (root == nullptr)
+        return unreadable;
+    RenderEngine& engine = *root->getRenderEngine();
+    if (!engine.init(options.width, options.height, false, "--size"))
     {
         std::cerr << "pellux-view: no window with an OpenGL 3.2 core context" << std::endl;
         return unreadable;
     }
-    root.getImageManager()->addSearchPath(document.parent_path().string());
-    std::size_t materialsBefore = root.getMaterialManager()->size();
+    root->getImageManager()->addSearchPath(document.parent_path().string());
+    std::size_t materialsBefore = root->getMaterialManager()->size();
     bool read = false;
-    Scene* scene = isOgreMesh(document.string()) ? loadOgreMesh(document.string(), read)
-                                                 : ColladaSceneloader::load(File(document.string()), &read);
+    std::unique_ptr<Scene> scene(isOgreMesh(document.string()) ? loadOgreMesh(document.string(), read)
+                                                                : ColladaSceneloader::load(File(document.string()), &read));
     if (!read)
     {
         std::cerr << "pellux-view: cannot read " << options.file << std::endl;
@@ -105,7 +132,7 @@ int main(int argc, char** argv)
     }
     scene->setTime(options.time);
     if (options.summary)
-        printSceneSummary(summary, *scene, root.getMaterialManager()->size() - materialsBefore);
+        printSceneSummary(summary, *scene, root->getMaterialManager()->size() - materialsBefore);
     if (frameScene(*scene))
         std::cerr << "pellux-view: a camera of its own shows the whole scene" << std::endl;
     lightSceneIfDark(*scene);
@@ -115,4 +142,15 @@ int main(int argc, char** argv)
         return unreadable;
     }
     return 0;
+}
+}
+
+int main(int argc, char** argv)
+{
+    std::ostream summary(std::cout.rdbuf());
+    std::cout.rdbuf(std::cerr.rdbuf());
+    int status = view(argc, argv, summary);
+    // Now, not at exit: a leak check may end the process before the C library flushes its streams.
+    summary.flush();
+    return status;
 }

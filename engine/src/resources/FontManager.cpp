@@ -10,6 +10,7 @@
 #include FT_FREETYPE_H
 
 #include <algorithm>
+#include <filesystem>
 #include <vector>
 
 namespace Pellux
@@ -106,8 +107,19 @@ void copyIntoCell(const FT_Bitmap& bitmap, int code, int size, std::vector<unsig
 
 void FontManager::indexFonts()
 {
-    File directory(Tavrin::getInstance().getSettings()->getFontDir());
-    for (const File& font : directory.listFiles("*.*"))
+    indexFonts(Tavrin::getInstance().getSettings()->getFontDir());
+}
+
+void FontManager::indexFonts(const std::string& directory)
+{
+    std::error_code unreadable;
+    if (!std::filesystem::is_directory(directory, unreadable))
+    {
+        LOG(logger->err) << "fonts directory '" << directory << "' not found; fontDir in section [font] of "
+                         << "settings.txt sets it" << std::endl;
+        return;
+    }
+    for (const File& font : File(directory).listFiles("*.*"))
         fonts.insert_or_assign(font.getName(), font);
 }
 

@@ -17,7 +17,7 @@ class Settings;
 class Tavrin : public Singleton<Tavrin>
 {
 public:
-    // Throws std::runtime_error when "settings.txt" is missing.
+    // Throws std::runtime_error when "settings.txt" is missing, having freed the services made before.
     Tavrin();
     virtual ~Tavrin() = default;
 
@@ -33,13 +33,13 @@ public:
     Settings* getSettings() const { return settings; }
 
 private:
-    ResourceManager* resourceManager;
-    ImageManager* imageManager;
-    MeshManager* meshManager;
-    FontManager* fontManager;
-    MaterialManager* materialManager;
-    RenderEngine* renderEngine;
-    Settings* settings;
+    ResourceManager* resourceManager = nullptr;
+    ImageManager* imageManager = nullptr;
+    MeshManager* meshManager = nullptr;
+    FontManager* fontManager = nullptr;
+    MaterialManager* materialManager = nullptr;
+    RenderEngine* renderEngine = nullptr;
+    Settings* settings = nullptr;
 };
 
 }

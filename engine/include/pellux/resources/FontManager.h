@@ -17,6 +17,8 @@ class FontManager : public ResourceManager
 public:
     // Indexes the files of the settings' "fontDir" of section "font".
     void indexFonts();
+    // Indexes the files of `directory`; an ERR line names it when there is no such directory.
+    void indexFonts(const std::string& directory);
     const std::map<std::string, File>& getFonts() const { return fonts; }
 
     // A new atlas of the characters 32 to 255 at `size` pixels; without glyphs when the face
