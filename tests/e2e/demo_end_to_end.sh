@@ -7,8 +7,10 @@ scenario=$1
 demo=$2
 demo_directory=$3
 
-# Key presses go to the focused window, so the demo gets an X server of its own.
-if [[ $scenario == escape-ends-with-zero && -z ${PELLUX_OWN_X_SERVER:-} ]]; then
+# Key presses go to the focused window, and window sizes are measured against a desktop of known
+# size, so these scenarios get an X server of their own.
+if [[ ($scenario == escape-ends-with-zero || $scenario == settings-choose-the-window) &&
+      -z ${PELLUX_OWN_X_SERVER:-} ]]; then
     exec env PELLUX_OWN_X_SERVER=1 xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" "$0" "$@"
 fi
 
@@ -84,7 +86,8 @@ missing_settings_ends_with_one() {
     mkdir "$work/empty"
     cd "$work/empty"
     local status=0
-    "$demo" > "$work/out" 2> "$work/err" || status=$?
+    # What the engine root had built before the settings were found missing is freed, not leaked.
+    ASAN_OPTIONS=detect_leaks=1 "$demo" > "$work/out" 2> "$work/err" || status=$?
     [[ $status -eq 1 ]] || fail "exit status $status without settings.txt, expected 1"
     [[ "$(cat "$work/err")" == "Datei existiert nicht: $work/empty/settings.txt" ]] ||
         fail "standard error does not name the missing settings file"
@@ -100,10 +103,59 @@ no_display_ends_with_one() {
     [[ ! -s $work/err ]] || fail "the demo wrote to standard error"
 }
 
+# The window that the [graphics] lines of settings.txt give on a 1920 x 1080 desktop, measured on
+# the picture of the first frame, and the ERR lines that say what could not be used.
+settings_choose_the_window() {
+    local range='is out of range \(1 to \d+ here\); '
+    local unused='; the default is used'
+    # settings lines | picture size | ERR messages, ';;' between them
+    local cases=(
+        "fullscreen = false;width = 640;height = 480|640x480|"
+        "fullscreen = No;width = 2000;height = 300|2000x300|"
+        "fullscreen = 0;width = 65536;height = 480|1920x480|width = 65536 ${range}1920 is used instead"
+        "fullscreen = off;width = 640;height = 70000|640x1080|height = 70000 ${range}1080 is used instead"
+        "fullscreen = 0;width = -640;height = wide|1920x1080|width = -640 is negative$unused;;height = wide is not a whole number$unused"
+        "fullscreen = maybe;width = 640;height = 480|1920x1080|fullscreen = maybe is none of 1/0, true/false, yes/no, on/off$unused"
+        "fullscreen = 1;width = 640;height = 480|1920x1080|"
+    )
+    local entry
+    for entry in "${cases[@]}"; do
+        local lines size messages
+        IFS='|' read -r lines size messages <<< "$entry"
+        local run=$work/run
+        rm -rf "$run"
+        mkdir -p "$run"
+        ln -s "$demo_directory/resources" "$run/resources"
+        { echo "[graphics]"; tr ";" "\n" <<< "$lines"; echo "[font]"; echo "fontDir = resources/fonts"; } > "$run/settings.txt"
+        (cd "$run" && exec "$demo" --capture "$run/pictures" --capture-at 0) > "$work/out" 2> "$work/err" &
+        local pid=$! measured=
+        for ((tick = 0; tick < 1200; tick++)); do
+            measured=$(identify -format '%wx%h' "$run/pictures/0.png" 2> /dev/null) && break
+            kill -0 "$pid" 2> /dev/null || fail "$lines: the demo ended before its first picture"
+            sleep 0.1
+        done
+        kill -KILL "$pid" 2> /dev/null || fail "$lines: the demo ended after its first picture"
+        wait "$pid" 2> /dev/null || true
+        [[ $measured == "$size" ]] || fail "$lines: the window is '$measured', expected $size"
+        [[ ! -s $work/err ]] || fail "$lines: the demo wrote to standard error"
+
+        local expected=()
+        [[ -z $messages ]] || mapfile -t expected < <(sed 's/;;/\n/g' <<< "$messages")
+        local errors
+        errors=$(grep -c '^ERR' "$work/out" || true)
+        ((errors == ${#expected[@]})) || fail "$lines: $errors ERR lines, expected ${#expected[@]}"
+        local message
+        for message in "${expected[@]}"; do
+            expect_line "^ERR:\t\[ \S+ *\(\d+\)\]:\tsettings\.txt \[graphics\]: $message\$"
+        done
+    done
+}
+
 case $scenario in
     escape-ends-with-zero) escape_ends_with_zero ;;
     missing-settings-ends-with-one) missing_settings_ends_with_one ;;
     no-display-ends-with-one) no_display_ends_with_one ;;
+    settings-choose-the-window) settings_choose_the_window ;;
     *) fail "unknown scenario $scenario" ;;
 esac
 echo "PASS: $scenario"
