@@ -58,9 +58,9 @@ int main(int argc, char** argv)
     Pellux::MaterialManager& materials = *root->getMaterialManager();
     createMaterials(logger, materials, *root->getImageManager());
     std::shared_ptr<Pellux::Scene> scene = loadShowScene(materials);
-    auto* soundNode = new Pellux::SoundNode("sound");
-    soundNode->load(File("resources/audio/mysteriousTickingNoise.mp3"));
-    SoundNodeSound sound(*soundNode);
+    Pellux::SoundNode soundNode("sound");
+    soundNode.load(File("resources/audio/mysteriousTickingNoise.mp3"));
+    SoundNodeSound sound(soundNode);
     Show show(*scene, sound, materials);
 
     FrameRateReporter frameRate(logger);
