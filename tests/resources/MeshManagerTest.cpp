@@ -331,7 +331,7 @@ TEST_F(MeshManagerTest, ATextureSetCountThatIsNoWholeNumberFromZeroToEightIsRepo
         bool reported;
     };
     const CountCase counts[] = {
-        {"0", 0, false},    {"1", 1, false},   {"8", 8, false},  {"nan", 0, true}, {"-1", 0, true},
+        {"0", 0, false},    {"1", 1, false},   {"8", 8, false},  {"2.0", 2, false}, {"nan", 0, true}, {"-1", 0, true},
         {"2.5", 0, true},   {"9", 0, true},    {"1e9", 0, true}, {"inf", 0, true}, {"many", 0, true},
         {"", 0, true},
     };

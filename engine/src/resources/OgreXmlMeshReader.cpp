@@ -8,6 +8,7 @@
 
 #include <tinyxml.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 
@@ -79,9 +80,9 @@ private:
         const char* text = buffer.Attribute("texture_coords");
         if (text == nullptr)
             return 0;
-        int count = 0;
-        if (parseInt(text, count) && count >= 0 && count <= maxTextureCoordinateSets)
-            return count;
+        float count = 0;
+        if (parseFloat(text, count) && count >= 0 && count <= maxTextureCoordinateSets && count == std::floor(count))
+            return static_cast<int>(count);
         if (problems.badTextureSetCounts++ == 0)
             problems.firstBadTextureSetCount = text;
         return 0;
