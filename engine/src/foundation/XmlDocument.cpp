@@ -313,6 +313,8 @@ int xmlNestingDepth(std::string_view text, int limit)
 {
     // The parser reads the text as a C string.
     text = text.substr(0, text.find('\0'));
+    // Whether TinyXML reads characters byte by byte or as UTF-8 hangs on the declared encoding;
+    // the deeper of the two counts holds either way.
     int depth = NestingScan(text, limit, false).run();
     if (depth > limit)
         return depth;
