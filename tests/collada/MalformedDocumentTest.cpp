@@ -156,6 +156,15 @@ std::string ogreMeshNestedTo(int depth)
     return document + "</mesh>";
 }
 
+// As many attributes as asked, for one element.
+std::string attributes(int count)
+{
+    std::string text;
+    for (int attribute = 0; attribute < count; ++attribute)
+        text += " a" + std::to_string(attribute) + "=''";
+    return text;
+}
+
 const std::string pngSignature("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
 
 // How many levels of nodes the document gave below the scene's COLLADA root.
@@ -198,7 +207,7 @@ struct RefusedDocument
     int loaded;
 };
 
-TEST_F(MalformedDocumentTest, DeepOrBinaryDocumentsAreRefusedWithOneLineAndLoadNothing)
+TEST_F(MalformedDocumentTest, DeepCrowdedOrBinaryDocumentsAreRefusedWithOneLineAndLoadNothing)
 {
     const std::string tooDeep = "elements nested deeper than 1000 levels";
     const RefusedDocument documents[] = {
@@ -209,6 +218,9 @@ TEST_F(MalformedDocumentTest, DeepOrBinaryDocumentsAreRefusedWithOneLineAndLoadN
         {"Ogre mesh one level too deep", Reader::OgreMesh, ogreMeshNestedTo(1001), tooDeep.c_str(), 0},
         {"Ogre mesh deep enough to overflow the stack", Reader::OgreMesh, ogreMeshNestedTo(100000), tooDeep.c_str(), 0},
         {"Ogre mesh as deep as allowed", Reader::OgreMesh, ogreMeshNestedTo(1000), "", 1},
+        {"Ogre mesh with an element of too many attributes", Reader::OgreMesh,
+         "<mesh" + attributes(1001) + "/>",
+         "an element with more than 1000 attributes", 0},
         {"Ogre mesh with NUL bytes", Reader::OgreMesh, std::string("<mesh>\0</mesh>", 14),
          "not an XML document: byte 6 is 0x00, so it is not text", 0},
     };

@@ -8,10 +8,11 @@
 #include <utility>
 #include <vector>
 
+using Pellux::maxXmlAttributes;
 using Pellux::maxXmlNestingDepth;
+using Pellux::measureXmlText;
 using Pellux::parseXmlText;
 using Pellux::readXmlFile;
-using Pellux::xmlNestingDepth;
 
 namespace
 {
@@ -38,6 +39,14 @@ int parsedDepth(const std::string& text)
     TiXmlDocument document;
     document.Parse(text.c_str());
     return elementDepth(document);
+}
+
+std::string withAttributes(int count)
+{
+    std::string text = "<a";
+    for (int attribute = 0; attribute < count; ++attribute)
+        text += " a" + std::to_string(attribute) + "=''";
+    return text + "/>";
 }
 
 std::string nestedTo(int depth)
@@ -87,15 +96,37 @@ TEST(XmlDocumentTest, NestingDepthStepsOverWhatTheParserStepsOver)
     };
     for (const DepthCase& example : cases)
     {
-        EXPECT_EQ(xmlNestingDepth(example.text, maxXmlNestingDepth), example.depth) << example.description;
+        EXPECT_EQ(measureXmlText(example.text, maxXmlNestingDepth).depth, example.depth) << example.description;
         EXPECT_GE(example.depth, parsedDepth(example.text)) << example.description;
     }
 }
 
 TEST(XmlDocumentTest, CountingStopsOncePastTheLimit)
 {
-    EXPECT_EQ(xmlNestingDepth(nestedTo(50), 10), 11);
-    EXPECT_EQ(xmlNestingDepth(nestedTo(10), 10), 10);
+    EXPECT_EQ(measureXmlText(nestedTo(50), 10).depth, 11);
+    EXPECT_EQ(measureXmlText(nestedTo(10), 10).depth, 10);
+}
+
+struct AttributeCase
+{
+    const char* text;
+    int attributes;
+};
+
+TEST(XmlDocumentTest, TheMostAttributesOfOneElementAreCountedOutsideValues)
+{
+    const AttributeCase cases[] = {
+        {"<a/>", 0},
+        {"<a x='1' y=\"2\"><b z='='/></a>", 2},
+        {"<a x='a=b' y=\"=\"/>", 2},
+        {"<a><!-- x=1 y=2 --><![CDATA[ x=1 y=2 ]]>x=1 y=2</a>", 0},
+        {"<?xml version='1.0' encoding='utf-8'?><a/>", 0},
+        // Unquoted values may hold '=': counted over, never under.
+        {"<a x=1=2/>", 2},
+    };
+    for (const AttributeCase& example : cases)
+        EXPECT_EQ(measureXmlText(example.text, maxXmlNestingDepth).attributes, example.attributes) << example.text;
+    EXPECT_EQ(measureXmlText(withAttributes(maxXmlAttributes), maxXmlNestingDepth).attributes, maxXmlAttributes);
 }
 
 struct RefusedText
@@ -113,6 +144,7 @@ TEST(XmlDocumentTest, TextThatIsNoTextOrTooDeepIsNotParsedAndErrorsSayWhere)
         {"<a>\x07</a>", "not an XML document: byte 3 is 0x07, so it is not text", false},
         {std::string("\xFF\xFE<\0a\0/\0>\0", 10), "not an XML document: byte 3 is 0x00, so it is not text", false},
         {nestedTo(maxXmlNestingDepth + 1), "elements nested deeper than 1000 levels", false},
+        {"<b>" + withAttributes(maxXmlAttributes + 1) + "</b>", "an element with more than 1000 attributes", false},
         {"", "Error document empty.", true},
         {"<a>\n<b></a>", "line 2, column 4: Error reading end tag.", true},
     };
@@ -134,6 +166,7 @@ TEST(XmlDocumentTest, FilesReadAsTinyXmlReadsThem)
         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a v='caf\xE9'>\xE9t\xE9</a>",
         "<!-- first --><!DOCTYPE a><a><![CDATA[ <kept> ]]></a>",
         nestedTo(maxXmlNestingDepth),
+        withAttributes(maxXmlAttributes),
     };
     TemporaryDirectory directory;
     for (const std::string& text : documents)

@@ -55,20 +55,21 @@ const std::string_view byteOrderMark = "\xEF\xBB\xBF";
 // Read as white space between parts of a document in UTF-8.
 const std::string_view zeroWidthMarks[] = {byteOrderMark, "\xEF\xBF\xBE", "\xEF\xBF\xBF"};
 
-// One pass over a document that steps over its parts where TinyXML does and counts how deep its
-// elements nest. Where TinyXML would give up reading, what the pass does no longer matters.
-class NestingScan
+// One pass over a document that steps over its parts where TinyXML does, counting how deep its
+// elements nest and the '=' signs in each element's tag outside its quoted values, at least one
+// for each attribute. Where TinyXML would give up reading, what the pass does no longer matters.
+class MeasuringScan
 {
 public:
     // With `readsUtf8`, characters are read as UTF-8 from a byte order mark at the start or from
     // the end of the first declaration outside the elements: what TinyXML does unless the
     // declaration names another encoding.
-    NestingScan(std::string_view text, int limit, bool readsUtf8) : text(text), limit(limit), readsUtf8(readsUtf8) {}
+    MeasuringScan(std::string_view text, int limit, bool readsUtf8) : text(text), limit(limit), readsUtf8(readsUtf8) {}
 
-    int run()
+    XmlTextMeasure run()
     {
         utf8 = readsUtf8 && startsWith(byteOrderMark);
-        while (at < text.size() && deepest <= limit)
+        while (at < text.size() && found.depth <= limit)
         {
             if (depth == 0)
             {
@@ -82,7 +83,7 @@ public:
             else
                 readText('<');
         }
-        return deepest;
+        return found;
     }
 
 private:
@@ -108,11 +109,14 @@ private:
 
     void readElementTag()
     {
-        deepest = std::max(deepest, ++depth);
+        found.depth = std::max(found.depth, ++depth);
+        int attributes = 0;
         ++at;
         while (at < text.size())
         {
             char c = text[at];
+            if (c == '=')
+                found.attributes = std::max(found.attributes, ++attributes);
             if (c == '"' || c == '\'')
             {
                 ++at;
@@ -262,7 +266,7 @@ private:
     bool utf8 = false;
     std::size_t at = 0;
     int depth = 0;
-    int deepest = 0;
+    XmlTextMeasure found;
 };
 
 // The offset of the first byte that no text holds: NUL and the other control characters but tab
@@ -309,16 +313,17 @@ std::string describeParseError(const TiXmlDocument& document)
 const std::size_t parserOverreach = 3;
 }
 
-int xmlNestingDepth(std::string_view text, int limit)
+XmlTextMeasure measureXmlText(std::string_view text, int depthLimit)
 {
     // The parser reads the text as a C string.
     text = text.substr(0, text.find('\0'));
     // Whether TinyXML reads characters byte by byte or as UTF-8 hangs on the declared encoding;
-    // the deeper of the two counts holds either way.
-    int depth = NestingScan(text, limit, false).run();
-    if (depth > limit)
-        return depth;
-    return std::max(depth, NestingScan(text, limit, true).run());
+    // the larger of the two counts holds either way.
+    XmlTextMeasure bytes = MeasuringScan(text, depthLimit, false).run();
+    if (bytes.depth > depthLimit)
+        return bytes;
+    XmlTextMeasure utf8 = MeasuringScan(text, depthLimit, true).run();
+    return {std::max(bytes.depth, utf8.depth), std::max(bytes.attributes, utf8.attributes)};
 }
 
 bool parseXmlText(std::string text, TiXmlDocument& document, std::string& problem)
@@ -330,9 +335,15 @@ bool parseXmlText(std::string text, TiXmlDocument& document, std::string& proble
         return false;
     }
     normaliseLineBreaks(text);
-    if (xmlNestingDepth(text, maxXmlNestingDepth) > maxXmlNestingDepth)
+    XmlTextMeasure measure = measureXmlText(text, maxXmlNestingDepth);
+    if (measure.depth > maxXmlNestingDepth)
     {
         problem = "elements nested deeper than " + std::to_string(maxXmlNestingDepth) + " levels";
+        return false;
+    }
+    if (measure.attributes > maxXmlAttributes)
+    {
+        problem = "an element with more than " + std::to_string(maxXmlAttributes) + " attributes";
         return false;
     }
     text.append(parserOverreach, '\0');
