@@ -12,25 +12,18 @@
 namespace Pellux
 {
 
-// The services live until the process ends, created in this order: the image manager starts DevIL
-// first, and the settings come last because they read their file at once. When that fails, what
-// was made before is freed with the exception on its way out.
+// Created in this order: the image manager starts DevIL first, and the settings come last because
+// they read their file at once. When that fails, what was made before is freed with the exception
+// on its way out.
 Tavrin::Tavrin()
+    : resourceManager(std::make_unique<ResourceManager>()), imageManager(std::make_unique<ImageManager>()),
+      meshManager(std::make_unique<MeshManager>()), fontManager(std::make_unique<FontManager>()),
+      materialManager(std::make_unique<MaterialManager>()), renderEngine(std::make_unique<RenderEngine>()),
+      settings(std::make_unique<Settings>())
 {
-    auto resources = std::make_unique<ResourceManager>();
-    auto images = std::make_unique<ImageManager>();
-    auto meshes = std::make_unique<MeshManager>();
-    auto fonts = std::make_unique<FontManager>();
-    auto materials = std::make_unique<MaterialManager>();
-    auto rendering = std::make_unique<RenderEngine>();
-    settings = new Settings();
-    resourceManager = resources.release();
-    imageManager = images.release();
-    meshManager = meshes.release();
-    fontManager = fonts.release();
-    materialManager = materials.release();
-    renderEngine = rendering.release();
 }
+
+Tavrin::~Tavrin() = default;
 
 void Tavrin::initFonts()
 {

@@ -2,6 +2,8 @@
 
 #include "pellux/foundation/Singleton.h"
 
+#include <memory>
+
 namespace Pellux
 {
 
@@ -13,33 +15,35 @@ class RenderEngine;
 class ResourceManager;
 class Settings;
 
-// The engine root: creates every engine-wide service once and hands it out.
+// The engine root: creates every engine-wide service once and hands it out. The one root that
+// getInstance() makes lives until the process ends; a root that is destroyed takes its services
+// with it.
 class Tavrin : public Singleton<Tavrin>
 {
 public:
     // Throws std::runtime_error when "settings.txt" is missing, having freed the services made before.
     Tavrin();
-    virtual ~Tavrin() = default;
+    ~Tavrin() override;
 
     // Indexes the fonts directory the settings name; called once at start-up.
     void initFonts();
 
-    ResourceManager* getResourceManager() const { return resourceManager; }
-    ImageManager* getImageManager() const { return imageManager; }
-    MeshManager* getMeshManager() const { return meshManager; }
-    FontManager* getFontManager() const { return fontManager; }
-    MaterialManager* getMaterialManager() const { return materialManager; }
-    RenderEngine* getRenderEngine() const { return renderEngine; }
-    Settings* getSettings() const { return settings; }
+    ResourceManager* getResourceManager() const { return resourceManager.get(); }
+    ImageManager* getImageManager() const { return imageManager.get(); }
+    MeshManager* getMeshManager() const { return meshManager.get(); }
+    FontManager* getFontManager() const { return fontManager.get(); }
+    MaterialManager* getMaterialManager() const { return materialManager.get(); }
+    RenderEngine* getRenderEngine() const { return renderEngine.get(); }
+    Settings* getSettings() const { return settings.get(); }
 
 private:
-    ResourceManager* resourceManager = nullptr;
-    ImageManager* imageManager = nullptr;
-    MeshManager* meshManager = nullptr;
-    FontManager* fontManager = nullptr;
-    MaterialManager* materialManager = nullptr;
-    RenderEngine* renderEngine = nullptr;
-    Settings* settings = nullptr;
+    std::unique_ptr<ResourceManager> resourceManager;
+    std::unique_ptr<ImageManager> imageManager;
+    std::unique_ptr<MeshManager> meshManager;
+    std::unique_ptr<FontManager> fontManager;
+    std::unique_ptr<MaterialManager> materialManager;
+    std::unique_ptr<RenderEngine> renderEngine;
+    std::unique_ptr<Settings> settings;
 };
 
 }
