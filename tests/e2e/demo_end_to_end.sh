@@ -83,6 +83,24 @@ escape_ends_with_zero() {
     [[ ! -s $work/err ]] || fail "the demo wrote to standard error"
 }
 
+# As any program, the demo ends on the end signal (and on Ctrl+C, which a script cannot send to a
+# program it started in the background).
+end_signal_ends_the_demo() {
+    cd "$demo_directory"
+    "$demo" > "$work/out" 2> "$work/err" &
+    local pid=$!
+    for ((tick = 0; tick < 1200; tick++)); do
+        grep -q 'FPS: ' "$work/out" && break
+        kill -0 "$pid" 2> /dev/null || fail "the demo ended before its first frame-rate line"
+        sleep 0.1
+    done
+    kill -TERM "$pid"
+    wait_for_exit "$pid" 10
+    local status=0
+    wait "$pid" || status=$?
+    [[ $status -eq 143 ]] || fail "exit status $status after the end signal, expected 143"
+}
+
 missing_settings_ends_with_one() {
     mkdir "$work/empty"
     cd "$work/empty"
@@ -154,6 +172,7 @@ settings_choose_the_window() {
 
 case $scenario in
     escape-ends-with-zero) escape_ends_with_zero ;;
+    end-signal-ends-the-demo) end_signal_ends_the_demo ;;
     missing-settings-ends-with-one) missing_settings_ends_with_one ;;
     no-display-ends-with-one) no_display_ends_with_one ;;
     settings-choose-the-window) settings_choose_the_window ;;

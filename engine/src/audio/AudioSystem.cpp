@@ -66,6 +66,9 @@ bool AudioSystem::open(const char* driver)
 {
     if (driver != nullptr)
         SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, driver, SDL_HINT_OVERRIDE);
+    // SDL would turn Ctrl+C and the end signal into quit events that nothing here reads, and the
+    // program would not end on them.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
     SDL_AudioSpec wanted{};
