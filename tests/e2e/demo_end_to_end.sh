@@ -43,17 +43,23 @@ expect_line() {
     grep -qP "$pattern" "$work/out" || fail "no line matches: $pattern"
 }
 
-escape_ends_with_zero() {
+# Starts the demo in the background, its process id in `pid`, and waits for its first frame-rate
+# line. The show leaves nothing behind unreachable, so leaks are reported.
+start_until_first_frame() {
     cd "$demo_directory"
-    # The show leaves nothing behind unreachable.
     ASAN_OPTIONS=detect_leaks=1 "$demo" > "$work/out" 2> "$work/err" &
-    local pid=$!
+    pid=$!
     for ((tick = 0; tick < 1200; tick++)); do
         grep -q 'FPS: ' "$work/out" && break
         kill -0 "$pid" 2> /dev/null || fail "the demo ended before its first frame-rate line"
         sleep 0.1
     done
     grep -q 'FPS: ' "$work/out" || fail "no frame-rate line within 120 s"
+}
+
+escape_ends_with_zero() {
+    local pid
+    start_until_first_frame
 
     xdotool key Escape
     wait_for_exit "$pid" 30
@@ -86,14 +92,8 @@ escape_ends_with_zero() {
 # As any program, the demo ends on the end signal (and on Ctrl+C, which a script cannot send to a
 # program it started in the background).
 end_signal_ends_the_demo() {
-    cd "$demo_directory"
-    "$demo" > "$work/out" 2> "$work/err" &
-    local pid=$!
-    for ((tick = 0; tick < 1200; tick++)); do
-        grep -q 'FPS: ' "$work/out" && break
-        kill -0 "$pid" 2> /dev/null || fail "the demo ended before its first frame-rate line"
-        sleep 0.1
-    done
+    local pid
+    start_until_first_frame
     kill -TERM "$pid"
     wait_for_exit "$pid" 10
     local status=0
