@@ -1,11 +1,6 @@
 #include "pellux/collada/ColladaGeometryReader.h"
 
-#include "pellux/collada/ColladaLoad.h"
 #include "pellux/collada/XmlReading.h"
-#include "pellux/core/Tavrin.h"
-#include "pellux/resources/Mesh.h"
-#include "pellux/resources/MeshManager.h"
-#include "pellux/resources/SubMesh.h"
 
 #include <tinyxml.h>
 
@@ -22,18 +17,10 @@ const char* const unreadPrimitives[] = {"lines", "linestrips", "polygons", "poly
 // Far more inputs than any primitive has; bounds a damaged offset.
 const int largestOffset = 255;
 
-// The sub-mesh attribute each input semantic fills, with its floats per vertex.
-const std::map<std::string, std::pair<const char*, int>> attributesBySemantic = {
+// The array each input semantic fills, with its floats per vertex.
+const std::map<std::string, std::pair<const char*, int>> arraysBySemantic = {
     {"VERTEX", {"position", 3}}, {"NORMAL", {"normal", 3}}, {"TEXCOORD", {"texCoord_0", 2}},
     {"TEXTANGENT", {"tangents", 3}}, {"TEXBINORMAL", {"bitangents", 3}}};
-
-// One attribute array being filled: `components` floats for each corner.
-struct Gathered
-{
-    std::string name;
-    int components;
-    std::vector<float> values;
-};
 }
 
 void ColladaGeometryReader::readGeometries(TiXmlElement* library)
@@ -41,38 +28,41 @@ void ColladaGeometryReader::readGeometries(TiXmlElement* library)
     if (library == nullptr)
         return;
     // Every element after the first geometry is read as a geometry, whatever its name.
-    TiXmlElement* geometry = library->FirstChildElement("geometry");
-    while (geometry != nullptr)
+    TiXmlElement* element = library->FirstChildElement("geometry");
+    while (element != nullptr)
     {
-        readGeometry(geometry);
-        TiXmlElement* next = geometry->NextSiblingElement();
-        library->RemoveChild(geometry);
-        geometry = next;
+        geometry = &document.geometries.emplace_back();
+        readGeometry(element);
+        TiXmlElement* next = element->NextSiblingElement();
+        library->RemoveChild(element);
+        element = next;
     }
 }
 
-void ColladaGeometryReader::readGeometry(const TiXmlElement* geometry)
+void ColladaGeometryReader::report(const std::string& kind, const std::string& id, const std::string& text)
 {
-    geometryId = Xml::attribute(geometry, "id");
-    if (!geometryIds.insert(geometryId).second)
-        load.report("geometry", geometryId, "has the id of an earlier geometry and takes its place");
-    Mesh* mesh = new Mesh(geometryId);
-    Tavrin::getInstance().getMeshManager()->add(mesh);
-    const TiXmlElement* meshElement = Xml::child(geometry, "mesh");
-    if (meshElement == nullptr)
+    geometry->problems.push_back(Collada::problem(kind, id, text));
+}
+
+void ColladaGeometryReader::readGeometry(const TiXmlElement* element)
+{
+    geometry->id = Xml::attribute(element, "id");
+    geometry->repeatsAnId = !geometryIds.insert(geometry->id).second;
+    const TiXmlElement* mesh = Xml::child(element, "mesh");
+    if (mesh == nullptr)
         return;
     sources.clear();
-    readSources(meshElement);
-    reportUnreadPrimitives(meshElement);
-    const TiXmlElement* vertices = Xml::child(meshElement, "vertices");
+    readSources(mesh);
+    reportUnreadPrimitives(mesh);
+    const TiXmlElement* vertices = Xml::child(mesh, "vertices");
     if (vertices == nullptr)
-        load.report("geometry", geometryId, "has no \"vertices\"");
+        report("geometry", geometry->id, "has no \"vertices\"");
     Input vertexInput = readInput(Xml::child(vertices, "input"));
-    Xml::forEachChild(meshElement, "triangles", [&](const TiXmlElement* triangles) {
-        if (SubMesh* subMesh = readTriangles(triangles, vertexInput))
-            mesh->addSubMesh(subMesh);
+    Xml::forEachChild(mesh, "triangles", [&](const TiXmlElement* triangles) {
+        Collada::Primitive primitive;
+        if (readTriangles(triangles, vertexInput, primitive))
+            geometry->primitives.push_back(std::move(primitive));
     });
-    mesh->reportIndicesOutOfRange();
 }
 
 void ColladaGeometryReader::readSources(const TiXmlElement* mesh)
@@ -81,12 +71,12 @@ void ColladaGeometryReader::readSources(const TiXmlElement* mesh)
         std::string id = Xml::attribute(element, "id");
         Source source;
         if (Xml::readFloats(Xml::text(Xml::child(element, "float_array")), source.values) > 0)
-            load.report("source", id, "holds words that are not numbers, read as 0");
+            report("source", id, "holds words that are not numbers, read as 0");
         const TiXmlElement* accessor = Xml::child(Xml::child(element, "technique_common"), "accessor");
         if (Xml::hasAttribute(accessor, "stride") &&
             (!Xml::readInt(Xml::attribute(accessor, "stride").c_str(), source.stride) || source.stride < 1))
         {
-            load.report("source", id, "has a stride that is no positive number; 3 is used");
+            report("source", id, "has a stride that is no positive number; 3 is used");
             source.stride = 3;
         }
         sources[id] = std::move(source);
@@ -97,7 +87,7 @@ void ColladaGeometryReader::reportUnreadPrimitives(const TiXmlElement* mesh)
 {
     for (const char* primitive : unreadPrimitives)
         if (Xml::hasChild(mesh, primitive))
-            load.report("geometry", geometryId, std::string("\"") + primitive + "\" primitives are not read");
+            report("geometry", geometry->id, std::string("\"") + primitive + "\" primitives are not read");
 }
 
 ColladaGeometryReader::Input ColladaGeometryReader::readInput(const TiXmlElement* element)
@@ -109,8 +99,8 @@ ColladaGeometryReader::Input ColladaGeometryReader::readInput(const TiXmlElement
         (!Xml::readInt(Xml::attribute(element, "offset").c_str(), input.offset) || input.offset < 0 ||
          input.offset > largestOffset))
     {
-        load.report("geometry", geometryId, "has an input offset that is no number from 0 to " +
-                                                std::to_string(largestOffset));
+        report("geometry", geometry->id, "has an input offset that is no number from 0 to " +
+                                             std::to_string(largestOffset));
         input.offset = -1;
     }
     return input;
@@ -121,11 +111,12 @@ const ColladaGeometryReader::Source* ColladaGeometryReader::sourceFor(const std:
     auto found = sources.find(Xml::reference(reference));
     if (found != sources.end())
         return &found->second;
-    load.report("geometry", geometryId, "refers to no source '" + reference + "'");
+    report("geometry", geometry->id, "refers to no source '" + reference + "'");
     return nullptr;
 }
 
-SubMesh* ColladaGeometryReader::readTriangles(const TiXmlElement* triangles, const Input& vertexInput)
+bool ColladaGeometryReader::readTriangles(const TiXmlElement* triangles, const Input& vertexInput,
+                                          Collada::Primitive& primitive)
 {
     std::map<std::string, Input> inputs;
     Xml::forEachChild(triangles, "input", [&](const TiXmlElement* element) {
@@ -136,58 +127,48 @@ SubMesh* ColladaGeometryReader::readTriangles(const TiXmlElement* triangles, con
     for (const auto& [semantic, input] : inputs)
     {
         if (input.offset < 0)
-            return nullptr;
+            return false;
         tupleLength = std::max(tupleLength, input.offset + 1);
     }
     std::vector<int> p;
     if (Xml::readInts(Xml::text(Xml::child(triangles, "p")), p) > 0)
-        load.report("geometry", geometryId, "has \"p\" words that are not numbers, read as 0");
+        report("geometry", geometry->id, "has \"p\" words that are not numbers, read as 0");
     if (p.size() % static_cast<std::size_t>(tupleLength) != 0)
-        load.report("geometry", geometryId, "has a \"p\" list that ends inside an index tuple; the rest is left out");
+        report("geometry", geometry->id, "has a \"p\" list that ends inside an index tuple; the rest is left out");
     std::size_t corners = p.size() / static_cast<std::size_t>(tupleLength);
 
-    auto* subMesh = new SubMesh();
-    subMesh->setMaterialName(Xml::attribute(triangles, "material"));
-    std::vector<Gathered> gathered;
+    primitive.material = Xml::attribute(triangles, "material");
+    primitive.vertexCount = corners;
     bool pastSource = false;
     for (const auto& [semantic, input] : inputs)
     {
-        auto kind = attributesBySemantic.find(semantic);
-        if (kind == attributesBySemantic.end())
+        auto kind = arraysBySemantic.find(semantic);
+        if (kind == arraysBySemantic.end())
             continue;
         const Source* source = sourceFor(semantic == "VERTEX" ? vertexInput.source : input.source);
         if (source == nullptr)
             continue;
-        Gathered list{kind->second.first, kind->second.second, {}};
-        list.values.reserve(corners * static_cast<std::size_t>(list.components));
+        Collada::VertexArray& array = primitive.arrays[kind->second.first];
+        array.components = kind->second.second;
+        array.values.reserve(corners * static_cast<std::size_t>(array.components));
         for (std::size_t corner = 0; corner < corners; ++corner)
         {
             int k = p[corner * static_cast<std::size_t>(tupleLength) + static_cast<std::size_t>(input.offset)];
             std::size_t first = static_cast<std::size_t>(std::max(k, 0)) * static_cast<std::size_t>(source->stride);
-            std::size_t available = static_cast<std::size_t>(std::min(source->stride, list.components));
+            std::size_t available = static_cast<std::size_t>(std::min(source->stride, array.components));
             bool inside = k >= 0 && first + available <= source->values.size();
             pastSource = pastSource || !inside;
             // Components the source does not have read as 0; a texture's t is turned over.
-            for (std::size_t component = 0; component < static_cast<std::size_t>(list.components); ++component)
+            for (std::size_t component = 0; component < static_cast<std::size_t>(array.components); ++component)
             {
                 float value = inside && component < available ? source->values[first + component] : 0.0f;
-                list.values.push_back(semantic == "TEXCOORD" && component == 1 ? -value : value);
+                array.values.push_back(semantic == "TEXCOORD" && component == 1 ? -value : value);
             }
         }
-        gathered.push_back(std::move(list));
     }
     if (pastSource)
-        load.report("geometry", geometryId, "has indices past the end of a source; those values read as 0");
-    float texCoordSets = 0;
-    for (Gathered& list : gathered)
-    {
-        texCoordSets += list.name == "texCoord_0" ? 1.0f : 0.0f;
-        subMesh->setAttribute(list.name, std::move(list.values), list.components);
-    }
-    subMesh->setAttribute("texCoordCount", std::vector<float>{texCoordSets}, 1);
-    for (std::size_t corner = 0; corner < corners; ++corner)
-        subMesh->addIndex(static_cast<unsigned int>(corner));
-    return subMesh;
+        report("geometry", geometry->id, "has indices past the end of a source; those values read as 0");
+    return true;
 }
 
 }

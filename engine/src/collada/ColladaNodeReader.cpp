@@ -1,23 +1,10 @@
 #include "pellux/collada/ColladaNodeReader.h"
 
-#include "pellux/collada/ColladaLoad.h"
-#include "pellux/collada/ColladaSceneloader.h"
 #include "pellux/collada/XmlReading.h"
-#include "pellux/core/Tavrin.h"
-#include "pellux/foundation/Logger.h"
-#include "pellux/resources/Mesh.h"
-#include "pellux/resources/MeshManager.h"
-#include "pellux/scene/CameraNode.h"
-#include "pellux/scene/LightNode.h"
-#include "pellux/scene/MeshNode.h"
-#include "pellux/scene/Scene.h"
 
 #include <tinyxml.h>
 
-#include <cmath>
-#include <stack>
-#include <unordered_map>
-#include <unordered_set>
+#include <algorithm>
 
 namespace Pellux
 {
@@ -26,41 +13,25 @@ namespace
 {
 const float degreesToRadians = 3.1415f / 180.0f;
 
-// Distinct names for the children of one parent, in time linear in their number: the first node
-// of a name keeps it, as the tree's rules would keep it under that name, and each later one gets
-// the next free "-2", "-3", ...
-class SiblingNames
+Collada::LightValue number(const TiXmlElement* parent, const char* name)
 {
-public:
-    explicit SiblingNames(const SceneNode& parent)
-    {
-        for (const auto& child : parent.getChildren())
-            taken.insert(child.first);
-    }
+    Collada::LightValue read;
+    const TiXmlElement* element = Xml::child(parent, name);
+    read.given = element != nullptr;
+    read.isNumber = Xml::readFloat(Xml::text(element), read.value);
+    return read;
+}
 
-    std::string claim(const std::string& wanted)
-    {
-        if (taken.insert(wanted).second)
-            return wanted;
-        int& number = nextNumber.try_emplace(wanted, 2).first->second;
-        std::string name;
-        do
-            name = wanted + "-" + std::to_string(number++);
-        while (!taken.insert(name).second);
-        if (renamed++ == 0)
-            first = "'" + wanted + "' is now '" + name + "'";
-        return name;
-    }
-
-    int renamedCount() const { return renamed; }
-    const std::string& firstRenaming() const { return first; }
-
-private:
-    std::unordered_set<std::string> taken;
-    std::unordered_map<std::string, int> nextNumber;
-    int renamed = 0;
-    std::string first;
-};
+Collada::LightValue wholeNumber(const TiXmlElement* parent, const char* name)
+{
+    Collada::LightValue read;
+    const TiXmlElement* element = Xml::child(parent, name);
+    read.given = element != nullptr;
+    int value = 0;
+    read.isNumber = Xml::readInt(Xml::text(element), value);
+    read.value = static_cast<float>(value);
+    return read;
+}
 
 // The number in a child element's text; `fallback` (and a report into `missing`) without one.
 float childNumber(const TiXmlElement* parent, const char* name, float fallback, std::string& missing)
@@ -70,247 +41,119 @@ float childNumber(const TiXmlElement* parent, const char* name, float fallback, 
         missing += missing.empty() ? name : std::string(", ") + name;
     return value;
 }
+
+bool isTransform(const std::string& kind)
+{
+    return kind == "matrix" || kind == "translate" || kind == "rotate" || kind == "scale";
+}
 }
 
-// A "matrix" lists its rows; numbers it lacks keep the identity's values.
-Matrix4 transformOf(const std::string& kind, std::vector<float> values)
+void ColladaNodeReader::readLights(const TiXmlElement* library)
 {
-    Matrix4 transform;
-    if (kind == "matrix")
+    Xml::forEachChild(library, "light", [&](const TiXmlElement* element) { document.lights.push_back(readLight(element)); });
+}
+
+Collada::Light ColladaNodeReader::readLight(const TiXmlElement* element)
+{
+    Collada::Light light;
+    light.id = Xml::attribute(element, "id");
+    const TiXmlElement* common = Xml::child(element, "technique_common");
+    // The engine's light parameters; some exporters write them straight into the technique.
+    const TiXmlElement* technique = Xml::child(Xml::child(element, "extra"), "technique");
+    const TiXmlElement* extra = Xml::hasChild(technique, "light") ? Xml::child(technique, "light") : technique;
+    const TiXmlElement* kind = Xml::child(common, "spot");
+    light.kind = kind != nullptr ? Collada::Light::Kind::Spot : Collada::Light::Kind::Point;
+    if (kind == nullptr && (kind = Xml::child(common, "point")) == nullptr)
     {
-        for (std::size_t index = 0; index < std::min<std::size_t>(values.size(), 16); ++index)
-            transform(static_cast<int>(index / 4), static_cast<int>(index % 4)) = values[index];
-        return transform;
+        light.kind = Collada::Light::Kind::Other;
+        return light;
     }
-    values.resize(4, 0.0f);
-    Vector3 vector(values[0], values[1], values[2]);
-    if (kind == "translate")
-        return Matrix4::translation(vector);
-    if (kind == "scale")
-        return Matrix4::scaling(vector);
-    return vector.length() == 0 ? transform : Matrix4::rotation(vector, values[3] * 3.14159265f / 180.0f);
-}
-
-Matrix4 zUpToYUp(const Matrix4& matrix)
-{
-    Matrix4 converted = matrix;
-    for (int col = 0; col < 4; ++col)
-    {
-        converted(1, col) = matrix(2, col);
-        converted(2, col) = -matrix(1, col);
-    }
-    return converted;
-}
-
-void ColladaNodeReader::collectLights(const TiXmlElement* library)
-{
-    Xml::forEachChild(library, "light", [&](const TiXmlElement* light) { load.lights[Xml::attribute(light, "id")] = light; });
+    std::vector<float> color;
+    light.hasColor = Xml::readFloats(Xml::text(Xml::child(kind, "color")), color) == 0 && color.size() >= 3;
+    if (light.hasColor)
+        std::copy_n(color.begin(), 3, light.color);
+    light.constantAttenuation = number(kind, "constant_attenuation");
+    light.linearAttenuation = number(kind, "linear_attenuation");
+    light.quadraticAttenuation = number(kind, "quadratic_attenuation");
+    light.shadowType = wholeNumber(kind, "shadow_type");
+    light.multiplier = number(extra, "multiplier");
+    light.falloff = number(extra, "falloff");
+    light.hotspotBeam = number(extra, "hotspot_beam");
+    light.shadowDensity = number(extra, "shadow_density");
+    return light;
 }
 
 void ColladaNodeReader::readCameras(const TiXmlElement* library)
 {
-    Xml::forEachChild(library, "camera", [&](const TiXmlElement* camera) {
-        ColladaLoad::CameraEntry entry;
-        entry.id = Xml::attribute(camera, "id");
-        const TiXmlElement* perspective = Xml::child(Xml::child(Xml::child(camera, "optics"), "technique_common"), "perspective");
-        std::string missing;
-        // A document without a horizontal angle usually gives the vertical one.
-        const char* angle = Xml::hasChild(perspective, "xfov") ? "xfov" : "yfov";
-        entry.fieldOfView = childNumber(perspective, angle, 60.0f, missing) * degreesToRadians;
-        entry.near = childNumber(perspective, "znear", 1.0f, missing);
-        entry.far = childNumber(perspective, "zfar", 1000.0f, missing);
-        if (!missing.empty())
-            load.report("camera", entry.id, "has no number in " + missing + "; defaults are used");
-        load.cameras[entry.id] = entry;
-    });
+    Xml::forEachChild(library, "camera", [&](const TiXmlElement* element) { document.cameras.push_back(readCamera(element)); });
 }
 
-void ColladaNodeReader::buildNodeTree(const TiXmlElement* library)
+Collada::Camera ColladaNodeReader::readCamera(const TiXmlElement* element)
+{
+    Collada::Camera camera;
+    camera.id = Xml::attribute(element, "id");
+    const TiXmlElement* perspective = Xml::child(Xml::child(Xml::child(element, "optics"), "technique_common"), "perspective");
+    std::string missing;
+    // A document without a horizontal angle usually gives the vertical one.
+    const char* angle = Xml::hasChild(perspective, "xfov") ? "xfov" : "yfov";
+    camera.fieldOfView = childNumber(perspective, angle, 60.0f, missing) * degreesToRadians;
+    camera.near = childNumber(perspective, "znear", 1.0f, missing);
+    camera.far = childNumber(perspective, "zfar", 1000.0f, missing);
+    if (!missing.empty())
+        camera.problems.push_back(Collada::problem("camera", camera.id, "has no number in " + missing + "; defaults are used"));
+    return camera;
+}
+
+void ColladaNodeReader::readVisualScene(const TiXmlElement* library)
 {
     const TiXmlElement* visualScene = Xml::child(library, "visual_scene");
-    auto* colladaRoot = new SceneNode("colladaRoot");
-    load.scene.getRoot()->addChild(colladaRoot);
-    if (visualScene == nullptr)
-    {
-        load.report("document", "", "has no visual scene");
-        return;
-    }
-    // Depth first, the last sibling of the document first.
-    std::stack<PendingNode> toVisit;
-    pushChildNodes(visualScene, *colladaRoot, toVisit);
-    while (!toVisit.empty())
-    {
-        PendingNode pending = toVisit.top();
-        toVisit.pop();
-        SceneNode* node = readNode(pending, pending.parent == colladaRoot);
-        pushChildNodes(pending.element, *node, toVisit);
-    }
+    document.hasVisualScene = visualScene != nullptr;
+    document.nodes = readNodes(visualScene);
 }
 
-void ColladaNodeReader::pushChildNodes(const TiXmlElement* element, SceneNode& parent, std::stack<PendingNode>& toVisit)
+std::vector<Collada::Node> ColladaNodeReader::readNodes(const TiXmlElement* parent)
 {
-    SiblingNames names(parent);
-    Xml::forEachChild(element, "node", [&](const TiXmlElement* child) {
-        toVisit.push({child, &parent, names.claim(Xml::attribute(child, "id"))});
-    });
-    if (names.renamedCount() > 0)
-        load.report("node", parent.getName(), std::to_string(names.renamedCount()) +
-                                                  " child nodes have the name of an earlier sibling and are numbered; "
-                                                  "the first: " + names.firstRenaming());
+    std::vector<Collada::Node> nodes;
+    Xml::forEachChild(parent, "node", [&](const TiXmlElement* element) { nodes.push_back(readNode(element)); });
+    return nodes;
 }
 
-std::string ColladaNodeReader::uniqueChildName(const SceneNode& parent, const std::string& wanted)
+Collada::Node ColladaNodeReader::readNode(const TiXmlElement* element)
 {
-    std::string name = wanted;
-    for (int number = 2; parent.getChildren().count(name) > 0; ++number)
-        name = wanted + "-" + std::to_string(number);
-    if (name != wanted)
-        load.report("node", wanted, "has a sibling of the same name; it is called '" + name + "'");
-    return name;
-}
-
-SceneNode* ColladaNodeReader::readNode(const PendingNode& pending, bool topLevel)
-{
-    const TiXmlElement* element = pending.element;
-    auto* node = new SceneNode(pending.name);
-    pending.parent->addChild(node);
-    if (topLevel)
-        load.topLevelNodes.insert(node);
-    readMatrix(element, *node, topLevel);
-    if (const TiXmlElement* geometry = Xml::child(element, "instance_geometry"))
-        attachGeometry(geometry, *node);
-    if (const TiXmlElement* light = Xml::child(element, "instance_light"))
-        attachLight(light, *node);
-    if (const TiXmlElement* camera = Xml::child(element, "instance_camera"))
-        attachCamera(camera, *node);
-    return node;
-}
-
-void ColladaNodeReader::readMatrix(const TiXmlElement* element, SceneNode& node, bool topLevel)
-{
-    // The transform elements compose in document order.
-    bool transformed = false;
-    Matrix4 matrix;
+    Collada::Node node;
+    node.id = Xml::attribute(element, "id");
     for (const TiXmlElement* part = element->FirstChildElement(); part != nullptr; part = part->NextSiblingElement())
     {
         std::string kind = part->Value();
-        if (kind != "matrix" && kind != "translate" && kind != "rotate" && kind != "scale")
+        if (!isTransform(kind))
             continue;
-        std::vector<float> values;
-        if (Xml::readFloats(Xml::text(part), values) > 0)
-            load.report("node", node.getName(), "has a " + kind + " with words that are not numbers, read as 0");
-        matrix = matrix * transformOf(kind, values);
-        transformed = true;
+        Collada::Transform transform;
+        transform.kind = kind;
+        transform.wordsThatAreNoNumbers = Xml::readFloats(Xml::text(part), transform.values) > 0;
+        node.transforms.push_back(std::move(transform));
     }
-    if (!transformed)
-        return;
-    if (topLevel && ColladaSceneloader::getUpAxis() == "Z_UP")
-        matrix = zUpToYUp(matrix);
-    node.setTransform(matrix);
-}
-
-void ColladaNodeReader::attachGeometry(const TiXmlElement* instance, SceneNode& node)
-{
-    std::string url = Xml::reference(Xml::attribute(instance, "url"));
-    Mesh* mesh = Tavrin::getInstance().getMeshManager()->get(url);
-    if (mesh == nullptr)
+    if (const TiXmlElement* instance = Xml::child(element, "instance_geometry"))
     {
-        LOG(load.logger.err) << "Mesh nicht gefunden: '" << url << "'" << std::endl;
-        return;
+        node.instancesGeometry = true;
+        node.geometry = Xml::reference(Xml::attribute(instance, "url"));
+        const TiXmlElement* binding = Xml::child(Xml::child(instance, "bind_material"), "technique_common");
+        Xml::forEachChild(binding, "instance_material", [&](const TiXmlElement* material) {
+            node.materialBinding.emplace_back(Xml::attribute(material, "symbol"),
+                                              Xml::reference(Xml::attribute(material, "target")));
+        });
     }
-    auto* meshNode = new MeshNode(uniqueChildName(node, node.getName() + "_mesh"), mesh);
-    node.addChild(meshNode);
-    // The binding belongs to this instance: other nodes may draw the same mesh with other materials.
-    const TiXmlElement* binding = Xml::child(Xml::child(instance, "bind_material"), "technique_common");
-    Xml::forEachChild(binding, "instance_material", [&](const TiXmlElement* material) {
-        meshNode->bindMaterial(Xml::attribute(material, "symbol"), Xml::reference(Xml::attribute(material, "target")));
-    });
-}
-
-void ColladaNodeReader::attachLight(const TiXmlElement* instance, SceneNode& node)
-{
-    std::string url = Xml::reference(Xml::attribute(instance, "url"));
-    auto found = load.lights.find(url);
-    if (found == load.lights.end())
+    if (const TiXmlElement* instance = Xml::child(element, "instance_light"))
     {
-        load.report("node", node.getName(), "instances no light read before: '" + url + "'");
-        return;
+        node.instancesLight = true;
+        node.light = Xml::reference(Xml::attribute(instance, "url"));
     }
-    const TiXmlElement* common = Xml::child(found->second, "technique_common");
-    // The engine's light parameters; some exporters write them straight into the technique.
-    const TiXmlElement* technique = Xml::child(Xml::child(found->second, "extra"), "technique");
-    const TiXmlElement* extra = Xml::hasChild(technique, "light") ? Xml::child(technique, "light") : technique;
-    const TiXmlElement* spot = Xml::child(common, "spot");
-    const TiXmlElement* kind = spot != nullptr ? spot : Xml::child(common, "point");
-    if (kind == nullptr)
+    if (const TiXmlElement* instance = Xml::child(element, "instance_camera"))
     {
-        load.report("light", url, "is neither a spot nor a point light and is left out");
-        return;
+        node.instancesCamera = true;
+        node.camera = Xml::reference(Xml::attribute(instance, "url"));
     }
-    auto* light = new LightNode(uniqueChildName(node, url), 2);
-    if (spot != nullptr)
-    {
-        light->setLightType(0);
-        node.addChild(light);
-        std::string missing;
-        float falloff = childNumber(extra, "falloff", 60.0f, missing) * degreesToRadians;
-        float hotspot = childNumber(extra, "hotspot_beam", 9.0f, missing) * degreesToRadians;
-        if (!missing.empty())
-            load.report("light", url, "has no number in " + missing + "; defaults are used");
-        light->setHotspotAngle(hotspot);
-        light->setFalloffAngle(falloff);
-        light->setFov(falloff);
-    }
-    else
-    {
-        light->setLightType(2);
-        node.addChild(light);
-    }
-    setLightParameters(*light, kind, extra);
-}
-
-void ColladaNodeReader::setLightParameters(LightNode& light, const TiXmlElement* kind, const TiXmlElement* extra)
-{
-    std::string missing;
-    std::vector<float> color;
-    if (Xml::readFloats(Xml::text(Xml::child(kind, "color")), color) > 0 || color.size() < 3)
-    {
-        missing += "color";
-        color = {1, 1, 1};
-    }
-    light.setColor(std::make_shared<Vector4>(color[0], color[1], color[2], 1.0f));
-    light.setDiffuseCoefficient(childNumber(extra, "multiplier", 1.0f, missing));
-    float constant = childNumber(kind, "constant_attenuation", 1.0f, missing);
-    float linear = childNumber(kind, "linear_attenuation", 0.0f, missing);
-    float quadratic = childNumber(kind, "quadratic_attenuation", 0.0f, missing);
-    light.setConstAttenuation(constant);
-    light.setLinearAttenuation(linear);
-    light.setQuadraticAttenuation(quadratic);
-    int shadowType = 0;
-    if (Xml::hasChild(kind, "shadow_type") && !Xml::readInt(Xml::text(Xml::child(kind, "shadow_type")), shadowType))
-        missing += missing.empty() ? "shadow_type" : ", shadow_type";
-    light.setShadowType(shadowType);
-    light.setShadowDensity(Xml::hasChild(extra, "shadow_density") ? childNumber(extra, "shadow_density", 1.0f, missing)
-                                                                   : 1.0f);
-    if (!missing.empty())
-        load.report("light", light.getName(), "has no number in " + missing + "; defaults are used");
-}
-
-void ColladaNodeReader::attachCamera(const TiXmlElement* instance, SceneNode& node)
-{
-    std::string url = Xml::reference(Xml::attribute(instance, "url"));
-    auto found = load.cameras.find(url);
-    if (found == load.cameras.end())
-    {
-        load.report("node", node.getName(), "instances no camera read before: '" + url + "'");
-        return;
-    }
-    auto* camera = new CameraNode(uniqueChildName(node, found->second.id));
-    camera->setFov(found->second.fieldOfView);
-    camera->setNear(found->second.near);
-    camera->setFar(found->second.far);
-    node.addChild(camera);
-    load.scene.setActiveCamera(camera);
+    node.children = readNodes(element);
+    return node;
 }
 
 }

@@ -1,20 +1,38 @@
 #include "pellux/collada/ColladaSceneloader.h"
 
-#include "pellux/collada/ColladaAnimationReader.h"
-#include "pellux/collada/ColladaGeometryReader.h"
+#include "pellux/collada/ColladaAnimationBuilder.h"
 #include "pellux/collada/ColladaLoad.h"
-#include "pellux/collada/ColladaMaterialReader.h"
-#include "pellux/collada/ColladaNodeReader.h"
-#include "pellux/collada/XmlReading.h"
+#include "pellux/collada/ColladaMaterialBuilder.h"
+#include "pellux/collada/ColladaMeshBuilder.h"
+#include "pellux/collada/ColladaNodeBuilder.h"
+#include "pellux/collada/ColladaReader.h"
 #include "pellux/foundation/Logger.h"
 #include "pellux/foundation/XmlDocument.h"
 #include "pellux/scene/Scene.h"
-#include "pellux/scene/SceneNode.h"
 
 #include <tinyxml.h>
 
 namespace Pellux
 {
+
+namespace
+{
+// The document read into plain data; false, with the reason logged, when it cannot be parsed. The
+// parsed XML goes before the building starts.
+bool readDocument(const File& file, Collada::Document& document, Logger& logger)
+{
+    TiXmlDocument xml(file.getPath());
+    std::string problem;
+    if (!readXmlFile(file.getPath(), xml, problem))
+    {
+        LOG(logger.err) << "COLLADA document could not be read: " << file.getPath() << " (" << problem << ")"
+                        << std::endl;
+        return false;
+    }
+    document = ColladaReader::read(xml);
+    return true;
+}
+}
 
 std::string ColladaSceneloader::upAxis;
 
@@ -22,48 +40,30 @@ Scene* ColladaSceneloader::load(File file, bool* documentRead)
 {
     Logger& logger = Logger::getInstance();
     auto* scene = new Scene("scene");
-    TiXmlDocument document(file.getPath());
-    std::string problem;
-    bool read = readXmlFile(file.getPath(), document, problem);
+    Collada::Document document;
+    bool read = readDocument(file, document, logger);
     if (documentRead != nullptr)
         *documentRead = read;
     if (!read)
-    {
-        LOG(logger.err) << "COLLADA document could not be read: " << file.getPath() << " (" << problem << ")"
-                        << std::endl;
         return scene;
-    }
-    TiXmlElement* root = document.FirstChildElement("COLLADA");
-    upAxis = Xml::text(Xml::child(Xml::child(root, "asset"), "up_axis"));
+    upAxis = document.upAxis;
 
-    ColladaLoad load(*scene, logger);
-    if (root == nullptr)
+    ColladaLoad load(*scene, logger, document);
+    if (!document.hasColladaElement)
         load.report("document", file.getPath(), "has no \"COLLADA\" element");
-    ColladaMaterialReader materials(load);
-    materials.readImages(Xml::child(root, "library_images"));
-    materials.readEffects(Xml::child(root, "library_effects"));
-    materials.readMaterials(Xml::child(root, "library_materials"));
-    ColladaGeometryReader(load).readGeometries(root != nullptr ? root->FirstChildElement("library_geometries") : nullptr);
-    ColladaNodeReader nodes(load);
-    nodes.collectLights(Xml::child(root, "library_lights"));
-    nodes.readCameras(Xml::child(root, "library_cameras"));
-    nodes.buildNodeTree(Xml::child(root, "library_visual_scenes"));
-    ColladaAnimationReader animations(load);
-    Xml::forEachChild(Xml::child(root, "library_animations"), "animation", [&](const TiXmlElement* animation) {
-        for (Animation* read : animations.read(animation))
-            scene->addAnimation(read);
-    });
+    ColladaMaterialBuilder materials(load);
+    materials.loadImages();
+    materials.reportEffects();
+    materials.makeMaterials();
+    ColladaMeshBuilder(load).makeMeshes(document.geometries);
+    ColladaNodeBuilder nodes(load);
+    nodes.reportCameras();
+    nodes.buildNodeTree();
+    ColladaAnimationBuilder animations(load);
+    for (const Collada::Animation& animation : document.animations)
+        for (Animation* made : animations.makeAnimations(animation))
+            scene->addAnimation(made);
     return scene;
-}
-
-std::vector<Animation*> ColladaSceneloader::readAnimation(const TiXmlElement* animation, Scene* scene)
-{
-    ColladaLoad load(*scene, Logger::getInstance());
-    auto colladaRoot = scene->getRoot()->getChildren().find("colladaRoot");
-    if (colladaRoot != scene->getRoot()->getChildren().end())
-        for (const auto& child : colladaRoot->second->getChildren())
-            load.topLevelNodes.insert(child.second);
-    return ColladaAnimationReader(load).read(animation);
 }
 
 }

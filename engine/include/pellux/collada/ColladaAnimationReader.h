@@ -1,38 +1,24 @@
 #pragma once
 
-#include <map>
-#include <string>
-#include <vector>
+#include "pellux/collada/ColladaDocument.h"
 
 class TiXmlElement;
 
 namespace Pellux
 {
 
-class Animation;
-struct ColladaLoad;
-
-// Turns the channels of an "animation" element into keyframe animations of whole node transforms.
+// Reads the "animation" elements of "library_animations": their sources, samplers and channels.
 class ColladaAnimationReader
 {
 public:
-    explicit ColladaAnimationReader(ColladaLoad& load) : load(load) {}
+    explicit ColladaAnimationReader(Collada::Document& document) : document(document) {}
 
-    // One animation for each channel that can be read; the others are reported and left out.
-    std::vector<Animation*> read(const TiXmlElement* animation);
+    void readAnimations(const TiXmlElement* library);
 
 private:
-    struct Sampler
-    {
-        std::string input;
-        std::string output;
-    };
+    Collada::Animation readAnimation(const TiXmlElement* element);
 
-    Animation* readChannel(const TiXmlElement* channel);
-
-    ColladaLoad& load;
-    std::map<std::string, std::vector<float>> sources;
-    std::map<std::string, Sampler> samplers;
+    Collada::Document& document;
 };
 
 }

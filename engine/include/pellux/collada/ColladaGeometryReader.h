@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pellux/collada/ColladaDocument.h"
+
 #include <map>
 #include <set>
 #include <string>
@@ -10,16 +12,12 @@ class TiXmlElement;
 namespace Pellux
 {
 
-struct ColladaLoad;
-class Mesh;
-class SubMesh;
-
-// Turns each "geometry" of a document into a mesh of the mesh manager, one sub-mesh for each
-// "triangles" element, every index tuple a vertex of its own.
+// Reads each "geometry" of a document: one primitive for each "triangles" element, every index
+// tuple a vertex of its own.
 class ColladaGeometryReader
 {
 public:
-    explicit ColladaGeometryReader(ColladaLoad& load) : load(load) {}
+    explicit ColladaGeometryReader(Collada::Document& document) : document(document) {}
 
     // Reads every geometry and then drops it from the document, which keeps the peak memory of a
     // large load low.
@@ -39,15 +37,19 @@ private:
         int offset = 0;
     };
 
-    void readGeometry(const TiXmlElement* geometry);
+    // Into `geometry`.
+    void readGeometry(const TiXmlElement* element);
     void readSources(const TiXmlElement* mesh);
     void reportUnreadPrimitives(const TiXmlElement* mesh);
     Input readInput(const TiXmlElement* element);
-    SubMesh* readTriangles(const TiXmlElement* triangles, const Input& vertexInput);
+    // False when the primitive cannot be read at all.
+    bool readTriangles(const TiXmlElement* triangles, const Input& vertexInput, Collada::Primitive& primitive);
     const Source* sourceFor(const std::string& reference);
+    void report(const std::string& kind, const std::string& id, const std::string& text);
 
-    ColladaLoad& load;
-    std::string geometryId;
+    Collada::Document& document;
+    // The geometry being read.
+    Collada::Geometry* geometry = nullptr;
     std::set<std::string> geometryIds;
     std::map<std::string, Source> sources;
 };

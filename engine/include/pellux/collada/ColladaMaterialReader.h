@@ -1,28 +1,29 @@
 #pragma once
 
+#include "pellux/collada/ColladaDocument.h"
+
 class TiXmlElement;
 
 namespace Pellux
 {
 
-struct ColladaLoad;
-
-// Reads a document's images, effects and materials; the materials are registered with the
-// material manager under their ids.
+// Reads a document's images, effects and materials.
 class ColladaMaterialReader
 {
 public:
-    explicit ColladaMaterialReader(ColladaLoad& load) : load(load) {}
+    explicit ColladaMaterialReader(Collada::Document& document) : document(document) {}
 
     void readImages(const TiXmlElement* library);
+    // Needs the images: an effect's texture is found among them.
     void readEffects(const TiXmlElement* library);
     void readMaterials(const TiXmlElement* library);
 
 private:
-    void readEffect(const TiXmlElement* effect);
-    void readMaterial(const TiXmlElement* material);
+    Collada::Effect readEffect(const TiXmlElement* element);
+    void readDiffuseTexture(const TiXmlElement* effectElement, const TiXmlElement* texture, Collada::Effect& effect);
+    bool isImage(const std::string& id) const;
 
-    ColladaLoad& load;
+    Collada::Document& document;
 };
 
 }

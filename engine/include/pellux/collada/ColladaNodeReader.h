@@ -1,57 +1,30 @@
 #pragma once
 
-#include <stack>
-#include <string>
-#include <vector>
+#include "pellux/collada/ColladaDocument.h"
 
 class TiXmlElement;
 
 namespace Pellux
 {
 
-struct ColladaLoad;
-class LightNode;
-class Matrix4;
-class SceneNode;
-
-// Collects a document's lights and cameras and builds the scene's node tree from its first
-// visual scene: a node per "node" element, with mesh, light and camera nodes below it.
+// Reads a document's lights and cameras and the node tree of its first visual scene.
 class ColladaNodeReader
 {
 public:
-    explicit ColladaNodeReader(ColladaLoad& load) : load(load) {}
+    explicit ColladaNodeReader(Collada::Document& document) : document(document) {}
 
-    void collectLights(const TiXmlElement* library);
+    void readLights(const TiXmlElement* library);
     void readCameras(const TiXmlElement* library);
-    void buildNodeTree(const TiXmlElement* library);
+    void readVisualScene(const TiXmlElement* library);
 
 private:
-    // A "node" element to read, with the node it goes below and the name it gets there.
-    struct PendingNode
-    {
-        const TiXmlElement* element;
-        SceneNode* parent;
-        std::string name;
-    };
+    Collada::Light readLight(const TiXmlElement* element);
+    Collada::Camera readCamera(const TiXmlElement* element);
+    // The element's "node" children, each with its own children; the document's depth is bounded.
+    std::vector<Collada::Node> readNodes(const TiXmlElement* parent);
+    Collada::Node readNode(const TiXmlElement* element);
 
-    // Names the element's "node" children among the parent's children and pushes them in
-    // document order; renamings are reported once for the parent.
-    void pushChildNodes(const TiXmlElement* element, SceneNode& parent, std::stack<PendingNode>& toVisit);
-    SceneNode* readNode(const PendingNode& pending, bool topLevel);
-    void readMatrix(const TiXmlElement* element, SceneNode& node, bool topLevel);
-    void attachGeometry(const TiXmlElement* instance, SceneNode& node);
-    void attachLight(const TiXmlElement* instance, SceneNode& node);
-    void setLightParameters(LightNode& light, const TiXmlElement* kind, const TiXmlElement* extra);
-    void attachCamera(const TiXmlElement* instance, SceneNode& node);
-    std::string uniqueChildName(const SceneNode& parent, const std::string& wanted);
-
-    ColladaLoad& load;
+    Collada::Document& document;
 };
-
-// The transform of one "matrix", "translate", "rotate" (axis and degrees) or "scale" element.
-Matrix4 transformOf(const std::string& kind, std::vector<float> values);
-
-// The document's Z_UP turned to the engine's Y up: row 1 becomes row 2, row 2 becomes row 1 negated.
-Matrix4 zUpToYUp(const Matrix4& matrix);
 
 }

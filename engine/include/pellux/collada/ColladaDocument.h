@@ -1,0 +1,174 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace Pellux::Collada
+{
+
+// What a COLLADA document holds, as the reading found it: plain data, made without OpenGL, the
+// engine's managers or the working directory, and built into a scene afterwards. Each part keeps
+// the problems the reading found in it, worded as the log gives them, so that they are reported
+// when that part is built.
+using Problems = std::vector<std::string>;
+
+// "COLLADA <kind> '<id>': <text>", the form of every problem the importer reports.
+std::string problem(const std::string& kind, const std::string& id, const std::string& text);
+
+struct Image
+{
+    std::string id;
+    std::string name;
+    // The file the image comes from, as the document writes it; none without "init_from".
+    bool hasPath = false;
+    std::string path;
+};
+
+struct Effect
+{
+    std::string id;
+    // A "phong" or "blinn" technique, which the default shaders draw.
+    bool shaded = false;
+    // The id of its diffuse image; empty when it has none.
+    std::string diffuseImage;
+    // The diffuse colour, when it gives one in place of a texture.
+    bool hasColor = false;
+    float color[4] = {1, 1, 1, 1};
+    // The engine's own "parallax" technique: the image ids of its diffuse, normal and height maps.
+    bool parallax = false;
+    std::string parallaxMaps[3];
+    Problems problems;
+};
+
+struct Material
+{
+    std::string id;
+    // The id of the effect it instances.
+    std::string effect;
+};
+
+// A vertex attribute of a primitive: `components` floats for each vertex.
+struct VertexArray
+{
+    std::vector<float> values;
+    int components = 0;
+};
+
+// One primitive element of a geometry, every index tuple a vertex of its own.
+struct Primitive
+{
+    // The material symbol it is drawn with.
+    std::string material;
+    std::size_t vertexCount = 0;
+    // By the sub-mesh attribute they fill: "position", "normal", "texCoord_0", "tangents", "bitangents".
+    std::map<std::string, VertexArray> arrays;
+};
+
+struct Geometry
+{
+    std::string id;
+    // Another geometry of the document has the same id.
+    bool repeatsAnId = false;
+    std::vector<Primitive> primitives;
+    Problems problems;
+};
+
+// A number of a light, with whether the document gives it and whether it is a number there.
+struct LightValue
+{
+    float value = 0;
+    bool given = false;
+    bool isNumber = false;
+};
+
+struct Light
+{
+    enum class Kind
+    {
+        Spot,
+        Point,
+        Other
+    };
+
+    std::string id;
+    Kind kind = Kind::Other;
+    // Its "color" read as numbers; fewer than three, or words that are not numbers, are no colour.
+    bool hasColor = false;
+    float color[3] = {1, 1, 1};
+    LightValue constantAttenuation, linearAttenuation, quadraticAttenuation, shadowType;
+    // From the engine's "extra" light technique.
+    LightValue multiplier, falloff, hotspotBeam, shadowDensity;
+};
+
+struct Camera
+{
+    std::string id;
+    float fieldOfView = 0;
+    float near = 0;
+    float far = 0;
+    Problems problems;
+};
+
+// A "matrix", "translate", "rotate" or "scale" element of a node.
+struct Transform
+{
+    std::string kind;
+    std::vector<float> values;
+    bool wordsThatAreNoNumbers = false;
+};
+
+struct Node
+{
+    std::string id;
+    std::vector<Transform> transforms;
+    bool instancesGeometry = false;
+    std::string geometry;
+    // The instance's material binding: symbol, material id.
+    std::vector<std::pair<std::string, std::string>> materialBinding;
+    bool instancesLight = false;
+    std::string light;
+    bool instancesCamera = false;
+    std::string camera;
+    std::vector<Node> children;
+};
+
+struct AnimationSampler
+{
+    std::string input;
+    std::string output;
+};
+
+struct Channel
+{
+    // "node-id/transform": the node and what of it the channel animates.
+    std::string target;
+    std::string sampler;
+};
+
+// One "animation" element: its sources and samplers, and the channels that use them.
+struct Animation
+{
+    std::map<std::string, std::vector<float>> sources;
+    std::map<std::string, AnimationSampler> samplers;
+    std::vector<Channel> channels;
+    Problems problems;
+};
+
+struct Document
+{
+    std::string upAxis;
+    bool hasColladaElement = false;
+    std::vector<Image> images;
+    std::vector<Effect> effects;
+    std::vector<Material> materials;
+    std::vector<Geometry> geometries;
+    std::vector<Light> lights;
+    std::vector<Camera> cameras;
+    bool hasVisualScene = false;
+    std::vector<Node> nodes;
+    std::vector<Animation> animations;
+};
+
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "pellux/collada/ColladaDocument.h"
+
+namespace Pellux
+{
+
+class Image;
+struct ColladaLoad;
+
+// Loads a read document's images through the image manager and makes its materials, registered
+// with the material manager under their ids.
+class ColladaMaterialBuilder
+{
+public:
+    explicit ColladaMaterialBuilder(ColladaLoad& load) : load(load) {}
+
+    void loadImages();
+    // Reports what the reading found wrong in the effects.
+    void reportEffects();
+    void makeMaterials();
+
+private:
+    void makeMaterial(const Collada::Material& material);
+    Image* diffuseImageOf(const Collada::Effect& effect);
+
+    ColladaLoad& load;
+};
+
+}

@@ -1,0 +1,121 @@
+#include "pellux/collada/ColladaMaterialBuilder.h"
+
+#include "pellux/collada/ColladaLoad.h"
+#include "pellux/core/Tavrin.h"
+#include "pellux/foundation/Logger.h"
+#include "pellux/materials/MaterialManager.h"
+#include "pellux/materials/SinglePassAutoMapMaterial.h"
+#include "pellux/resources/Image.h"
+#include "pellux/resources/ImageManager.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace Pellux
+{
+
+namespace
+{
+unsigned char colorByte(float component)
+{
+    return static_cast<unsigned char>(std::lround(std::clamp(std::isfinite(component) ? component : 1.0f, 0.0f, 1.0f) * 255));
+}
+
+std::shared_ptr<File> shaderFile(const char* path)
+{
+    return std::make_shared<File>(path);
+}
+}
+
+void ColladaMaterialBuilder::loadImages()
+{
+    ImageManager* imageManager = Tavrin::getInstance().getImageManager();
+    for (const Collada::Image& image : load.document.images)
+    {
+        Image* loaded = nullptr;
+        if (image.hasPath)
+            loaded = imageManager->get(image.path);
+        else
+            LOG(load.logger.err) << "missing init_from tag" << std::endl;
+        load.images[image.id] = loaded;
+    }
+}
+
+void ColladaMaterialBuilder::reportEffects()
+{
+    for (const Collada::Effect& effect : load.document.effects)
+    {
+        if (!effect.shaded)
+            LOG(load.logger.err) << "missing phong or blinn tag" << std::endl;
+        load.report(effect.problems);
+        load.effects[effect.id] = &effect;
+    }
+}
+
+void ColladaMaterialBuilder::makeMaterials()
+{
+    for (const Collada::Material& material : load.document.materials)
+        makeMaterial(material);
+}
+
+// The image a default-shader material of the effect draws with: its diffuse texture, else one
+// 1 x 1 image of its diffuse colour for all its materials, living as long as they do.
+Image* ColladaMaterialBuilder::diffuseImageOf(const Collada::Effect& effect)
+{
+    auto found = load.images.find(effect.diffuseImage);
+    Image* texture = found != load.images.end() ? found->second : nullptr;
+    if (texture != nullptr || !effect.hasColor)
+        return texture;
+    Image*& colorImage = load.colorImages[effect.id];
+    if (colorImage == nullptr)
+    {
+        std::vector<unsigned char> pixel;
+        for (float component : effect.color)
+            pixel.push_back(colorByte(component));
+        colorImage = new Image(effect.id + " diffuse color", 1, 1, std::move(pixel));
+    }
+    return colorImage;
+}
+
+void ColladaMaterialBuilder::makeMaterial(const Collada::Material& description)
+{
+    auto effect = load.effects.find(description.effect);
+    if (effect == load.effects.end())
+    {
+        load.report("material", description.id, "instances no effect read before");
+        return;
+    }
+    SinglePassAutoMapMaterial* material = nullptr;
+    if (effect->second->parallax)
+    {
+        material = new SinglePassAutoMapMaterial(description.id, shaderFile("resources/shader/parallax.vert"), nullptr,
+                                                 shaderFile("resources/shader/relief.frag"));
+        material->setFloat("specularExponent", 1.0f);
+        material->setFloat("specularCoefficient", 1.0f);
+        const char* maps[] = {"diffuseMap", "normalMap", "heightMap"};
+        for (int map = 0; map < 3; ++map)
+        {
+            const std::string& imageId = effect->second->parallaxMaps[map];
+            auto image = load.images.find(imageId);
+            if (image == load.images.end())
+                load.report("material", description.id, std::string("its ") + maps[map] + " names no image '" + imageId + "'");
+            material->addTexture(image != load.images.end() ? image->second : nullptr);
+        }
+    }
+    else if (effect->second->shaded)
+    {
+        material = new SinglePassAutoMapMaterial(description.id, shaderFile("resources/shader/default.vert"), nullptr,
+                                                 shaderFile("resources/shader/default.frag"));
+        material->setFloat("specularExponent", 0.0f);
+        material->setFloat("specularCoefficient", 1.0f);
+        material->addTexture(diffuseImageOf(*effect->second));
+    }
+    else
+    {
+        load.report("material", description.id, "its effect has no phong, blinn or parallax technique");
+        return;
+    }
+    Tavrin::getInstance().getMaterialManager()->add(material);
+}
+
+}

@@ -1,0 +1,43 @@
+#include "pellux/collada/ColladaMeshBuilder.h"
+
+#include "pellux/collada/ColladaLoad.h"
+#include "pellux/core/Tavrin.h"
+#include "pellux/resources/Mesh.h"
+#include "pellux/resources/MeshManager.h"
+#include "pellux/resources/SubMesh.h"
+
+namespace Pellux
+{
+
+void ColladaMeshBuilder::makeMeshes(std::vector<Collada::Geometry>& geometries)
+{
+    for (Collada::Geometry& geometry : geometries)
+        makeMesh(geometry);
+}
+
+void ColladaMeshBuilder::makeMesh(Collada::Geometry& geometry)
+{
+    if (geometry.repeatsAnId)
+        load.report("geometry", geometry.id, "has the id of an earlier geometry and takes its place");
+    auto* mesh = new Mesh(geometry.id);
+    Tavrin::getInstance().getMeshManager()->add(mesh);
+    load.report(geometry.problems);
+    for (Collada::Primitive& primitive : geometry.primitives)
+    {
+        auto* subMesh = new SubMesh();
+        subMesh->setMaterialName(primitive.material);
+        float texCoordSets = 0;
+        for (auto& [name, array] : primitive.arrays)
+        {
+            texCoordSets += name == "texCoord_0" ? 1.0f : 0.0f;
+            subMesh->setAttribute(name, std::move(array.values), array.components);
+        }
+        subMesh->setAttribute("texCoordCount", std::vector<float>{texCoordSets}, 1);
+        for (std::size_t vertex = 0; vertex < primitive.vertexCount; ++vertex)
+            subMesh->addIndex(static_cast<unsigned int>(vertex));
+        mesh->addSubMesh(subMesh);
+    }
+    mesh->reportIndicesOutOfRange();
+}
+
+}

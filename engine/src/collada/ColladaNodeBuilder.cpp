@@ -1,0 +1,257 @@
+#include "pellux/collada/ColladaNodeBuilder.h"
+
+#include "pellux/collada/ColladaLoad.h"
+#include "pellux/collada/ColladaTransforms.h"
+#include "pellux/core/Tavrin.h"
+#include "pellux/foundation/Logger.h"
+#include "pellux/resources/Mesh.h"
+#include "pellux/resources/MeshManager.h"
+#include "pellux/scene/CameraNode.h"
+#include "pellux/scene/LightNode.h"
+#include "pellux/scene/MeshNode.h"
+#include "pellux/scene/Scene.h"
+
+#include <unordered_map>
+#include <unordered_set>
+
+namespace Pellux
+{
+
+namespace
+{
+const float degreesToRadians = 3.1415f / 180.0f;
+
+// Distinct names for the children of one parent, in time linear in their number: the first node
+// of a name keeps it, as the tree's rules would keep it under that name, and each later one gets
+// the next free "-2", "-3", ...
+class SiblingNames
+{
+public:
+    explicit SiblingNames(const SceneNode& parent)
+    {
+        for (const auto& child : parent.getChildren())
+            taken.insert(child.first);
+    }
+
+    std::string claim(const std::string& wanted)
+    {
+        if (taken.insert(wanted).second)
+            return wanted;
+        int& number = nextNumber.try_emplace(wanted, 2).first->second;
+        std::string name;
+        do
+            name = wanted + "-" + std::to_string(number++);
+        while (!taken.insert(name).second);
+        if (renamed++ == 0)
+            first = "'" + wanted + "' is now '" + name + "'";
+        return name;
+    }
+
+    int renamedCount() const { return renamed; }
+    const std::string& firstRenaming() const { return first; }
+
+private:
+    std::unordered_set<std::string> taken;
+    std::unordered_map<std::string, int> nextNumber;
+    int renamed = 0;
+    std::string first;
+};
+
+// The light's number, or `fallback` with its name added to `missing` when the document gives none.
+float valueOr(const Collada::LightValue& value, float fallback, const char* name, std::string& missing)
+{
+    if (value.isNumber)
+        return value.value;
+    missing += missing.empty() ? name : std::string(", ") + name;
+    return fallback;
+}
+}
+
+ColladaNodeBuilder::ColladaNodeBuilder(ColladaLoad& load) : load(load)
+{
+    for (const Collada::Light& light : load.document.lights)
+        lights[light.id] = &light;
+    for (const Collada::Camera& camera : load.document.cameras)
+        cameras[camera.id] = &camera;
+}
+
+void ColladaNodeBuilder::reportCameras()
+{
+    for (const Collada::Camera& camera : load.document.cameras)
+        load.report(camera.problems);
+}
+
+void ColladaNodeBuilder::buildNodeTree()
+{
+    auto* colladaRoot = new SceneNode("colladaRoot");
+    load.scene.getRoot()->addChild(colladaRoot);
+    if (!load.document.hasVisualScene)
+    {
+        load.report("document", "", "has no visual scene");
+        return;
+    }
+    // Depth first, the last sibling of the document first.
+    std::stack<PendingNode> toVisit;
+    pushChildren(load.document.nodes, *colladaRoot, toVisit);
+    while (!toVisit.empty())
+    {
+        PendingNode pending = toVisit.top();
+        toVisit.pop();
+        SceneNode* node = buildNode(pending, pending.parent == colladaRoot);
+        pushChildren(pending.node->children, *node, toVisit);
+    }
+}
+
+void ColladaNodeBuilder::pushChildren(const std::vector<Collada::Node>& children, SceneNode& parent,
+                                      std::stack<PendingNode>& toVisit)
+{
+    SiblingNames names(parent);
+    for (const Collada::Node& child : children)
+        toVisit.push({&child, &parent, names.claim(child.id)});
+    if (names.renamedCount() > 0)
+        load.report("node", parent.getName(), std::to_string(names.renamedCount()) +
+                                                  " child nodes have the name of an earlier sibling and are numbered; "
+                                                  "the first: " + names.firstRenaming());
+}
+
+std::string ColladaNodeBuilder::uniqueChildName(const SceneNode& parent, const std::string& wanted)
+{
+    std::string name = wanted;
+    for (int number = 2; parent.getChildren().count(name) > 0; ++number)
+        name = wanted + "-" + std::to_string(number);
+    if (name != wanted)
+        load.report("node", wanted, "has a sibling of the same name; it is called '" + name + "'");
+    return name;
+}
+
+SceneNode* ColladaNodeBuilder::buildNode(const PendingNode& pending, bool topLevel)
+{
+    const Collada::Node& description = *pending.node;
+    auto* node = new SceneNode(pending.name);
+    pending.parent->addChild(node);
+    if (topLevel)
+        load.topLevelNodes.insert(node);
+    setTransform(description, *node, topLevel);
+    if (description.instancesGeometry)
+        attachGeometry(description, *node);
+    if (description.instancesLight)
+        attachLight(description, *node);
+    if (description.instancesCamera)
+        attachCamera(description, *node);
+    return node;
+}
+
+void ColladaNodeBuilder::setTransform(const Collada::Node& description, SceneNode& node, bool topLevel)
+{
+    if (description.transforms.empty())
+        return;
+    // The transform elements compose in document order.
+    Matrix4 matrix;
+    for (const Collada::Transform& transform : description.transforms)
+    {
+        if (transform.wordsThatAreNoNumbers)
+            load.report("node", node.getName(),
+                        "has a " + transform.kind + " with words that are not numbers, read as 0");
+        matrix = matrix * transformOf(transform.kind, transform.values);
+    }
+    if (topLevel && load.document.upAxis == "Z_UP")
+        matrix = zUpToYUp(matrix);
+    node.setTransform(matrix);
+}
+
+void ColladaNodeBuilder::attachGeometry(const Collada::Node& description, SceneNode& node)
+{
+    Mesh* mesh = Tavrin::getInstance().getMeshManager()->get(description.geometry);
+    if (mesh == nullptr)
+    {
+        LOG(load.logger.err) << "Mesh nicht gefunden: '" << description.geometry << "'" << std::endl;
+        return;
+    }
+    auto* meshNode = new MeshNode(uniqueChildName(node, node.getName() + "_mesh"), mesh);
+    node.addChild(meshNode);
+    // The binding belongs to this instance: other nodes may draw the same mesh with other materials.
+    for (const auto& [symbol, material] : description.materialBinding)
+        meshNode->bindMaterial(symbol, material);
+}
+
+void ColladaNodeBuilder::attachLight(const Collada::Node& description, SceneNode& node)
+{
+    const std::string& url = description.light;
+    auto found = lights.find(url);
+    if (found == lights.end())
+    {
+        load.report("node", node.getName(), "instances no light read before: '" + url + "'");
+        return;
+    }
+    const Collada::Light& light = *found->second;
+    if (light.kind == Collada::Light::Kind::Other)
+    {
+        load.report("light", url, "is neither a spot nor a point light and is left out");
+        return;
+    }
+    auto* made = new LightNode(uniqueChildName(node, url), 2);
+    if (light.kind == Collada::Light::Kind::Spot)
+    {
+        made->setLightType(0);
+        node.addChild(made);
+        std::string missing;
+        float falloff = valueOr(light.falloff, 60.0f, "falloff", missing) * degreesToRadians;
+        float hotspot = valueOr(light.hotspotBeam, 9.0f, "hotspot_beam", missing) * degreesToRadians;
+        if (!missing.empty())
+            load.report("light", url, "has no number in " + missing + "; defaults are used");
+        made->setHotspotAngle(hotspot);
+        made->setFalloffAngle(falloff);
+        made->setFov(falloff);
+    }
+    else
+    {
+        made->setLightType(2);
+        node.addChild(made);
+    }
+    setLightParameters(*made, light);
+}
+
+void ColladaNodeBuilder::setLightParameters(LightNode& light, const Collada::Light& description)
+{
+    std::string missing;
+    if (!description.hasColor)
+        missing += "color";
+    const float* color = description.color;
+    light.setColor(std::make_shared<Vector4>(color[0], color[1], color[2], 1.0f));
+    light.setDiffuseCoefficient(valueOr(description.multiplier, 1.0f, "multiplier", missing));
+    float constant = valueOr(description.constantAttenuation, 1.0f, "constant_attenuation", missing);
+    float linear = valueOr(description.linearAttenuation, 0.0f, "linear_attenuation", missing);
+    float quadratic = valueOr(description.quadraticAttenuation, 0.0f, "quadratic_attenuation", missing);
+    light.setConstAttenuation(constant);
+    light.setLinearAttenuation(linear);
+    light.setQuadraticAttenuation(quadratic);
+    int shadowType = 0;
+    if (description.shadowType.given)
+        shadowType = static_cast<int>(valueOr(description.shadowType, 0.0f, "shadow_type", missing));
+    light.setShadowType(shadowType);
+    light.setShadowDensity(description.shadowDensity.given
+                               ? valueOr(description.shadowDensity, 1.0f, "shadow_density", missing)
+                               : 1.0f);
+    if (!missing.empty())
+        load.report("light", light.getName(), "has no number in " + missing + "; defaults are used");
+}
+
+void ColladaNodeBuilder::attachCamera(const Collada::Node& description, SceneNode& node)
+{
+    const std::string& url = description.camera;
+    auto found = cameras.find(url);
+    if (found == cameras.end())
+    {
+        load.report("node", node.getName(), "instances no camera read before: '" + url + "'");
+        return;
+    }
+    const Collada::Camera& camera = *found->second;
+    auto* made = new CameraNode(uniqueChildName(node, camera.id));
+    made->setFov(camera.fieldOfView);
+    made->setNear(camera.near);
+    made->setFar(camera.far);
+    node.addChild(made);
+    load.scene.setActiveCamera(made);
+}
+
+}
