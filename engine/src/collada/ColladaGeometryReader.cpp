@@ -139,6 +139,7 @@ bool ColladaGeometryReader::readTriangles(const TiXmlElement* triangles, const I
 
     primitive.material = Xml::attribute(triangles, "material");
     primitive.vertexCount = corners;
+    primitive.positionIndices.assign(corners, Collada::noPosition);
     bool pastSource = false;
     for (const auto& [semantic, input] : inputs)
     {
@@ -158,6 +159,8 @@ bool ColladaGeometryReader::readTriangles(const TiXmlElement* triangles, const I
             std::size_t available = static_cast<std::size_t>(std::min(source->stride, array.components));
             bool inside = k >= 0 && first + available <= source->values.size();
             pastSource = pastSource || !inside;
+            if (semantic == "VERTEX" && inside)
+                primitive.positionIndices[corner] = static_cast<unsigned int>(k);
             // Components the source does not have read as 0; a texture's t is turned over.
             for (std::size_t component = 0; component < static_cast<std::size_t>(array.components); ++component)
             {

@@ -56,6 +56,10 @@ struct VertexArray
     int components = 0;
 };
 
+// The position index of a vertex whose "VERTEX" index lies outside the position source, or that
+// has none: past the end of every per-position array.
+const unsigned int noPosition = ~0u;
+
 // One primitive element of a geometry, every index tuple a vertex of its own.
 struct Primitive
 {
@@ -64,6 +68,10 @@ struct Primitive
     std::size_t vertexCount = 0;
     // By the sub-mesh attribute they fill: "position", "normal", "texCoord_0", "tangents", "bitangents".
     std::map<std::string, VertexArray> arrays;
+    // For each vertex, the index into the position source its "VERTEX" input gave it, so that data
+    // kept per position (skin weights, smooth normals) can be found for it; noPosition when there is
+    // none.
+    std::vector<unsigned int> positionIndices;
 };
 
 struct Geometry
