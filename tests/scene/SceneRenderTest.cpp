@@ -9,6 +9,7 @@
 #include "pellux/scene/CameraNode.h"
 #include "pellux/scene/LightNode.h"
 #include "pellux/scene/Scene.h"
+#include "pellux/scene/Skin.h"
 
 #include "CaptureOutput.h"
 #include "GlContext.h"
@@ -214,6 +215,75 @@ TEST_F(SceneRenderTest, APointLightFallsOffWithDistanceAsItsAttenuationSays)
     };
     for (const Expected& expected : points)
         EXPECT_NEAR(brightness(pixelAt(expected.at)), 255 * (0.08f + expected.light), 4) << expected.at.x << ", " << expected.at.z;
+}
+
+// A quad of the default material, every vertex bound fully to the first of the joints, which hang
+// below the root, all at the origin when the skin was bound.
+MeshNode* skinnedQuad(Scene& scene, int joints, std::vector<SceneNode*>& jointNodes)
+{
+    Mesh* mesh = makeQuadMesh("ground", 1);
+    SubMesh* quad = mesh->getSubMeshes()[0];
+    std::size_t vertices = quad->getVertexCount("position");
+    quad->setAttribute("jointIndices", std::vector<float>(vertices * 4, 0.0f), 4);
+    std::vector<float> weights;
+    for (std::size_t vertex = 0; vertex < vertices; ++vertex)
+        weights.insert(weights.end(), {1, 0, 0, 0});
+    quad->setAttribute("jointWeights", weights, 4);
+    for (int joint = 0; joint < joints; ++joint)
+    {
+        auto* node = new SceneNode("joint-" + std::to_string(joint));
+        scene.getRoot()->addChild(node);
+        jointNodes.push_back(node);
+    }
+    MeshNode* node = placeMesh(*scene.getRoot(), "skinned", mesh, {0, 0, 0});
+    node->setSkin(std::make_unique<Skin>(std::vector<const SceneNode*>(jointNodes.begin(), jointNodes.end()),
+                                         std::vector<Matrix4>(jointNodes.size())));
+    return node;
+}
+
+// A skinned mesh is drawn where its joints hold it, in the main pass and in the shadow maps; a skin
+// with more joints than the shaders hold stands in its bind pose, said once.
+TEST_F(SceneRenderTest, ASkinnedMeshIsDrawnWhereItsJointsHoldIt)
+{
+    struct SkinCase
+    {
+        int joints;
+        float drawnAt;
+        const char* report;
+    };
+    const SkinCase cases[] = {
+        {1, 3.0f, nullptr},
+        {64, 3.0f, nullptr},
+        {65, 0.0f, ")]:\tmesh node 'skinned': its skin has 65 joints, more than the 64 the shaders of material "
+                   "'ground' hold; it is drawn in its bind pose\n"},
+    };
+    defaultMaterial("ground");
+    light("lamp", 2, {0, 4, 0}, {0, 0, 0});
+    lookFrom({0, 10, 0.01f}, {0, 0, 0});
+    for (const SkinCase& skin : cases)
+    {
+        std::vector<SceneNode*> joints;
+        MeshNode* node = skinnedQuad(*scene, skin.joints, joints);
+        joints[0]->setTransform(translation({3, 0, 0}));
+        std::string log;
+        for (int frame = 0; frame < 2; ++frame)
+        {
+            renderFrames(1);
+            log += output;
+        }
+        float elsewhere = skin.drawnAt == 0.0f ? 3.0f : 0.0f;
+        EXPECT_GT(brightness(pixelAt({skin.drawnAt, 0, 0})), 60) << skin.joints << " joints";
+        EXPECT_EQ(brightness(pixelAt({elsewhere, 0, 0})), 0) << skin.joints << " joints";
+        std::size_t reported = skin.report != nullptr ? log.find(skin.report) : std::string::npos;
+        EXPECT_EQ(reported != std::string::npos, skin.report != nullptr) << log;
+        EXPECT_EQ(log.find("its skin has"), log.rfind("its skin has")) << "once";
+        joints.push_back(node);
+        for (SceneNode* made : joints)
+        {
+            scene->getRoot()->removeChild(made);
+            delete made;
+        }
+    }
 }
 
 // The default shader lights the first two lights per pixel and the next two together, worked out per

@@ -34,6 +34,13 @@ in vec3 tangent;
 in vec3 bitangent;
 in vec2 texCoord_0;
 
+// Skinning: a skinned mesh's vertices bend with up to four of its joints. jointCount is 0 for a mesh
+// without a skin, which stands as it is.
+uniform mat4 jointMatrices[64];
+uniform int jointCount;
+in vec4 jointIndices;
+in vec4 jointWeights;
+
 out vec3 worldPosition;
 out vec3 worldNormal;
 out vec3 worldTangent;
@@ -120,13 +127,23 @@ void passLights(vec4 placed)
             addFurtherLight(light, placed.xyz);
 }
 
+// The vertex's place in its mesh node's space: where its joints hold it.
+mat4 skinning()
+{
+    if (jointCount == 0)
+        return mat4(1.0);
+    return jointWeights.x * jointMatrices[int(jointIndices.x)] + jointWeights.y * jointMatrices[int(jointIndices.y)]
+         + jointWeights.z * jointMatrices[int(jointIndices.z)] + jointWeights.w * jointMatrices[int(jointIndices.w)];
+}
+
 void main()
 {
-    vec4 placed = world * vec4(position, 1.0);
+    mat4 placing = world * skinning();
+    vec4 placed = placing * vec4(position, 1.0);
     worldPosition = placed.xyz;
-    worldNormal = transpose(inverse(mat3(world))) * normal;
-    worldTangent = mat3(world) * tangent;
-    worldBitangent = mat3(world) * bitangent;
+    worldNormal = transpose(inverse(mat3(placing))) * normal;
+    worldTangent = mat3(placing) * tangent;
+    worldBitangent = mat3(placing) * bitangent;
     uv = texCoord_0;
     passLights(placed);
     gl_Position = proj * view * placed;

@@ -44,11 +44,16 @@ ProgramLocations::ProgramLocations(unsigned int program, const ShaderVariables& 
     normal = input("normal");
     tangent = input("tangent");
     bitangent = input("bitangent");
+    jointMatrices = uniform("jointMatrices");
+    jointCount = uniform("jointCount");
+    jointIndices = input("jointIndices");
+    jointWeights = input("jointWeights");
     texturesDeclared = uniforms.count("textures") > 0;
     lightArrayDeclared = uniforms.count("lightArray") > 0;
     shadowMapsDeclared = uniforms.count("shadowMaps") > 0;
     declaredTextures = declaredLength(uniforms, "textures");
     declaredLights = declaredLength(uniforms, "lightArray");
+    declaredJoints = declaredLength(uniforms, "jointMatrices");
 }
 
 int ProgramLocations::uniform(const char* name) const

@@ -14,6 +14,7 @@
 #include "pellux/scene/MeshNode.h"
 #include "pellux/scene/RenderPass.h"
 #include "pellux/scene/Scene.h"
+#include "pellux/scene/Skin.h"
 
 #include <GL/glew.h>
 
@@ -290,6 +291,7 @@ void SinglePassAutoMapMaterial::planShadowMaps(ProgramLocations& at, Scene* scen
 void SinglePassAutoMapMaterial::mapUniforms(ProgramLocations& at, Scene* scene, MeshNode* node, SubMesh* subMesh)
 {
     mapCamera(at, scene, node);
+    mapSkin(at, *node);
     mapVertexArrays(at, *subMesh);
     for (const auto& [location, unit] : samplers)
         glUniform1i(location, unit);
@@ -330,6 +332,8 @@ void SinglePassAutoMapMaterial::mapVertexArrays(ProgramLocations& at, const SubM
     mapVertexArray(at.normal, subMesh, "normal", 3);
     mapVertexArray(at.tangent, subMesh, "tangents", 3);
     mapVertexArray(at.bitangent, subMesh, "bitangents", 3);
+    mapVertexArray(at.jointIndices, subMesh, "jointIndices", 4);
+    mapVertexArray(at.jointWeights, subMesh, "jointWeights", 4);
     const float* setCount = subMesh.getAttribute("texCoordCount");
     float sets = setCount != nullptr && std::isfinite(*setCount) ? std::clamp(*setCount, 0.0f, 1.0f * maxTexCoordSets) : 0;
     for (std::size_t set = 0; set < static_cast<std::size_t>(sets); ++set)
@@ -349,6 +353,32 @@ void SinglePassAutoMapMaterial::mapVertexArray(int location, const SubMesh& subM
     glEnableVertexAttribArray(input);
     glVertexAttribPointer(input, components, GL_FLOAT, GL_FALSE, 0, nullptr);
     enabledInputs.push_back(input);
+}
+
+// A skinned node sends its joints. An unskinned one sends none, and neither does a skin with more
+// joints than the shaders hold: such a mesh is drawn as it stands, in its bind pose.
+void SinglePassAutoMapMaterial::mapSkin(ProgramLocations& at, MeshNode& node)
+{
+    if (at.jointCount == undeclared)
+        return;
+    Skin* skin = node.getSkin();
+    GLsizei joints = 0;
+    if (skin != nullptr && at.jointMatrices != undeclared)
+    {
+        if (skin->getJointCount() <= static_cast<std::size_t>(std::max(at.declaredJoints, 0)))
+        {
+            joints = static_cast<GLsizei>(skin->getJointCount());
+            glUniformMatrix4fv(at.jointMatrices, joints, GL_TRUE, skin->jointMatrices(node).data());
+        }
+        else if (skin->claimTooManyJointsReport())
+        {
+            LOG(logger->err) << "mesh node '" << node.getName() << "': its skin has "
+                             << std::to_string(skin->getJointCount()) << " joints, more than the "
+                             << std::to_string(at.declaredJoints) << " the shaders of material '"
+                             << getMaterialName() << "' hold; it is drawn in its bind pose" << std::endl;
+        }
+    }
+    glUniform1i(at.jointCount, joints);
 }
 
 // A material without the parameter sends what a program of its own would hold: 0.

@@ -6,6 +6,7 @@
 #include "pellux/materials/MaterialManager.h"
 #include "pellux/resources/Mesh.h"
 #include "pellux/resources/SubMesh.h"
+#include "pellux/scene/Skin.h"
 
 #include <set>
 
@@ -31,6 +32,13 @@ Material* materialNamed(const std::string& name)
 MeshNode::MeshNode(const std::string& name, Mesh* mesh) : SceneNode(name), mesh(mesh)
 {
     type = "MeshNode";
+}
+
+MeshNode::~MeshNode() = default;
+
+void MeshNode::setSkin(std::unique_ptr<Skin> newSkin)
+{
+    skin = std::move(newSkin);
 }
 
 void MeshNode::bindMaterial(const std::string& symbol, const std::string& materialName)

@@ -41,9 +41,12 @@ public:
 
     int world, view, proj, camPos, camDir, specularCoefficient, lightCount;
     int position, normal, tangent, bitangent;
+    // Skinning: the joint matrices (the array's first element), how many of them count, and each
+    // vertex's joint indices and weights.
+    int jointMatrices, jointCount, jointIndices, jointWeights;
     bool texturesDeclared, lightArrayDeclared, shadowMapsDeclared;
     // The array lengths the sources give (0 when they write no number).
-    int declaredTextures, declaredLights;
+    int declaredTextures, declaredLights, declaredJoints;
 
 private:
     ProgramLocations(unsigned int program, const ShaderVariables& uniforms, const ShaderVariables& inputs);

@@ -78,6 +78,7 @@ private:
     // light as it is now, or to every light while `lightsDirty` is set.
     void mapUniforms(ProgramLocations& at, Scene* scene, MeshNode* node, SubMesh* subMesh);
     void mapCamera(ProgramLocations& at, Scene* scene, MeshNode* node);
+    void mapSkin(ProgramLocations& at, MeshNode& node);
     void mapVertexArrays(ProgramLocations& at, const SubMesh& subMesh);
     void mapVertexArray(int location, const SubMesh& subMesh, const std::string& arrayName, int components);
     void mapSpecularCoefficient(ProgramLocations& at);

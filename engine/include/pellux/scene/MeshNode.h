@@ -3,12 +3,14 @@
 #include "pellux/scene/SceneNode.h"
 
 #include <map>
+#include <memory>
 #include <string>
 
 namespace Pellux
 {
 
 class Mesh;
+class Skin;
 class SubMesh;
 
 // Places a mesh in the scene; each sub-mesh is drawn by the material it names, or by the material
@@ -17,6 +19,7 @@ class MeshNode : public SceneNode
 {
 public:
     MeshNode(const std::string& name, Mesh* mesh);
+    ~MeshNode() override;
 
     Mesh* getMesh() const { return mesh; }
 
@@ -26,6 +29,10 @@ public:
     // The material the sub-mesh draws with here: the one its name is bound to, else its name as is.
     const std::string& getMaterialName(const SubMesh& subMesh) const;
 
+    // A skinned mesh bends with the skin's joints; without a skin it is drawn as it stands.
+    void setSkin(std::unique_ptr<Skin> newSkin);
+    Skin* getSkin() const { return skin.get(); }
+
     // Draws nothing while invisible. A sub-mesh whose material is not registered is skipped.
     void render(Scene* scene, RenderTarget* target) override;
     // True when every sub-mesh's material draws early; a missing material does not.
@@ -34,6 +41,7 @@ public:
 private:
     Mesh* mesh;
     std::map<std::string, std::string> materialBinding;
+    std::unique_ptr<Skin> skin;
 };
 
 }

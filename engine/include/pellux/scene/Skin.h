@@ -1,0 +1,43 @@
+#pragma once
+
+#include "pellux/scene/Matrix4.h"
+
+#include <vector>
+
+namespace Pellux
+{
+
+class SceneNode;
+
+// How a mesh bends with a skeleton: its joints, each with the inverse of its world matrix when the
+// mesh was bound to it. The mesh's vertices are in bind-shape space and carry up to four joint
+// indices and weights ("jointIndices", "jointWeights").
+class Skin
+{
+public:
+    Skin(std::vector<const SceneNode*> joints, std::vector<Matrix4> inverseBindMatrices);
+
+    std::size_t getJointCount() const { return joints.size(); }
+    const std::vector<const SceneNode*>& getJoints() const { return joints; }
+
+    // For each joint, the matrix that takes a bind-shape vertex to where the joint holds it now, in
+    // the space of the mesh node drawn with the skin, row by row, ready for upload. Worked out anew
+    // at every call.
+    const std::vector<float>& jointMatrices(const SceneNode& meshNode);
+
+    // True the first time only: a skin that cannot be drawn bent is reported once.
+    bool claimTooManyJointsReport()
+    {
+        bool first = !tooManyJointsReported;
+        tooManyJointsReported = true;
+        return first;
+    }
+
+private:
+    std::vector<const SceneNode*> joints;
+    std::vector<Matrix4> inverseBindMatrices;
+    std::vector<float> matrices;
+    bool tooManyJointsReported = false;
+};
+
+}
