@@ -401,6 +401,33 @@ TEST_F(ColladaLoaderTest, InstancesOfOneGeometryDrawWithTheirOwnMaterialBindings
     EXPECT_FALSE(glErrorRaised());
 }
 
+// The right tile's joint is lifted by 3 at 1 s; the left tile's joint stays.
+TEST_F(ColladaLoaderTest, ASkinnedGeometryBendsWithItsAnimatedJoints)
+{
+    Scene* scene = load(fixtures + "skin.dae");
+    ASSERT_TRUE(read);
+    EXPECT_EQ(output.out.find("ERR"), std::string::npos) << output.out;
+    RenderEngine& engine = *Tavrin::getInstance().getRenderEngine();
+    struct Moment
+    {
+        float time;
+        Vector3 lit;
+        Vector3 dark;
+    };
+    for (const Moment& moment : {Moment{0, {2, 0, 0}, {2, 3, 0}}, Moment{1, {2, 3, 0}, {2, 0, 0}}})
+    {
+        scene->setTime(moment.time);
+        captureOutput([&] {
+            for (int frame = 0; frame < 2; ++frame)
+                engine.drawScene(*scene, 1.0f);
+        });
+        EXPECT_GT(seenAt(*scene, moment.lit)[0], 100) << moment.time << " s";
+        EXPECT_EQ(seenAt(*scene, moment.dark)[0], 0) << moment.time << " s";
+        EXPECT_GT(seenAt(*scene, {-2, 0, 0})[0], 100) << "the left tile stays, " << moment.time << " s";
+    }
+    EXPECT_FALSE(glErrorRaised());
+}
+
 TEST_F(ColladaLoaderTest, OfSiblingsWithOneIdTheFirstKeepsItAndTheOthersAreNumbered)
 {
     Scene* scene = load(fixtures + "siblings.dae");

@@ -94,6 +94,14 @@ const Mutilation mutilations[] = {
     {"geometry.dae", {{"<geometry id=\"no-mesh\"/>", "<geometry/>"}}, ""},
     {"geometry.dae", {{"0 0.25 1 0.5 0.75 1", "0 0.25"}}, "has indices past the end of a source"},
     {"geometry.dae", {{"<library_geometries>", "<library_geometries"}}, "could not be read"},
+    {"skin.dae", {{"hip arm</Name_array>", "hip leg</Name_array>"}}, "names a joint no node of the scene is: 'leg'"},
+    {"skin.dae", {{"<skeleton>#skeleton</skeleton>", "<skeleton>#nowhere</skeleton>"}}, "names a joint no node of the scene is"},
+    {"skin.dae", {{"<instance_controller url=\"#tiles-skin\">", "<instance_controller url=\"#gone\">"}},
+     "instances no skin read before: 'gone'"},
+    {"skin.dae", {{"<skin source=\"#tiles\">", "<skin source=\"#gone\">"}}, "skins no geometry of the document: 'gone'"},
+    {"skin.dae", {{"<skin source=\"#tiles\">", "<morph source=\"#tiles\">"}, {"</skin>", "</morph>"}},
+     "is not a skin and is left out"},
+    {"skin.dae", {{"<v>0 0 0 0 0 0 0 0 1 0 1 0 1 0 1 0</v>", "<v>0 0 7 0</v>"}}, "has fewer vertex weights than its vcount says"},
 };
 
 class MalformedDocumentTest : public testing::Test

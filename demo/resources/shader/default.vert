@@ -123,12 +123,14 @@ void passLights(vec4 placed)
             addFurtherLight(light, placed.xyz);
 }
 
-// The vertex's place in its mesh node's space: where its joints hold it.
+// The vertex's place in its mesh node's space: where its joints hold it. What its weights leave
+// to 1 keeps it where it was bound.
 mat4 skinning()
 {
     if (jointCount == 0)
         return mat4(1.0);
-    return jointWeights.x * jointMatrices[int(jointIndices.x)] + jointWeights.y * jointMatrices[int(jointIndices.y)]
+    return (1.0 - dot(jointWeights, vec4(1.0))) * mat4(1.0)
+         + jointWeights.x * jointMatrices[int(jointIndices.x)] + jointWeights.y * jointMatrices[int(jointIndices.y)]
          + jointWeights.z * jointMatrices[int(jointIndices.z)] + jointWeights.w * jointMatrices[int(jointIndices.w)];
 }
 

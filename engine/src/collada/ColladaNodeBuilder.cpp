@@ -1,6 +1,7 @@
 #include "pellux/collada/ColladaNodeBuilder.h"
 
 #include "pellux/collada/ColladaLoad.h"
+#include "pellux/collada/ColladaSkinBuilder.h"
 #include "pellux/collada/ColladaTransforms.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/foundation/Logger.h"
@@ -131,9 +132,12 @@ SceneNode* ColladaNodeBuilder::buildNode(const PendingNode& pending, bool topLev
     pending.parent->addChild(node);
     if (topLevel)
         load.topLevelNodes.insert(node);
+    load.builtNodes[&description] = node;
     setTransform(description, *node, topLevel);
     if (description.instancesGeometry)
         attachGeometry(description, *node);
+    if (description.instancesController && !description.instancesGeometry)
+        ColladaSkinBuilder(load).attach(description, *node, uniqueChildName(*node, node->getName() + "_mesh"));
     if (description.instancesLight)
         attachLight(description, *node);
     if (description.instancesCamera)

@@ -111,6 +111,26 @@ void ColladaNodeReader::readVisualScene(const TiXmlElement* library)
     document.nodes = readNodes(visualScene);
 }
 
+void ColladaNodeReader::readMaterialBinding(const TiXmlElement* instance, Collada::Node& node)
+{
+    const TiXmlElement* binding = Xml::child(Xml::child(instance, "bind_material"), "technique_common");
+    Xml::forEachChild(binding, "instance_material", [&](const TiXmlElement* material) {
+        node.materialBinding.emplace_back(Xml::attribute(material, "symbol"),
+                                          Xml::reference(Xml::attribute(material, "target")));
+    });
+}
+
+void ColladaNodeReader::readControllerInstance(const TiXmlElement* instance, Collada::Node& node)
+{
+    node.instancesController = true;
+    node.controller = Xml::reference(Xml::attribute(instance, "url"));
+    Xml::forEachChild(instance, "skeleton", [&](const TiXmlElement* skeleton) {
+        node.skeletons.push_back(Xml::reference(Xml::text(skeleton)));
+    });
+    if (!node.instancesGeometry)
+        readMaterialBinding(instance, node);
+}
+
 std::vector<Collada::Node> ColladaNodeReader::readNodes(const TiXmlElement* parent)
 {
     std::vector<Collada::Node> nodes;
@@ -122,6 +142,7 @@ Collada::Node ColladaNodeReader::readNode(const TiXmlElement* element)
 {
     Collada::Node node;
     node.id = Xml::attribute(element, "id");
+    node.sid = Xml::attribute(element, "sid");
     for (const TiXmlElement* part = element->FirstChildElement(); part != nullptr; part = part->NextSiblingElement())
     {
         std::string kind = part->Value();
@@ -136,12 +157,10 @@ Collada::Node ColladaNodeReader::readNode(const TiXmlElement* element)
     {
         node.instancesGeometry = true;
         node.geometry = Xml::reference(Xml::attribute(instance, "url"));
-        const TiXmlElement* binding = Xml::child(Xml::child(instance, "bind_material"), "technique_common");
-        Xml::forEachChild(binding, "instance_material", [&](const TiXmlElement* material) {
-            node.materialBinding.emplace_back(Xml::attribute(material, "symbol"),
-                                              Xml::reference(Xml::attribute(material, "target")));
-        });
+        readMaterialBinding(instance, node);
     }
+    if (const TiXmlElement* instance = Xml::child(element, "instance_controller"))
+        readControllerInstance(instance, node);
     if (const TiXmlElement* instance = Xml::child(element, "instance_light"))
     {
         node.instancesLight = true;

@@ -1,6 +1,7 @@
 #include "pellux/collada/ColladaReader.h"
 
 #include "pellux/collada/ColladaAnimationReader.h"
+#include "pellux/collada/ColladaControllerReader.h"
 #include "pellux/collada/ColladaGeometryReader.h"
 #include "pellux/collada/ColladaMaterialReader.h"
 #include "pellux/collada/ColladaNodeReader.h"
@@ -28,6 +29,7 @@ Collada::Document ColladaReader::read(TiXmlDocument& xml)
     materials.readMaterials(Xml::child(root, "library_materials"));
     ColladaGeometryReader(document).readGeometries(root != nullptr ? root->FirstChildElement("library_geometries")
                                                                    : nullptr);
+    ColladaControllerReader(document).readControllers(Xml::child(root, "library_controllers"));
     ColladaNodeReader nodes(document);
     nodes.readLights(Xml::child(root, "library_lights"));
     nodes.readCameras(Xml::child(root, "library_cameras"));

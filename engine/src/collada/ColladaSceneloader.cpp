@@ -6,6 +6,7 @@
 #include "pellux/collada/ColladaMeshBuilder.h"
 #include "pellux/collada/ColladaNodeBuilder.h"
 #include "pellux/collada/ColladaReader.h"
+#include "pellux/collada/ColladaSkinBuilder.h"
 #include "pellux/foundation/Logger.h"
 #include "pellux/foundation/XmlDocument.h"
 #include "pellux/scene/Scene.h"
@@ -56,9 +57,12 @@ Scene* ColladaSceneloader::load(File file, bool* documentRead)
     materials.reportEffects();
     materials.makeMaterials();
     ColladaMeshBuilder(load).makeMeshes(document.geometries);
+    ColladaSkinBuilder skins(load);
+    skins.makeSkinnedMeshes();
     ColladaNodeBuilder nodes(load);
     nodes.reportCameras();
     nodes.buildNodeTree();
+    skins.bindJoints();
     ColladaAnimationBuilder animations(load);
     for (const Collada::Animation& animation : document.animations)
         for (Animation* made : animations.makeAnimations(animation))

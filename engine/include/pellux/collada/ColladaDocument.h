@@ -130,16 +130,41 @@ struct Transform
 struct Node
 {
     std::string id;
+    std::string sid;
     std::vector<Transform> transforms;
     bool instancesGeometry = false;
     std::string geometry;
-    // The instance's material binding: symbol, material id.
+    // The geometry's or the controller's material binding: symbol, material id.
     std::vector<std::pair<std::string, std::string>> materialBinding;
+    // A skin controller, drawn with the joints found by sid below its skeleton roots ("#id" each).
+    bool instancesController = false;
+    std::string controller;
+    std::vector<std::string> skeletons;
     bool instancesLight = false;
     std::string light;
     bool instancesCamera = false;
     std::string camera;
     std::vector<Node> children;
+};
+
+// A skin controller: a geometry bound to joints.
+struct Skin
+{
+    std::string id;
+    // The id of the geometry it bends.
+    std::string geometry;
+    // Applied to the geometry's positions and normals before the joints; row by row.
+    float bindShapeMatrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    // The joints, by sid, or by node id when the document lists them as references.
+    std::vector<std::string> joints;
+    bool jointsAreIds = false;
+    // Sixteen numbers for each joint, row by row.
+    std::vector<float> inverseBindMatrices;
+    // For each position of the geometry, four joint indices and their weights: the largest four
+    // influences, weights summing to 1, unused ones with weight 0.
+    std::vector<float> jointIndices;
+    std::vector<float> jointWeights;
+    Problems problems;
 };
 
 struct AnimationSampler
@@ -172,6 +197,9 @@ struct Document
     std::vector<Effect> effects;
     std::vector<Material> materials;
     std::vector<Geometry> geometries;
+    std::vector<Skin> skins;
+    // Problems of controllers that are not skins, or cannot be read at all.
+    Problems controllerProblems;
     std::vector<Light> lights;
     std::vector<Camera> cameras;
     bool hasVisualScene = false;

@@ -12,6 +12,7 @@ namespace Pellux
 {
 
 class Image;
+class MeshNode;
 class Scene;
 class SceneNode;
 
@@ -39,6 +40,15 @@ struct ColladaLoad
     std::map<std::string, Image*> colorImages;
     // The visual scene's top-level nodes: the up-axis conversion applies to them only.
     std::set<const SceneNode*> topLevelNodes;
+    // The node built for each node of the document.
+    std::map<const Collada::Node*, SceneNode*> builtNodes;
+    // The mesh nodes of skinned meshes, which get their joints once the whole tree is built.
+    struct SkinnedNode
+    {
+        MeshNode* node;
+        const Collada::Node* description;
+    };
+    std::vector<SkinnedNode> skinnedNodes;
 
 private:
     void log(const std::string& line);

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "pellux/collada/ColladaDocument.h"
+
+#include <string>
+#include <vector>
+
+namespace Pellux
+{
+
+struct ColladaLoad;
+class Matrix4;
+class Mesh;
+class SceneNode;
+class SubMesh;
+
+// Builds a read document's skins: a mesh for each skin controller, and the joints of each node that
+// instances one.
+class ColladaSkinBuilder
+{
+public:
+    explicit ColladaSkinBuilder(ColladaLoad& load) : load(load) {}
+
+    // A mesh for each skin, registered under the controller's id with the mesh manager: the
+    // geometry's sub-meshes with the bind shape applied and each vertex's joints and weights.
+    // Needs the geometries' meshes.
+    void makeSkinnedMeshes();
+    // The mesh node of a node that instances a controller; it gets its joints from bindJoints().
+    void attach(const Collada::Node& description, SceneNode& node, const std::string& meshNodeName);
+    // Gives every skinned mesh node its joints, found in the whole built tree.
+    void bindJoints();
+
+private:
+    void makeSkinnedMesh(const Collada::Skin& skin);
+    SubMesh* skinnedSubMesh(const SubMesh& source, const Collada::Primitive& primitive, const Collada::Skin& skin,
+                            const Matrix4& bindShape);
+    const SceneNode* findJoint(const Collada::Node& description, const Collada::Skin& skin, const std::string& joint);
+
+    ColladaLoad& load;
+};
+
+}
