@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+namespace Pellux
+{
+
+// Values that change over time: keys at times, each with the same number of values, and for each
+// key how the values go from it to the next key.
+class AnimationCurve
+{
+public:
+    enum class Interpolation
+    {
+        // In a straight line.
+        Linear,
+        // Held until the next key.
+        Step,
+        // The nearer key's values; halfway between the keys, the later one's.
+        Nearest
+    };
+
+    // `values` holds `width` numbers for each key, key by key. The keys may come in any order of
+    // time; keys at a time that is not a number or without all their values are left out. Keys
+    // without an interpolation go in a straight line.
+    AnimationCurve(std::vector<float> times, const std::vector<float>& values, std::size_t width,
+                   std::vector<Interpolation> interpolations);
+
+    std::size_t getWidth() const { return width; }
+    std::size_t getKeyCount() const { return times.size(); }
+
+    // Writes the curve's `width` values at that time to `out`; before the first key they are the
+    // first key's, after the last key the last key's. Without keys nothing is written.
+    void sample(float time, float* out) const;
+
+private:
+    void copyKey(std::size_t key, float* out) const;
+
+    std::size_t width;
+    // By time, earliest first.
+    std::vector<float> times;
+    std::vector<float> values;
+    std::vector<Interpolation> interpolations;
+};
+
+}
