@@ -1,5 +1,6 @@
 #include "pellux/collada/ColladaGeometryReader.h"
 
+#include "pellux/collada/ColladaNormals.h"
 #include "pellux/collada/XmlReading.h"
 
 #include <tinyxml.h>
@@ -11,8 +12,8 @@ namespace Pellux
 
 namespace
 {
-// The primitives a document may hold besides "triangles", none of which this reader builds.
-const char* const unreadPrimitives[] = {"lines", "linestrips", "polygons", "polylist", "trifans", "tristrips"};
+// The primitives a document may hold besides those this reader builds.
+const char* const unreadPrimitives[] = {"lines", "linestrips", "trifans", "tristrips"};
 
 // Far more inputs than any primitive has; bounds a damaged offset.
 const int largestOffset = 255;
@@ -21,6 +22,24 @@ const int largestOffset = 255;
 const std::map<std::string, std::pair<const char*, int>> arraysBySemantic = {
     {"VERTEX", {"position", 3}}, {"NORMAL", {"normal", 3}}, {"TEXCOORD", {"texCoord_0", 2}},
     {"TEXTANGENT", {"tangents", 3}}, {"TEXBINORMAL", {"bitangents", 3}}};
+
+// Appends the triangles of the polygon whose corners are `corners` index tuples of `p` from tuple
+// `first` on: a fan around its first corner, (c0, ci, ci+1) for each i.
+void appendFan(const std::vector<int>& p, std::size_t first, std::size_t corners, int tupleLength,
+               std::vector<int>& fans)
+{
+    std::size_t length = static_cast<std::size_t>(tupleLength);
+    auto appendCorner = [&](std::size_t corner) {
+        auto tuple = p.begin() + static_cast<std::ptrdiff_t>((first + corner) * length);
+        fans.insert(fans.end(), tuple, tuple + static_cast<std::ptrdiff_t>(length));
+    };
+    for (std::size_t corner = 1; corner + 1 < corners; ++corner)
+    {
+        appendCorner(0);
+        appendCorner(corner);
+        appendCorner(corner + 1);
+    }
+}
 }
 
 void ColladaGeometryReader::readGeometries(TiXmlElement* library)
@@ -57,12 +76,23 @@ void ColladaGeometryReader::readGeometry(const TiXmlElement* element)
     const TiXmlElement* vertices = Xml::child(mesh, "vertices");
     if (vertices == nullptr)
         report("geometry", geometry->id, "has no \"vertices\"");
-    Input vertexInput = readInput(Xml::child(vertices, "input"));
-    Xml::forEachChild(mesh, "triangles", [&](const TiXmlElement* triangles) {
+    vertexInput = readInput(Xml::child(vertices, "input"));
+    for (const TiXmlElement* child = mesh->FirstChildElement(); child != nullptr; child = child->NextSiblingElement())
+    {
+        const std::string kind = child->Value();
         Collada::Primitive primitive;
-        if (readTriangles(triangles, vertexInput, primitive))
-            geometry->primitives.push_back(std::move(primitive));
-    });
+        primitive.material = Xml::attribute(child, "material");
+        bool read = kind == "triangles"  ? readTriangles(child, primitive)
+                    : kind == "polylist" ? readPolylist(child, primitive)
+                    : kind == "polygons" ? readPolygons(child, primitive)
+                                         : false;
+        if (!read)
+            continue;
+        auto positions = primitive.arrays.find("position");
+        if (primitive.arrays.count("normal") == 0 && positions != primitive.arrays.end())
+            primitive.arrays["normal"] = Collada::smoothNormals(positions->second, primitive.positionIndices);
+        geometry->primitives.push_back(std::move(primitive));
+    }
 }
 
 void ColladaGeometryReader::readSources(const TiXmlElement* mesh)
@@ -115,29 +145,128 @@ const ColladaGeometryReader::Source* ColladaGeometryReader::sourceFor(const std:
     return nullptr;
 }
 
-bool ColladaGeometryReader::readTriangles(const TiXmlElement* triangles, const Input& vertexInput,
-                                          Collada::Primitive& primitive)
+void ColladaGeometryReader::reportPrimitive(const TiXmlElement* element, const std::string& text)
 {
-    std::map<std::string, Input> inputs;
-    Xml::forEachChild(triangles, "input", [&](const TiXmlElement* element) {
-        Input input = readInput(element);
+    report("geometry", geometry->id,
+           "\"" + std::string(element->Value()) + "\" of material '" + Xml::attribute(element, "material") + "': " + text);
+}
+
+bool ColladaGeometryReader::readInputs(const TiXmlElement* element, Inputs& inputs, int& tupleLength)
+{
+    Xml::forEachChild(element, "input", [&](const TiXmlElement* inputElement) {
+        Input input = readInput(inputElement);
         inputs[input.semantic] = input;
     });
-    int tupleLength = 1;
+    tupleLength = 1;
     for (const auto& [semantic, input] : inputs)
     {
         if (input.offset < 0)
             return false;
         tupleLength = std::max(tupleLength, input.offset + 1);
     }
+    return true;
+}
+
+bool ColladaGeometryReader::readIndices(const TiXmlElement* element, std::vector<int>& p)
+{
+    return Xml::readInts(Xml::text(element), p) == 0;
+}
+
+bool ColladaGeometryReader::readTriangles(const TiXmlElement* triangles, Collada::Primitive& primitive)
+{
+    Inputs inputs;
+    int tupleLength = 1;
+    if (!readInputs(triangles, inputs, tupleLength))
+        return false;
     std::vector<int> p;
-    if (Xml::readInts(Xml::text(Xml::child(triangles, "p")), p) > 0)
+    if (!readIndices(Xml::child(triangles, "p"), p))
         report("geometry", geometry->id, "has \"p\" words that are not numbers, read as 0");
     if (p.size() % static_cast<std::size_t>(tupleLength) != 0)
         report("geometry", geometry->id, "has a \"p\" list that ends inside an index tuple; the rest is left out");
-    std::size_t corners = p.size() / static_cast<std::size_t>(tupleLength);
+    readVertices(inputs, tupleLength, p, primitive);
+    return true;
+}
 
-    primitive.material = Xml::attribute(triangles, "material");
+bool ColladaGeometryReader::readPolylist(const TiXmlElement* polylist, Collada::Primitive& primitive)
+{
+    Inputs inputs;
+    int tupleLength = 1;
+    if (!readInputs(polylist, inputs, tupleLength))
+        return false;
+    std::vector<int> counts;
+    if (!readIndices(Xml::child(polylist, "vcount"), counts))
+        report("geometry", geometry->id, "has \"vcount\" words that are not numbers, read as 0");
+    std::vector<int> p;
+    if (!readIndices(Xml::child(polylist, "p"), p))
+        report("geometry", geometry->id, "has \"p\" words that are not numbers, read as 0");
+    if (std::any_of(counts.begin(), counts.end(), [](int count) { return count < 0; }))
+    {
+        reportPrimitive(polylist, "\"vcount\" holds a negative number; the primitive is left out");
+        return false;
+    }
+    std::size_t tuples = p.size() / static_cast<std::size_t>(tupleLength);
+    std::size_t corners = 0;
+    for (int count : counts)
+        corners += static_cast<std::size_t>(count);
+    if (corners != tuples)
+    {
+        reportPrimitive(polylist, "\"vcount\" adds up to " + std::to_string(corners) + " corners, \"p\" holds " +
+                                      std::to_string(tuples) + "; the primitive is left out");
+        return false;
+    }
+    if (p.size() % static_cast<std::size_t>(tupleLength) != 0)
+        report("geometry", geometry->id, "has a \"p\" list that ends inside an index tuple; the rest is left out");
+    std::vector<int> fans;
+    std::size_t first = 0;
+    for (int count : counts)
+    {
+        appendFan(p, first, static_cast<std::size_t>(count), tupleLength, fans);
+        first += static_cast<std::size_t>(count);
+    }
+    if (std::any_of(counts.begin(), counts.end(), [](int count) { return count < 3; }))
+        reportPrimitive(polylist, "polygons of fewer than 3 corners are left out");
+    readVertices(inputs, tupleLength, fans, primitive);
+    return true;
+}
+
+bool ColladaGeometryReader::readPolygons(const TiXmlElement* polygons, Collada::Primitive& primitive)
+{
+    Inputs inputs;
+    int tupleLength = 1;
+    if (!readInputs(polygons, inputs, tupleLength))
+        return false;
+    std::vector<int> fans;
+    bool allNumbers = true, wholeTuples = true, smallPolygons = false, holes = false;
+    for (const TiXmlElement* child = polygons->FirstChildElement(); child != nullptr; child = child->NextSiblingElement())
+    {
+        const std::string kind = child->Value();
+        if (kind == "ph")
+            holes = holes || Xml::hasChild(child, "h");
+        else if (kind != "p")
+            continue;
+        std::vector<int> p;
+        allNumbers = readIndices(kind == "p" ? child : Xml::child(child, "p"), p) && allNumbers;
+        wholeTuples = wholeTuples && p.size() % static_cast<std::size_t>(tupleLength) == 0;
+        std::size_t corners = p.size() / static_cast<std::size_t>(tupleLength);
+        smallPolygons = smallPolygons || corners < 3;
+        appendFan(p, 0, corners, tupleLength, fans);
+    }
+    if (!allNumbers)
+        report("geometry", geometry->id, "has \"p\" words that are not numbers, read as 0");
+    if (!wholeTuples)
+        report("geometry", geometry->id, "has a \"p\" list that ends inside an index tuple; the rest is left out");
+    if (smallPolygons)
+        reportPrimitive(polygons, "polygons of fewer than 3 corners are left out");
+    if (holes)
+        reportPrimitive(polygons, "holes (\"h\" in \"ph\") are left out");
+    readVertices(inputs, tupleLength, fans, primitive);
+    return true;
+}
+
+void ColladaGeometryReader::readVertices(const Inputs& inputs, int tupleLength, const std::vector<int>& p,
+                                         Collada::Primitive& primitive)
+{
+    std::size_t corners = p.size() / static_cast<std::size_t>(tupleLength);
     primitive.vertexCount = corners;
     primitive.positionIndices.assign(corners, Collada::noPosition);
     bool pastSource = false;
@@ -171,7 +300,6 @@ bool ColladaGeometryReader::readTriangles(const TiXmlElement* triangles, const I
     }
     if (pastSource)
         report("geometry", geometry->id, "has indices past the end of a source; those values read as 0");
-    return true;
 }
 
 }

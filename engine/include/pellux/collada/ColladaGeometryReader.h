@@ -12,8 +12,9 @@ class TiXmlElement;
 namespace Pellux
 {
 
-// Reads each "geometry" of a document: one primitive for each "triangles" element, every index
-// tuple a vertex of its own.
+// Reads each "geometry" of a document: one primitive for each "triangles", "polylist" and
+// "polygons" element, every index tuple a vertex of its own. Polygons become triangle fans around
+// their first corner. A primitive without normals gets smooth ones.
 class ColladaGeometryReader
 {
 public:
@@ -37,19 +38,35 @@ private:
         int offset = 0;
     };
 
+    // By semantic; a later input of a semantic takes the place of an earlier one.
+    using Inputs = std::map<std::string, Input>;
+
     // Into `geometry`.
     void readGeometry(const TiXmlElement* element);
     void readSources(const TiXmlElement* mesh);
     void reportUnreadPrimitives(const TiXmlElement* mesh);
     Input readInput(const TiXmlElement* element);
-    // False when the primitive cannot be read at all.
-    bool readTriangles(const TiXmlElement* triangles, const Input& vertexInput, Collada::Primitive& primitive);
+    // The inputs of a primitive and how many numbers of "p" make one of its index tuples; false
+    // when an offset is damaged.
+    bool readInputs(const TiXmlElement* element, Inputs& inputs, int& tupleLength);
+    // The numbers of a "p" element, appended to `p`; true when all were numbers.
+    static bool readIndices(const TiXmlElement* element, std::vector<int>& p);
+    // Each false when the primitive cannot be read at all.
+    bool readTriangles(const TiXmlElement* triangles, Collada::Primitive& primitive);
+    bool readPolylist(const TiXmlElement* polylist, Collada::Primitive& primitive);
+    bool readPolygons(const TiXmlElement* polygons, Collada::Primitive& primitive);
+    // The vertices of a primitive: each whole index tuple of `p`, in order.
+    void readVertices(const Inputs& inputs, int tupleLength, const std::vector<int>& p,
+                      Collada::Primitive& primitive);
     const Source* sourceFor(const std::string& reference);
     void report(const std::string& kind, const std::string& id, const std::string& text);
+    // A problem of one primitive element of the geometry being read.
+    void reportPrimitive(const TiXmlElement* element, const std::string& text);
 
     Collada::Document& document;
-    // The geometry being read.
+    // The geometry being read, and the input of its "vertices".
     Collada::Geometry* geometry = nullptr;
+    Input vertexInput;
     std::set<std::string> geometryIds;
     std::map<std::string, Source> sources;
 };
