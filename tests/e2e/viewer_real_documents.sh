@@ -16,7 +16,7 @@ failures=0
 
 # file | summary counts | whether the picture shows something
 cases=(
-    "collada/apc-model.dae|meshes=1 submeshes=1 triangles=85 lights=0 cameras=0 animations=2|yes"
+    "collada/apc-model.dae|meshes=3 submeshes=3 triangles=247 lights=0 cameras=0 animations=2|yes"
     "collada/construction_cone.dae|meshes=1 submeshes=1 triangles=166 lights=0 cameras=0 animations=0|yes"
     "collada/duck.dae|meshes=1 submeshes=1 triangles=4212 lights=0 cameras=1 animations=0|yes"
     "collada/duck_triangulate.dae|meshes=1 submeshes=1 triangles=4212 lights=0 cameras=1 animations=0|yes"
