@@ -16,7 +16,7 @@ using namespace Pellux;
 
 namespace
 {
-struct Bounds
+struct Box
 {
     Vector3 low{std::numeric_limits<float>::max(), std::numeric_limits<float>::max(), std::numeric_limits<float>::max()};
     Vector3 high{-std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(), -std::numeric_limits<float>::max()};
@@ -32,9 +32,9 @@ struct Bounds
     }
 };
 
-Bounds meshBounds(Scene& scene)
+Box meshBounds(Scene& scene)
 {
-    Bounds bounds;
+    Box bounds;
     std::vector<SceneNode*> nodes;
     scene.getRoot()->collectDescendants(nodes);
     for (SceneNode* node : nodes)
@@ -75,7 +75,7 @@ bool cameraSees(CameraNode& camera, const Vector3& centre)
 
 bool frameScene(Scene& scene)
 {
-    Bounds bounds = meshBounds(scene);
+    Box bounds = meshBounds(scene);
     if (bounds.empty)
         return false;
     Vector3 centre = (bounds.low + bounds.high) * 0.5f;

@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <set>
 #include <stdexcept>
 
 using namespace Pellux;
@@ -35,27 +36,47 @@ bool isOgreMesh(const std::string& path)
     return StringUtils::endsWith(path, ".xml") || StringUtils::endsWith(path, ".XML");
 }
 
-// A mesh file names materials of its own engine; each gets a plain white one here.
-void provideMaterials(const Mesh& mesh)
+// A mesh file names materials of its own engine; each gets a plain white one here, made only for
+// drawing. Returns how many it provides.
+std::size_t provideMaterials(const Mesh& mesh, bool rendering)
 {
     MaterialManager& materials = *Tavrin::getInstance().getMaterialManager();
+    std::set<std::string> missing;
     for (SubMesh* subMesh : mesh.getSubMeshes())
         if (materials.get(subMesh->getMaterialName()) == nullptr)
-            materials.add(new SinglePassAutoMapMaterial(subMesh->getMaterialName(),
-                                                        std::make_shared<File>("resources/shader/default.vert"), nullptr,
-                                                        std::make_shared<File>("resources/shader/default.frag")));
+            missing.insert(subMesh->getMaterialName());
+    if (rendering)
+        for (const std::string& name : missing)
+            materials.add(new SinglePassAutoMapMaterial(name, std::make_shared<File>("resources/shader/default.vert"),
+                                                        nullptr, std::make_shared<File>("resources/shader/default.frag")));
+    return missing.size();
 }
 
-Scene* loadOgreMesh(const std::string& path, bool& read)
+Scene* loadOgreMesh(const std::string& path, bool rendering, bool& read, std::size_t& materials)
 {
     auto* scene = new Scene("scene");
     Mesh* mesh = Tavrin::getInstance().getMeshManager()->loadOgreXML(File(path), &read);
     // Kept by the mesh manager, as every mesh the engine draws.
     Tavrin::getInstance().getMeshManager()->add(mesh);
-    provideMaterials(*mesh);
+    materials = provideMaterials(*mesh, rendering);
     auto* holder = new SceneNode("mesh");
     holder->addChild(new MeshNode(mesh->getName() + "_mesh", mesh));
     scene->getRoot()->addChild(holder);
+    return scene;
+}
+
+// The document's scene; `materials` tells how many materials it brought, made or, without
+// rendering, that would be made.
+Scene* loadScene(const std::string& path, bool rendering, bool& read, std::size_t& materials)
+{
+    if (isOgreMesh(path))
+        return loadOgreMesh(path, rendering, read, materials);
+    if (!rendering)
+        return ColladaSceneloader::loadWithoutRendering(File(path), &read, materials);
+    MaterialManager& registered = *Tavrin::getInstance().getMaterialManager();
+    std::size_t before = registered.size();
+    Scene* scene = ColladaSceneloader::load(File(path), &read);
+    materials = registered.size() - before;
     return scene;
 }
 
@@ -114,17 +135,18 @@ int view(int argc, char** argv, std::ostream& summary)
     Tavrin* root = openEngineRoot();
     if (root == nullptr)
         return unreadable;
+    // A window only for a picture: what the summary says needs none, so it works without a display.
+    bool rendering = !options.png.empty();
     RenderEngine& engine = *root->getRenderEngine();
-    if (!engine.init(options.width, options.height, false, "--size"))
+    if (rendering && !engine.init(options.width, options.height, false, "--size"))
     {
         std::cerr << "pellux-view: no window with an OpenGL 3.2 core context" << std::endl;
         return unreadable;
     }
     root->getImageManager()->addSearchPath(document.parent_path().string());
-    std::size_t materialsBefore = root->getMaterialManager()->size();
     bool read = false;
-    std::unique_ptr<Scene> scene(isOgreMesh(document.string()) ? loadOgreMesh(document.string(), read)
-                                                                : ColladaSceneloader::load(File(document.string()), &read));
+    std::size_t materials = 0;
+    std::unique_ptr<Scene> scene(loadScene(document.string(), rendering, read, materials));
     if (!read)
     {
         std::cerr << "pellux-view: cannot read " << options.file << std::endl;
@@ -132,11 +154,13 @@ int view(int argc, char** argv, std::ostream& summary)
     }
     scene->setTime(options.time);
     if (options.summary)
-        printSceneSummary(summary, *scene, root->getMaterialManager()->size() - materialsBefore);
+        printSceneSummary(summary, *scene, materials);
+    if (!rendering)
+        return 0;
     if (frameScene(*scene))
         std::cerr << "pellux-view: a camera of its own shows the whole scene" << std::endl;
     lightSceneIfDark(*scene);
-    if (!options.png.empty() && !renderToPng(engine, *scene, options))
+    if (!renderToPng(engine, *scene, options))
     {
         std::cerr << "pellux-view: cannot write " << options.png << std::endl;
         return unreadable;

@@ -77,6 +77,13 @@ Image* ColladaMaterialBuilder::diffuseImageOf(const Collada::Effect& effect)
     return colorImage;
 }
 
+bool ColladaMaterialBuilder::makes(const std::string& materialId)
+{
+    if (!load.rendering)
+        load.materialsNotMade.insert(materialId);
+    return load.rendering;
+}
+
 void ColladaMaterialBuilder::makeMaterial(const Collada::Material& description)
 {
     auto effect = load.effects.find(description.effect);
@@ -88,6 +95,8 @@ void ColladaMaterialBuilder::makeMaterial(const Collada::Material& description)
     SinglePassAutoMapMaterial* material = nullptr;
     if (effect->second->parallax)
     {
+        if (!makes(description.id))
+            return;
         material = new SinglePassAutoMapMaterial(description.id, shaderFile("resources/shader/parallax.vert"), nullptr,
                                                  shaderFile("resources/shader/relief.frag"));
         material->setFloat("specularExponent", 1.0f);
@@ -104,6 +113,8 @@ void ColladaMaterialBuilder::makeMaterial(const Collada::Material& description)
     }
     else if (effect->second->shaded)
     {
+        if (!makes(description.id))
+            return;
         material = new SinglePassAutoMapMaterial(description.id, shaderFile("resources/shader/default.vert"), nullptr,
                                                  shaderFile("resources/shader/default.frag"));
         material->setFloat("specularExponent", 0.0f);

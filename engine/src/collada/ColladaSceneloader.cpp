@@ -7,8 +7,10 @@
 #include "pellux/collada/ColladaNodeBuilder.h"
 #include "pellux/collada/ColladaReader.h"
 #include "pellux/collada/ColladaSkinBuilder.h"
+#include "pellux/core/Tavrin.h"
 #include "pellux/foundation/Logger.h"
 #include "pellux/foundation/XmlDocument.h"
+#include "pellux/materials/MaterialManager.h"
 #include "pellux/scene/Scene.h"
 
 #include <tinyxml.h>
@@ -39,19 +41,36 @@ std::string ColladaSceneloader::upAxis;
 
 Scene* ColladaSceneloader::load(File file, bool* documentRead)
 {
-    Logger& logger = Logger::getInstance();
+    std::size_t materials = 0;
+    return loadFile(file, documentRead, true, materials);
+}
+
+Scene* ColladaSceneloader::loadWithoutRendering(File file, bool* documentRead, std::size_t& materials)
+{
+    return loadFile(file, documentRead, false, materials);
+}
+
+Scene* ColladaSceneloader::loadFile(const File& file, bool* documentRead, bool rendering, std::size_t& materials)
+{
     auto* scene = new Scene("scene");
     Collada::Document document;
-    bool read = readDocument(file, document, logger);
+    bool read = readDocument(file, document, Logger::getInstance());
     if (documentRead != nullptr)
         *documentRead = read;
-    if (!read)
-        return scene;
-    upAxis = document.upAxis;
+    materials = read ? build(document, file.getPath(), *scene, rendering) : 0;
+    return scene;
+}
 
-    ColladaLoad load(*scene, logger, document);
+std::size_t ColladaSceneloader::build(Collada::Document& document, const std::string& documentName, Scene& scene,
+                                      bool rendering)
+{
+    MaterialManager& materialManager = *Tavrin::getInstance().getMaterialManager();
+    std::size_t materialsBefore = materialManager.size();
+    upAxis = document.upAxis;
+    ColladaLoad load(scene, Logger::getInstance(), document);
+    load.rendering = rendering;
     if (!document.hasColladaElement)
-        load.report("document", file.getPath(), "has no \"COLLADA\" element");
+        load.report("document", documentName, "has no \"COLLADA\" element");
     ColladaMaterialBuilder materials(load);
     materials.loadImages();
     materials.reportEffects();
@@ -66,8 +85,11 @@ Scene* ColladaSceneloader::load(File file, bool* documentRead)
     ColladaAnimationBuilder animations(load);
     for (const Collada::Animation& animation : document.animations)
         for (Animation* made : animations.makeAnimations(animation))
-            scene->addAnimation(made);
-    return scene;
+            scene.addAnimation(made);
+    std::size_t materialsMade = materialManager.size() - materialsBefore;
+    for (const std::string& name : load.materialsNotMade)
+        materialsMade += materialManager.get(name) == nullptr ? 1 : 0;
+    return materialsMade;
 }
 
 }

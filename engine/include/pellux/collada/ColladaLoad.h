@@ -32,6 +32,10 @@ struct ColladaLoad
     Scene& scene;
     Logger& logger;
     const Collada::Document& document;
+    // Off where there is no OpenGL context: then no material is made, as materials compile their
+    // shaders, and the names of those that would be are kept in `materialsNotMade`.
+    bool rendering = true;
+    std::set<std::string> materialsNotMade;
     // The images by id, null where the document's image could not be loaded.
     std::map<std::string, Image*> images;
     // The effects by id, and the 1 x 1 image of the diffuse colour each colour-only effect's

@@ -22,6 +22,8 @@ public:
 
 private:
     void makeMaterial(const Collada::Material& material);
+    // Whether a material is made now; without rendering, it is only noted as one the build would make.
+    bool makes(const std::string& materialId);
     Image* diffuseImageOf(const Collada::Effect& effect);
 
     ColladaLoad& load;

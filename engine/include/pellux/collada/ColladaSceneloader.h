@@ -1,7 +1,9 @@
 #pragma once
 
+#include "pellux/collada/ColladaDocument.h"
 #include "pellux/foundation/File.h"
 
+#include <cstddef>
 #include <string>
 
 namespace Pellux
@@ -19,11 +21,22 @@ public:
     // The caller owns the scene. A document that cannot be read gives an empty scene, with
     // `documentRead` (when given) false.
     static Scene* load(File file, bool* documentRead = nullptr);
+    // The same without an OpenGL context, for tools that only look at the scene: no material is
+    // made, as materials compile their shaders; `materials` is set to how many load would register.
+    static Scene* loadWithoutRendering(File file, bool* documentRead, std::size_t& materials);
+
+    // The building stage of both, of a document read with ColladaReader, into `scene`; without
+    // `rendering` no material is made. Returns how many materials it registered, or would have.
+    // `documentName` names the document in reports.
+    static std::size_t build(Collada::Document& document, const std::string& documentName, Scene& scene,
+                             bool rendering);
 
     // The up axis of the last document loaded ("Z_UP" turns it to the engine's Y up).
     static const std::string& getUpAxis() { return upAxis; }
 
 private:
+    static Scene* loadFile(const File& file, bool* documentRead, bool rendering, std::size_t& materials);
+
     static std::string upAxis;
 };
 
