@@ -68,7 +68,7 @@ float valueOr(const Collada::LightValue& value, float fallback, const char* name
 }
 }
 
-ColladaNodeBuilder::ColladaNodeBuilder(ColladaLoad& load) : load(load)
+ColladaNodeBuilder::ColladaNodeBuilder(ColladaLoad& load) : load(load), instancing(load)
 {
     for (const Collada::Light& light : load.document.lights)
         lights[light.id] = &light;
@@ -93,22 +93,40 @@ void ColladaNodeBuilder::buildNodeTree()
     }
     // Depth first, the last sibling of the document first.
     std::stack<PendingNode> toVisit;
-    pushChildren(load.document.nodes, *colladaRoot, toVisit);
+    pushChildren(nullptr, *colladaRoot, toVisit);
     while (!toVisit.empty())
     {
-        PendingNode pending = toVisit.top();
+        PendingNode pending = std::move(toVisit.top());
         toVisit.pop();
         SceneNode* node = buildNode(pending, pending.parent == colladaRoot);
-        pushChildren(pending.node->children, *node, toVisit);
+        pushChildren(&pending, *node, toVisit);
     }
 }
 
-void ColladaNodeBuilder::pushChildren(const std::vector<Collada::Node>& children, SceneNode& parent,
-                                      std::stack<PendingNode>& toVisit)
+void ColladaNodeBuilder::pushChildren(const PendingNode* built, SceneNode& parent, std::stack<PendingNode>& toVisit)
 {
+    static const Placement visualScene;
+    const Placement& around = built != nullptr ? built->placement : visualScene;
+    int depth = built != nullptr ? built->depth + 1 : 1;
     SiblingNames names(parent);
-    for (const Collada::Node& child : children)
-        toVisit.push({&child, &parent, names.claim(child.id)});
+    for (const Collada::Node& child : built != nullptr ? built->node->children : load.document.nodes)
+    {
+        if (!around.copyPrefix.empty() && !instancing.admit(child, around.copyPrefix.size(), depth))
+            break;
+        toVisit.push({&child, &parent, names.claim(around.copyPrefix + child.id),
+                      {around.copyPrefix, instancing.enter(child, around.chain)}, depth});
+    }
+    if (built != nullptr)
+    {
+        // A copy's nodes are named after the node that instances it, so that each copy has names of its own.
+        std::string prefix = parent.getName() + ".";
+        for (const std::string& url : built->node->instancedNodes)
+            if (const Collada::Node* copied = instancing.toCopy(*built->node, url, around.chain, prefix.size(), depth))
+            {
+                std::string name = names.claim(prefix + copied->id);
+                toVisit.push({copied, &parent, name, {name + ".", instancing.enter(*copied, around.chain)}, depth});
+            }
+    }
     if (names.renamedCount() > 0)
         load.report("node", parent.getName(), std::to_string(names.renamedCount()) +
                                                   " child nodes have the name of an earlier sibling and are numbered; "
@@ -128,6 +146,7 @@ std::string ColladaNodeBuilder::uniqueChildName(const SceneNode& parent, const s
 SceneNode* ColladaNodeBuilder::buildNode(const PendingNode& pending, bool topLevel)
 {
     const Collada::Node& description = *pending.node;
+    copyPrefix = pending.placement.copyPrefix;
     auto* node = new SceneNode(pending.name);
     pending.parent->addChild(node);
     if (topLevel)
@@ -193,7 +212,7 @@ void ColladaNodeBuilder::attachLight(const Collada::Node& description, SceneNode
         load.report("light", url, "is neither a spot nor a point light and is left out");
         return;
     }
-    auto* made = new LightNode(uniqueChildName(node, url), 2);
+    auto* made = new LightNode(uniqueChildName(node, copyPrefix + url), 2);
     if (light.kind == Collada::Light::Kind::Spot)
     {
         made->setLightType(0);
@@ -250,7 +269,7 @@ void ColladaNodeBuilder::attachCamera(const Collada::Node& description, SceneNod
         return;
     }
     const Collada::Camera& camera = *found->second;
-    auto* made = new CameraNode(uniqueChildName(node, camera.id));
+    auto* made = new CameraNode(uniqueChildName(node, copyPrefix + camera.id));
     made->setFov(camera.fieldOfView);
     made->setNear(camera.near);
     made->setFar(camera.far);

@@ -111,6 +111,12 @@ void ColladaNodeReader::readVisualScene(const TiXmlElement* library)
     document.nodes = readNodes(visualScene);
 }
 
+void ColladaNodeReader::readLibraryNodes(const TiXmlElement* library)
+{
+    for (Collada::Node& node : readNodes(library))
+        document.libraryNodes.push_back(std::move(node));
+}
+
 void ColladaNodeReader::readMaterialBinding(const TiXmlElement* instance, Collada::Node& node)
 {
     const TiXmlElement* binding = Xml::child(Xml::child(instance, "bind_material"), "technique_common");
@@ -171,6 +177,9 @@ Collada::Node ColladaNodeReader::readNode(const TiXmlElement* element)
         node.instancesCamera = true;
         node.camera = Xml::reference(Xml::attribute(instance, "url"));
     }
+    Xml::forEachChild(element, "instance_node", [&](const TiXmlElement* instance) {
+        node.instancedNodes.push_back(Xml::attribute(instance, "url"));
+    });
     node.children = readNodes(element);
     return node;
 }

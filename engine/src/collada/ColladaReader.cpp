@@ -33,6 +33,7 @@ Collada::Document ColladaReader::read(TiXmlDocument& xml)
     ColladaNodeReader nodes(document);
     nodes.readLights(Xml::child(root, "library_lights"));
     nodes.readCameras(Xml::child(root, "library_cameras"));
+    Xml::forEachChild(root, "library_nodes", [&](const TiXmlElement* library) { nodes.readLibraryNodes(library); });
     nodes.readVisualScene(Xml::child(root, "library_visual_scenes"));
     ColladaAnimationReader(document).readAnimations(Xml::child(root, "library_animations"));
     return document;

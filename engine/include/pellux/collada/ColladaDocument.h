@@ -144,6 +144,8 @@ struct Node
     std::string light;
     bool instancesCamera = false;
     std::string camera;
+    // The urls of the nodes it instances, as written: a copy of each goes below it.
+    std::vector<std::string> instancedNodes;
     std::vector<Node> children;
 };
 
@@ -204,6 +206,8 @@ struct Document
     std::vector<Camera> cameras;
     bool hasVisualScene = false;
     std::vector<Node> nodes;
+    // The nodes of "library_nodes", which exist in the scene only as copies where they are instanced.
+    std::vector<Node> libraryNodes;
     std::vector<Animation> animations;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pellux/collada/ColladaDocument.h"
+#include "pellux/collada/ColladaNodeInstancing.h"
 
 #include <map>
 #include <stack>
@@ -14,7 +15,8 @@ class LightNode;
 class SceneNode;
 
 // Builds the scene's node tree from a read document's visual scene: a node for each of its nodes,
-// with mesh, light and camera nodes below it; the camera visited last becomes the active one.
+// with mesh, light and camera nodes below it, and a copy of each node it instances; the camera
+// visited last becomes the active one.
 class ColladaNodeBuilder
 {
 public:
@@ -25,17 +27,30 @@ public:
     void buildNodeTree();
 
 private:
-    // A node to build, with the node it goes below and the name it gets there.
+    // Where a node to build lies.
+    struct Placement
+    {
+        // In a copy made by instancing, what the names of the copy's nodes start with: the name of
+        // the copy's top node and "."; empty elsewhere.
+        std::string copyPrefix;
+        ColladaNodeInstancing::Chain chain = ColladaNodeInstancing::outside;
+    };
+
+    // A node to build, with the node it goes below, the name it gets there and how many levels
+    // below the visual scene it lies.
     struct PendingNode
     {
         const Collada::Node* node;
         SceneNode* parent;
         std::string name;
+        Placement placement;
+        int depth;
     };
 
-    // Names the node's children among the parent's children and pushes them in document order;
-    // renamings are reported once for the parent.
-    void pushChildren(const std::vector<Collada::Node>& children, SceneNode& parent, std::stack<PendingNode>& toVisit);
+    // Names the children of a node of the document, or the visual scene's nodes when `built` is
+    // null, and then the copies of the nodes it instances, among the parent's children, and pushes
+    // them in that order; renamings are reported once for the parent.
+    void pushChildren(const PendingNode* built, SceneNode& parent, std::stack<PendingNode>& toVisit);
     SceneNode* buildNode(const PendingNode& pending, bool topLevel);
     void setTransform(const Collada::Node& description, SceneNode& node, bool topLevel);
     void attachGeometry(const Collada::Node& description, SceneNode& node);
@@ -45,6 +60,9 @@ private:
     std::string uniqueChildName(const SceneNode& parent, const std::string& wanted);
 
     ColladaLoad& load;
+    ColladaNodeInstancing instancing;
+    // What the names of the node being built and of its light and camera start with.
+    std::string copyPrefix;
     std::map<std::string, const Collada::Light*> lights;
     std::map<std::string, const Collada::Camera*> cameras;
 };

@@ -16,6 +16,8 @@ public:
     void readLights(const TiXmlElement* library);
     void readCameras(const TiXmlElement* library);
     void readVisualScene(const TiXmlElement* library);
+    // The nodes of one "library_nodes"; a document may have several.
+    void readLibraryNodes(const TiXmlElement* library);
 
 private:
     Collada::Light readLight(const TiXmlElement* element);
