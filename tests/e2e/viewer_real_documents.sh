@@ -54,6 +54,16 @@ for entry in "${cases[@]}"; do
     echo "ok   $file: $first"
 done
 
+# Each skin has a line of its own, and the first line counts them at its end.
+for entry in "box_nested_animation.dae|skin Cube_mesh joints=1 influences=1" \
+             "library_animation_clips.dae|skin Cube_mesh joints=5 influences=2"; do
+    IFS='|' read -r file line <<< "$entry"
+    env -u DISPLAY "$viewer" "$data/collada/$file" --summary > "$work/summary" 2> /dev/null || true
+    if ! grep -qx "$line" "$work/summary" || ! head -n 1 "$work/summary" | grep -q ' materials=[0-9]* skins=1$'; then
+        echo "FAIL $file: no '$line' or no skins=1 at the end of the first line"; failures=$((failures + 1))
+    fi
+done
+
 # A relative picture path is meant from where the viewer was started.
 (cd "$work" && "$viewer" "$data/collada/construction_cone.dae" --png relative.png --size 64x48 > /dev/null 2>&1) ||
     { echo "FAIL relative --png: the viewer failed"; failures=$((failures + 1)); }

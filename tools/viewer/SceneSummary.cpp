@@ -7,7 +7,9 @@
 #include "pellux/scene/LightNode.h"
 #include "pellux/scene/MeshNode.h"
 #include "pellux/scene/Scene.h"
+#include "pellux/scene/Skin.h"
 
+#include <algorithm>
 #include <iomanip>
 #include <vector>
 
@@ -29,6 +31,7 @@ struct Counts
     std::size_t triangles = 0;
     std::size_t lights = 0;
     std::size_t cameras = 0;
+    std::size_t skins = 0;
 };
 
 Counts count(const std::vector<SceneNode*>& nodes)
@@ -43,6 +46,7 @@ Counts count(const std::vector<SceneNode*>& nodes)
         if (meshNode == nullptr || meshNode->getMesh() == nullptr)
             continue;
         ++counts.meshes;
+        counts.skins += meshNode->getSkin() != nullptr ? 1 : 0;
         for (SubMesh* subMesh : meshNode->getMesh()->getSubMeshes())
         {
             ++counts.subMeshes;
@@ -68,6 +72,33 @@ void printLight(std::ostream& out, LightNode& light)
         << " shadowDensity=" << light.getShadowDensity() << "\n";
 }
 
+// The most joints any vertex of the mesh bends with, as drawn.
+std::size_t mostInfluences(const Mesh& mesh)
+{
+    std::size_t most = 0;
+    for (const SubMesh* subMesh : mesh.getSubMeshes())
+    {
+        auto weights = subMesh->getAttributes().find("jointWeights");
+        if (weights == subMesh->getAttributes().end())
+            continue;
+        const VertexAttribute& attribute = weights->second;
+        for (std::size_t vertex = 0; vertex < attribute.vertexCount(); ++vertex)
+        {
+            std::size_t influences = 0;
+            for (int slot = 0; slot < attribute.components; ++slot)
+                influences += (*attribute.values)[vertex * attribute.components + slot] > 0 ? 1 : 0;
+            most = std::max(most, influences);
+        }
+    }
+    return most;
+}
+
+void printSkin(std::ostream& out, MeshNode& meshNode)
+{
+    out << "skin " << meshNode.getName() << " joints=" << meshNode.getSkin()->getJointCount()
+        << " influences=" << (meshNode.getMesh() != nullptr ? mostInfluences(*meshNode.getMesh()) : 0) << "\n";
+}
+
 void printAnimation(std::ostream& out, Animation& animation)
 {
     auto* keyframes = dynamic_cast<KeyframeAnimation*>(&animation);
@@ -86,7 +117,8 @@ void printSceneSummary(std::ostream& out, Scene& scene, std::size_t materialsReg
     Counts counts = count(nodes);
     out << "scene: nodes=" << nodes.size() << " meshes=" << counts.meshes << " submeshes=" << counts.subMeshes
         << " triangles=" << counts.triangles << " lights=" << counts.lights << " cameras=" << counts.cameras
-        << " animations=" << scene.getAnimations().size() << " materials=" << materialsRegistered << "\n";
+        << " animations=" << scene.getAnimations().size() << " materials=" << materialsRegistered
+        << " skins=" << counts.skins << "\n";
     out << std::setprecision(4);
     for (SceneNode* node : nodes)
         out << "node " << node->getName() << " " << kindOf(*node) << " " << node->getWorldPosition() << "\n";
@@ -101,6 +133,8 @@ void printSceneSummary(std::ostream& out, Scene& scene, std::size_t materialsReg
             out << "camera " << camera->getName() << " fov=" << camera->getFov() << " near=" << camera->getNear()
                 << " far=" << camera->getFar() << (camera == scene.getActiveCamera() ? " active" : "") << "\n";
         }
+        else if (auto* meshNode = dynamic_cast<MeshNode*>(node); meshNode != nullptr && meshNode->getSkin() != nullptr)
+            printSkin(out, *meshNode);
     }
     for (Animation* animation : scene.getAnimations())
         printAnimation(out, *animation);
