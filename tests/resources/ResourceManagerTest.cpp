@@ -145,4 +145,44 @@ TEST_F(ResourceManagerTest, AFailedLoadIsTriedAgainNextTime)
     EXPECT_EQ(manager.loads, 2);
     EXPECT_FALSE(manager.caches("broken.jpg"));
 }
+
+// A name that is an absolute path finds the file itself when no search directory holds it; the
+// search directories come first, as a leading slash reads there as no more than a separator.
+TEST_F(ResourceManagerTest, AnAbsolutePathFindsItsFileAfterTheSearchDirectories)
+{
+    directory.write("elsewhere/moss.jpg", "moss");
+    directory.write("resources/elsewhere/moss.jpg", "moss below resources");
+    std::string absolute = directory.path() + "/elsewhere/moss.jpg";
+    ASSERT_NE(get(absolute), nullptr);
+    EXPECT_EQ(manager.loadedPaths, std::vector<std::string>{absolute});
+    ASSERT_NE(get("/elsewhere/moss.jpg"), nullptr);
+    EXPECT_EQ(manager.loadedPaths.back(), "resources//elsewhere/moss.jpg");
+}
+
+TEST_F(ResourceManagerTest, WhetherANameCanBeFoundIsToldWithoutLoadingOrLogging)
+{
+    struct Case
+    {
+        std::string name;
+        bool found;
+    };
+    get("textures/bark.jpg");
+    const Case cases[] = {
+        {"textures/bark.jpg", true},
+        {"broken.jpg", true},
+        {directory.path() + "/resources/broken.jpg", true},
+        {"textures/missing.jpg", false},
+        {directory.path() + "/missing.jpg", false},
+        {"textures", false},
+        {"", false},
+    };
+    int loads = manager.loads;
+    for (const Case& each : cases)
+    {
+        bool found = false;
+        EXPECT_EQ(captureStdout([&] { found = manager.canFind(each.name); }), "") << each.name;
+        EXPECT_EQ(found, each.found) << each.name;
+    }
+    EXPECT_EQ(manager.loads, loads);
+}
 }

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 namespace Pellux
 {
@@ -34,7 +35,7 @@ void ColladaMaterialBuilder::loadImages()
     {
         Image* loaded = nullptr;
         if (image.hasPath)
-            loaded = imageManager->get(image.path);
+            loaded = findImage(*imageManager, image);
         else
             LOG(load.logger.err) << "missing init_from tag" << std::endl;
         load.images[image.id] = loaded;
@@ -56,6 +57,35 @@ void ColladaMaterialBuilder::makeMaterials()
 {
     for (const Collada::Material& material : load.document.materials)
         makeMaterial(material);
+}
+
+// The names the image may be found by, in this order: its path as the document writes it (which
+// the search directories resolve as they always have), that path as a file path, the file path
+// from the document's directory, and the file's name beside the document.
+std::vector<std::string> ColladaMaterialBuilder::namesOf(const Collada::Image& image) const
+{
+    std::vector<std::string> names = {image.path};
+    if (image.filePath != image.path)
+        names.push_back(image.filePath);
+    if (load.documentDirectory.empty())
+        return names;
+    std::filesystem::path file(image.filePath);
+    std::filesystem::path directory(load.documentDirectory);
+    if (file.is_relative())
+        names.push_back((directory / file).lexically_normal().string());
+    if (file.has_filename())
+        names.push_back((directory / file.filename()).string());
+    return names;
+}
+
+// The image under the first of its names that the image manager finds; when it finds none, it
+// says so once, for the path as written.
+Image* ColladaMaterialBuilder::findImage(ImageManager& imageManager, const Collada::Image& image) const
+{
+    for (const std::string& name : namesOf(image))
+        if (imageManager.canFind(name))
+            return imageManager.get(name);
+    return imageManager.get(image.path);
 }
 
 // The image a default-shader material of the effect draws with: its diffuse texture, else one

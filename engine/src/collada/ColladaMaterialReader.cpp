@@ -5,7 +5,9 @@
 #include <tinyxml.h>
 
 #include <algorithm>
+#include <cctype>
 #include <map>
+#include <string>
 
 namespace Pellux
 {
@@ -15,6 +17,71 @@ namespace
 const TiXmlElement* techniqueOf(const TiXmlElement* effect)
 {
     return Xml::child(Xml::child(effect, "profile_COMMON"), "technique");
+}
+
+void turnBackslashes(std::string& path)
+{
+    std::replace(path.begin(), path.end(), '\\', '/');
+}
+
+int hexDigit(char digit)
+{
+    if (digit >= '0' && digit <= '9')
+        return digit - '0';
+    char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(digit)));
+    return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
+}
+
+// "%20" and the like as the characters they stand for. An escape of a control character (a file
+// name cannot hold "%00" as a byte) or one without two hex digits stays as it is written.
+std::string decodePercentEscapes(const std::string& path)
+{
+    std::string decoded;
+    for (std::size_t at = 0; at < path.size(); ++at)
+    {
+        int high = at + 2 < path.size() && path[at] == '%' ? hexDigit(path[at + 1]) : -1;
+        int low = high >= 0 ? hexDigit(path[at + 2]) : -1;
+        if (low < 0 || high * 16 + low < 0x20)
+        {
+            decoded += path[at];
+            continue;
+        }
+        decoded += static_cast<char>(high * 16 + low);
+        at += 2;
+    }
+    return decoded;
+}
+
+bool hasScheme(const std::string& path, const char* scheme)
+{
+    std::size_t length = std::char_traits<char>::length(scheme);
+    return path.size() >= length && std::equal(scheme, scheme + length, path.begin(), [](char wanted, char written) {
+               return wanted == std::tolower(static_cast<unsigned char>(written));
+           });
+}
+
+// The file an image's "init_from" means, which exporters write as a path or as a URI:
+// file:///C:/maps/a.png gives C:/maps/a.png, file:///home/a.png /home/a.png, file://a.png a.png,
+// maps\a%20b.png maps/a b.png.
+std::string filePathOf(std::string path)
+{
+    turnBackslashes(path);
+    if (hasScheme(path, "file:"))
+    {
+        path.erase(0, 5);
+        // The authority: empty before an absolute path, else a name ("localhost" means this machine).
+        if (path.compare(0, 2, "//") == 0)
+            path.erase(0, 2);
+        if (hasScheme(path, "localhost/"))
+            path.erase(0, 9);
+    }
+    path = decodePercentEscapes(path);
+    turnBackslashes(path);
+    bool slashBeforeDriveLetter = path.size() >= 3 && path[0] == '/' &&
+                                  std::isalpha(static_cast<unsigned char>(path[1])) && path[2] == ':';
+    if (slashBeforeDriveLetter)
+        path.erase(0, 1);
+    return path;
 }
 
 // The effect's newparams: sid to the sid or image id its sampler or surface refers to.
@@ -43,6 +110,7 @@ void ColladaMaterialReader::readImages(const TiXmlElement* library)
         {
             image.hasPath = true;
             image.path = Xml::text(source);
+            image.filePath = filePathOf(image.path);
         }
         document.images.push_back(std::move(image));
     });

@@ -15,6 +15,8 @@
 
 #include <tinyxml.h>
 
+#include <filesystem>
+
 namespace Pellux
 {
 
@@ -68,6 +70,8 @@ std::size_t ColladaSceneloader::build(Collada::Document& document, const std::st
     std::size_t materialsBefore = materialManager.size();
     upAxis = document.upAxis;
     ColladaLoad load(scene, Logger::getInstance(), document);
+    std::error_code noDirectory;
+    load.documentDirectory = std::filesystem::absolute(documentName, noDirectory).parent_path().string();
     load.rendering = rendering;
     if (!document.hasColladaElement)
         load.report("document", documentName, "has no \"COLLADA\" element");

@@ -21,13 +21,9 @@ Resource* ResourceManager::lookup(const std::string& name, const Loader& load)
         return cached->second;
     }
 
-    for (const std::string& directory : searchPaths)
+    if (std::optional<File> file = fileNamed(name))
     {
-        File file(directory + "/" + name);
-        // A resource is a file: an empty name must not find the search directory itself.
-        if (!file.exists() || std::filesystem::is_directory(file.getPath()))
-            continue;
-        std::string fullPath = file.getFullPath();
+        std::string fullPath = file->getFullPath();
         auto cachedByPath = resources.find(fullPath);
         if (cachedByPath != resources.end())
         {
@@ -35,7 +31,7 @@ Resource* ResourceManager::lookup(const std::string& name, const Loader& load)
             resources[name] = cachedByPath->second;
             return cachedByPath->second;
         }
-        Resource* resource = load(file);
+        Resource* resource = load(*file);
         if (resource != nullptr)
         {
             resources[name] = resource;
@@ -45,6 +41,30 @@ Resource* ResourceManager::lookup(const std::string& name, const Loader& load)
     }
     LOG(logger->err) << "no resource found: " << name << std::endl;
     return nullptr;
+}
+
+bool ResourceManager::canFind(const std::string& name) const
+{
+    return resources.count(name) > 0 || fileNamed(name).has_value();
+}
+
+std::optional<File> ResourceManager::fileNamed(const std::string& name) const
+{
+    // A resource is a file: an empty name must not find the search directory itself.
+    auto isFile = [](const File& file) { return file.exists() && !std::filesystem::is_directory(file.getPath()); };
+    for (const std::string& directory : searchPaths)
+    {
+        File file(directory + "/" + name);
+        if (isFile(file))
+            return file;
+    }
+    if (std::filesystem::path(name).is_absolute())
+    {
+        File file(name);
+        if (isFile(file))
+            return file;
+    }
+    return std::nullopt;
 }
 
 void ResourceManager::store(Resource* resource)

@@ -24,6 +24,9 @@ struct Image
     // The file the image comes from, as the document writes it; none without "init_from".
     bool hasPath = false;
     std::string path;
+    // The same as a file path: a "file:" URI's scheme taken off (and the slash before a drive
+    // letter), percent-escapes decoded and backslashes turned into slashes.
+    std::string filePath;
 };
 
 struct Effect

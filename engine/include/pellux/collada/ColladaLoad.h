@@ -36,6 +36,9 @@ struct ColladaLoad
     // shaders, and the names of those that would be are kept in `materialsNotMade`.
     bool rendering = true;
     std::set<std::string> materialsNotMade;
+    // The absolute path of the directory the document lies in, where its images are looked for
+    // last; empty when it is not known.
+    std::string documentDirectory;
     // The images by id, null where the document's image could not be loaded.
     std::map<std::string, Image*> images;
     // The effects by id, and the 1 x 1 image of the diffuse colour each colour-only effect's

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,17 +24,22 @@ public:
     const std::vector<std::string>& getSearchPaths() const { return searchPaths; }
     // Searched after the directories already known.
     void addSearchPath(const std::string& directory) { searchPaths.push_back(directory); }
+    // Whether a lookup of the name would find something, without loading or logging anything.
+    bool canFind(const std::string& name) const;
 
 protected:
     using Loader = std::function<Resource*(const File& file)>;
 
-    // The common lookup: the cache by name, then the first search directory holding the name,
-    // then the cache by that file's full path, and only then `load`. What `load` makes is
-    // cached under the name and the full path.
+    // The common lookup: the cache by name, then the first search directory holding the name (an
+    // absolute path that none holds: the file itself), then the cache by that file's full path, and
+    // only then `load`. What `load` makes is cached under the name and the full path.
     Resource* lookup(const std::string& name, const Loader& load);
     // Caches a resource made elsewhere under its own name. A resource it replaces there is kept,
     // not freed: what was handed it before (the nodes of a scene loaded earlier) may still use it.
     void store(Resource* resource);
+
+    // The file the name stands for, if there is one.
+    std::optional<File> fileNamed(const std::string& name) const;
 
     Logger* logger;
     std::vector<std::string> searchPaths;

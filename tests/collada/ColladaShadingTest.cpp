@@ -1,0 +1,151 @@
+// What COLLADA documents give the default shaders to draw with: the images they name, however the
+// path is written.
+#include "pellux/collada/ColladaSceneloader.h"
+#include "pellux/core/RenderEngine.h"
+#include "pellux/core/Tavrin.h"
+#include "pellux/materials/MaterialManager.h"
+#include "pellux/materials/SinglePassAutoMapMaterial.h"
+#include "pellux/resources/Image.h"
+#include "pellux/resources/ImageManager.h"
+#include "pellux/scene/Scene.h"
+
+#include "CaptureOutput.h"
+#include "GlContext.h"
+#include "TemporaryDirectory.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+using namespace Pellux;
+
+namespace
+{
+const std::string fixtures = PELLUX_TEST_DATA_DIR "/collada/";
+const std::string exported = PELLUX_SHARED_DATA_DIR "/collada/";
+
+class ColladaShadingTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        engine = openRenderEngine();
+        ASSERT_NE(engine, nullptr);
+        ImageManager* images = Tavrin::getInstance().getImageManager();
+        const std::vector<std::string>& paths = images->getSearchPaths();
+        if (std::find(paths.begin(), paths.end(), fixtures) == paths.end())
+            images->addSearchPath(fixtures);
+    }
+
+    void TearDown() override { EXPECT_FALSE(glErrorRaised()); }
+
+    Scene* load(const std::string& path)
+    {
+        Scene* scene = nullptr;
+        bool read = false;
+        output = captureOutput([&] { scene = ColladaSceneloader::load(File(path), &read); });
+        loaded.emplace_back(scene);
+        EXPECT_TRUE(read) << path;
+        return scene;
+    }
+
+    bool logged(const std::string& text) const { return output.out.find(text) != std::string::npos; }
+
+    int linesWith(const std::string& text) const
+    {
+        int lines = 0;
+        for (std::size_t at = output.out.find(text); at != std::string::npos; at = output.out.find(text, at + 1))
+            ++lines;
+        return lines;
+    }
+
+    SinglePassAutoMapMaterial* material(const std::string& name)
+    {
+        return dynamic_cast<SinglePassAutoMapMaterial*>(Tavrin::getInstance().getMaterialManager()->get(name));
+    }
+
+    RenderEngine* engine = nullptr;
+    CapturedOutput output;
+    std::vector<std::unique_ptr<Scene>> loaded;
+};
+}
+
+TEST_F(ColladaShadingTest, ImagesAreFoundHoweverTheirPathIsWritten)
+{
+    TemporaryDirectory directory;
+    std::string absolute = std::filesystem::path(directory.path()).string();
+    struct PathForm
+    {
+        const char* written;
+        // Where the image lies, from the document's directory; empty for one that is nowhere.
+        const char* placed;
+    };
+    const PathForm forms[] = {
+        {"file://ABSOLUTE/maps/in%20full.png", "maps/in full.png"},
+        {"file:///C:/Users/someone/textures/drive-letter.png", "drive-letter.png"},
+        {"FILE://no-slashes.png", "no-slashes.png"},
+        {"textures\\turned%5Cslashes.png", "textures/turned/slashes.png"},
+        {"..\\elsewhere\\beside.png", "beside.png"},
+        {"file:///C:\\Windows%20Path\\beside-too.png", "beside-too.png"},
+        {"nowhere/at-all.png", ""},
+    };
+    std::string images;
+    std::string effects;
+    std::string materials;
+    for (std::size_t form = 0; form < std::size(forms); ++form)
+    {
+        std::string written = forms[form].written;
+        std::size_t marker = written.find("ABSOLUTE");
+        if (marker != std::string::npos)
+            written.replace(marker, 8, absolute);
+        std::string number = std::to_string(form);
+        images += "<image id=\"image" + number + "\"><init_from>" + written + "</init_from></image>";
+        effects += "<effect id=\"effect" + number + "\"><profile_COMMON><technique sid=\"common\"><phong><diffuse>"
+                   "<texture texture=\"image" + number + "\"/></diffuse></phong></technique></profile_COMMON></effect>";
+        materials += "<material id=\"path-form-" + number + "\"><instance_effect url=\"#effect" + number + "\"/></material>";
+        if (*forms[form].placed != '\0')
+        {
+            std::filesystem::path placed = std::filesystem::path(absolute) / forms[form].placed;
+            std::filesystem::create_directories(placed.parent_path());
+            std::filesystem::copy_file(fixtures + "green.png", placed);
+        }
+    }
+    std::string document = directory.write(
+        "paths.dae", "<?xml version=\"1.0\"?><COLLADA><asset><up_axis>Y_UP</up_axis></asset><library_images>" + images +
+                         "</library_images><library_effects>" + effects + "</library_effects><library_materials>" +
+                         materials + "</library_materials><library_visual_scenes><visual_scene/>"
+                                     "</library_visual_scenes></COLLADA>");
+    load(document);
+    for (std::size_t form = 0; form < std::size(forms); ++form)
+    {
+        SinglePassAutoMapMaterial* made = material("path-form-" + std::to_string(form));
+        ASSERT_NE(made, nullptr) << forms[form].written;
+        Image* image = made->getTextures().at(0);
+        bool placed = *forms[form].placed != '\0';
+        ASSERT_EQ(image != nullptr, placed) << forms[form].written << "\n" << output.out;
+        if (placed)
+        {
+            EXPECT_EQ(image->getData()[1], 255) << forms[form].written;
+        }
+    }
+    EXPECT_EQ(linesWith("ERR:"), 1) << "one line for the image found nowhere\n" << output.out;
+    EXPECT_TRUE(logged(")]:\tno resource found: nowhere/at-all.png\n")) << output.out;
+}
+
+// Images that lie beside the document are found without the document's directory among the image
+// manager's search paths; one that is nowhere is said once.
+TEST_F(ColladaShadingTest, RealDocumentsFindTheImagesBesideThem)
+{
+    if (!std::filesystem::exists(exported))
+        GTEST_SKIP() << "no exported documents at " << exported;
+    load(exported + "apc-model.dae");
+    SinglePassAutoMapMaterial* apc = material("apc-material");
+    ASSERT_NE(apc, nullptr);
+    ASSERT_NE(apc->getTextures().at(0), nullptr) << output.out;
+    EXPECT_EQ(std::filesystem::path(apc->getTextures()[0]->getName()).filename(), "apc.jpg");
+    EXPECT_FALSE(logged("no resource found: apc.jpg")) << output.out;
+
+    load(exported + "construction_cone.dae");
+    EXPECT_EQ(linesWith("no resource found: ../materials/textures/Construction_Cone_Diffuse.png\n"), 1) << output.out;
+}
