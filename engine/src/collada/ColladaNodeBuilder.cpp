@@ -166,20 +166,13 @@ SceneNode* ColladaNodeBuilder::buildNode(const PendingNode& pending, bool topLev
 
 void ColladaNodeBuilder::setTransform(const Collada::Node& description, SceneNode& node, bool topLevel)
 {
-    if (description.transforms.empty())
-        return;
-    // The transform elements compose in document order.
-    Matrix4 matrix;
     for (const Collada::Transform& transform : description.transforms)
-    {
         if (transform.wordsThatAreNoNumbers)
             load.report("node", node.getName(),
                         "has a " + transform.kind + " with words that are not numbers, read as 0");
-        matrix = matrix * transformOf(transform.kind, transform.values);
-    }
-    if (topLevel && load.document.upAxis == "Z_UP")
-        matrix = zUpToYUp(matrix);
-    node.setTransform(matrix);
+    load.nodeTransforms[&node] = &description.transforms;
+    // The elements compose in document order; a top-level node turns to Y up with or without them.
+    node.setTransform(upAxisTurn(load.document.upAxis, topLevel) * compose(elementsOf(description.transforms)));
 }
 
 void ColladaNodeBuilder::attachGeometry(const Collada::Node& description, SceneNode& node)

@@ -156,6 +156,7 @@ Collada::Node ColladaNodeReader::readNode(const TiXmlElement* element)
             continue;
         Collada::Transform transform;
         transform.kind = kind;
+        transform.sid = Xml::attribute(part, "sid");
         transform.wordsThatAreNoNumbers = Xml::readFloats(Xml::text(part), transform.values) > 0;
         node.transforms.push_back(std::move(transform));
     }

@@ -75,6 +75,7 @@ std::size_t ColladaSceneloader::build(Collada::Document& document, const std::st
     load.rendering = rendering;
     if (!document.hasColladaElement)
         load.report("document", documentName, "has no \"COLLADA\" element");
+    load.report(document.assetProblems);
     ColladaMaterialBuilder materials(load);
     materials.loadImages();
     materials.reportEffects();
@@ -86,10 +87,8 @@ std::size_t ColladaSceneloader::build(Collada::Document& document, const std::st
     nodes.reportCameras();
     nodes.buildNodeTree();
     skins.bindJoints();
-    ColladaAnimationBuilder animations(load);
-    for (const Collada::Animation& animation : document.animations)
-        for (Animation* made : animations.makeAnimations(animation))
-            scene.addAnimation(made);
+    for (Animation* made : ColladaAnimationBuilder(load).makeAnimations())
+        scene.addAnimation(made);
     std::size_t materialsMade = materialManager.size() - materialsBefore;
     for (const std::string& name : load.materialsNotMade)
         materialsMade += materialManager.get(name) == nullptr ? 1 : 0;

@@ -11,7 +11,16 @@ AnimationCurve::AnimationCurve(std::vector<float> keyTimes, const std::vector<fl
     : width(width)
 {
     std::size_t keys = width == 0 ? 0 : std::min(keyTimes.size(), keyValues.size() / width);
+    keyTimes.resize(keys);
     keyInterpolations.resize(keys, Interpolation::Linear);
+    bool allNumbers = std::none_of(keyTimes.begin(), keyTimes.end(), [](float time) { return std::isnan(time); });
+    if (allNumbers && std::is_sorted(keyTimes.begin(), keyTimes.end()))
+    {
+        times = std::move(keyTimes);
+        values.assign(keyValues.begin(), keyValues.begin() + static_cast<std::ptrdiff_t>(keys * width));
+        interpolations = std::move(keyInterpolations);
+        return;
+    }
     std::vector<std::size_t> order;
     for (std::size_t key = 0; key < keys; ++key)
         if (!std::isnan(keyTimes[key]))
@@ -19,9 +28,9 @@ AnimationCurve::AnimationCurve(std::vector<float> keyTimes, const std::vector<fl
     // Keys at one time keep their document order: the later one starts what follows.
     std::stable_sort(order.begin(), order.end(),
                      [&](std::size_t a, std::size_t b) { return keyTimes[a] < keyTimes[b]; });
-    times.reserve(keys);
-    values.reserve(keys * width);
-    interpolations.reserve(keys);
+    times.reserve(order.size());
+    values.reserve(order.size() * width);
+    interpolations.reserve(order.size());
     for (std::size_t key : order)
     {
         times.push_back(keyTimes[key]);

@@ -126,6 +126,8 @@ struct Camera
 struct Transform
 {
     std::string kind;
+    // What animation channels call it by; empty without one.
+    std::string sid;
     std::vector<float> values;
     bool wordsThatAreNoNumbers = false;
 };
@@ -176,19 +178,29 @@ struct AnimationSampler
 {
     std::string input;
     std::string output;
+    // The source naming each key's interpolation; empty when the sampler names none.
+    std::string interpolation;
 };
 
 struct Channel
 {
-    // "node-id/transform": the node and what of it the channel animates.
+    // As written: "node-id/sid" with a member (".X", ".ANGLE", "(0)(3)") or without, or a node id.
     std::string target;
     std::string sampler;
+    // The target's parts: the node's id (before the last "/"), the sid of one of its transform
+    // elements and the member of that; empty when the target has none.
+    std::string node;
+    std::string element;
+    std::string member;
 };
 
-// One "animation" element: its sources and samplers, and the channels that use them.
+// One "animation" element: its sources and samplers, and the channels that use them. The
+// "animation" elements nested in it follow it in the document's list, each on its own.
 struct Animation
 {
     std::map<std::string, std::vector<float>> sources;
+    // The sources that list names, such as the interpolation of each key.
+    std::map<std::string, std::vector<std::string>> names;
     std::map<std::string, AnimationSampler> samplers;
     std::vector<Channel> channels;
     Problems problems;
@@ -197,6 +209,10 @@ struct Animation
 struct Document
 {
     std::string upAxis;
+    // How long one unit of the document is in metres.
+    float unitInMeters = 1;
+    // Problems of the document's "asset".
+    Problems assetProblems;
     bool hasColladaElement = false;
     std::vector<Image> images;
     std::vector<Effect> effects;

@@ -47,6 +47,8 @@ struct ColladaLoad
     std::map<std::string, Image*> colorImages;
     // The visual scene's top-level nodes: the up-axis conversion applies to them only.
     std::set<const SceneNode*> topLevelNodes;
+    // The transform elements each node of the tree is made of, which its animations drive.
+    std::map<const SceneNode*, const std::vector<Collada::Transform>*> nodeTransforms;
     // The node built for each node of the document.
     std::map<const Collada::Node*, SceneNode*> builtNodes;
     // The mesh nodes of skinned meshes, which get their joints once the whole tree is built.

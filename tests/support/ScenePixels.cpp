@@ -1,0 +1,22 @@
+#include "ScenePixels.h"
+
+#include "pellux/materials/RenderTarget.h"
+#include "pellux/scene/CameraNode.h"
+
+#include <GL/glew.h>
+
+#include <array>
+#include <memory>
+
+Rgba seenAt(Pellux::Scene& scene, const Pellux::Vector3& point)
+{
+    Pellux::CameraNode& camera = *scene.getActiveCamera();
+    Pellux::Matrix4 toClip = camera.getProjectionMatrix() * camera.getViewMatrix();
+    std::array<float, 4> clip{};
+    for (int row = 0; row < 4; ++row)
+        clip[row] = toClip(row, 0) * point.x + toClip(row, 1) * point.y + toClip(row, 2) * point.z + toClip(row, 3);
+    std::shared_ptr<Pellux::Rectangle> size = scene.getRenderTarget()->getSize();
+    glBindFramebuffer(GL_FRAMEBUFFER, scene.getRenderTarget()->getFramebuffer());
+    return readPixel(static_cast<int>((clip[0] / clip[3] * 0.5f + 0.5f) * size->width),
+                     static_cast<int>((clip[1] / clip[3] * 0.5f + 0.5f) * size->height));
+}
