@@ -1,18 +1,21 @@
-// What COLLADA documents give the default shaders to draw with: the images they name, however the
-// path is written.
+// What COLLADA documents give the default shaders to draw with: effects of every common technique,
+// and the images they name however the path is written.
 #include "pellux/collada/ColladaSceneloader.h"
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/materials/MaterialManager.h"
+#include "pellux/materials/RenderTarget.h"
 #include "pellux/materials/SinglePassAutoMapMaterial.h"
 #include "pellux/resources/Image.h"
 #include "pellux/resources/ImageManager.h"
+#include "pellux/scene/CameraNode.h"
 #include "pellux/scene/Scene.h"
 
 #include "CaptureOutput.h"
 #include "GlContext.h"
 #include "TemporaryDirectory.h"
 
+#include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -48,6 +51,28 @@ protected:
         loaded.emplace_back(scene);
         EXPECT_TRUE(read) << path;
         return scene;
+    }
+
+    void render(Scene& scene)
+    {
+        captureStdout([&] {
+            for (int frame = 0; frame < 2; ++frame)
+                engine->drawScene(scene, 1.0f);
+        });
+    }
+
+    // The colour of the scene's target where its active camera sees the world point.
+    Rgba seenAt(Scene& scene, const Vector3& point)
+    {
+        CameraNode& camera = *scene.getActiveCamera();
+        Matrix4 toClip = camera.getProjectionMatrix() * camera.getViewMatrix();
+        std::array<float, 4> clip{};
+        for (int row = 0; row < 4; ++row)
+            clip[row] = toClip(row, 0) * point.x + toClip(row, 1) * point.y + toClip(row, 2) * point.z + toClip(row, 3);
+        std::shared_ptr<Rectangle> size = scene.getRenderTarget()->getSize();
+        glBindFramebuffer(GL_FRAMEBUFFER, scene.getRenderTarget()->getFramebuffer());
+        return readPixel(static_cast<int>((clip[0] / clip[3] * 0.5f + 0.5f) * size->width),
+                         static_cast<int>((clip[1] / clip[3] * 0.5f + 0.5f) * size->height));
     }
 
     bool logged(const std::string& text) const { return output.out.find(text) != std::string::npos; }
@@ -148,4 +173,58 @@ TEST_F(ColladaShadingTest, RealDocumentsFindTheImagesBesideThem)
 
     load(exported + "construction_cone.dae");
     EXPECT_EQ(linesWith("no resource found: ../materials/textures/Construction_Cone_Diffuse.png\n"), 1) << output.out;
+}
+
+// Lit with highlights (blinn), lit without (lambert), or shown as the colour it is (constant), in a
+// colour or a texture: the tiles of effects.dae side by side, lit head on by a grey light.
+TEST_F(ColladaShadingTest, EveryCommonTechniqueGivesADefaultShaderMaterial)
+{
+    Scene* scene = load(fixtures + "effects.dae");
+    render(*scene);
+    struct Tile
+    {
+        const char* material;
+        float x;
+        float specularCoefficient;
+        bool unlit;
+        // The colour the tile shows: exactly for an unlit one; else the channel that must be bright
+        // and whether the others show a highlight.
+        Rgba colour;
+        int channel;
+        bool highlight;
+    };
+    const Tile tiles[] = {
+        {"lambert-texture", -5, 0, false, {}, 0, false},
+        {"lambert-color", -2.5f, 0, false, {}, 1, false},
+        {"blinn-color", 0, 1, false, {}, 2, true},
+        {"constant-color", 2.5f, 0, true, {51, 102, 153, 255}, 0, false},
+        {"constant-texture", 5, 0, true, {0, 255, 0, 255}, 0, false},
+    };
+    for (const Tile& tile : tiles)
+    {
+        SinglePassAutoMapMaterial* made = material(tile.material);
+        ASSERT_NE(made, nullptr) << tile.material;
+        EXPECT_EQ(made->getFragmentShaderFile()->getPath(), "resources/shader/default.frag");
+        EXPECT_EQ(*made->getValue("specularCoefficient"), tile.specularCoefficient) << tile.material;
+        ASSERT_EQ(made->getTextures().size(), 1u);
+        EXPECT_NE(made->getTextures()[0], nullptr) << tile.material;
+        Rgba seen = seenAt(*scene, {tile.x, 0, 0});
+        if (tile.unlit)
+        {
+            EXPECT_EQ(seen, tile.colour) << tile.material;
+            continue;
+        }
+        EXPECT_GT(seen[tile.channel], 120) << tile.material;
+        for (int other = 0; other < 3; ++other)
+        {
+            if (other == tile.channel)
+                continue;
+            EXPECT_EQ(seen[other] > 60, tile.highlight) << tile.material << " channel " << other << ": " << seen[other];
+        }
+    }
+    EXPECT_EQ(material("no-technique"), nullptr);
+    EXPECT_EQ(linesWith(")]:\tmissing phong or blinn tag\n"), 1) << output.out;
+    EXPECT_TRUE(logged(")]:\tCOLLADA material 'no-technique': its effect has no phong, blinn, lambert, constant or "
+                       "parallax technique\n"))
+        << output.out;
 }

@@ -9,6 +9,7 @@
 // (type 0, soft between hotspot and falloff), with attenuation. The first two are lit per pixel, each
 // with its shadow (shadow type 1, a filtered lookup into the light's shadow map); the other two reach
 // each vertex without shadows and are lit together, from the direction they come from, per pixel.
+// A material drawn unlit shows its texture as it is.
 
 struct Light
 {
@@ -36,6 +37,7 @@ uniform vec3 camPos;
 uniform int lightCount;
 uniform Light lightArray[4];
 uniform sampler2D shadowMaps[2];
+uniform float unlit;
 
 in vec3 worldPosition;
 in vec3 worldNormal;
@@ -134,5 +136,5 @@ vec3 lighting(vec3 albedo, vec3 normal)
 void main()
 {
     vec4 albedo = texture(textures[0], uv);
-    fragColor = vec4(lighting(albedo.rgb, normalize(worldNormal)), albedo.a);
+    fragColor = vec4(mix(lighting(albedo.rgb, normalize(worldNormal)), albedo.rgb, unlit), albedo.a);
 }

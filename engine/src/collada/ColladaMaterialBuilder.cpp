@@ -46,7 +46,7 @@ void ColladaMaterialBuilder::reportEffects()
 {
     for (const Collada::Effect& effect : load.document.effects)
     {
-        if (!effect.shaded)
+        if (effect.technique == Collada::Effect::Technique::None)
             LOG(load.logger.err) << "missing phong or blinn tag" << std::endl;
         load.report(effect.problems);
         load.effects[effect.id] = &effect;
@@ -88,8 +88,8 @@ Image* ColladaMaterialBuilder::findImage(ImageManager& imageManager, const Colla
     return imageManager.get(image.path);
 }
 
-// The image a default-shader material of the effect draws with: its diffuse texture, else one
-// 1 x 1 image of its diffuse colour for all its materials, living as long as they do.
+// The image a default-shader material of the effect draws with: its texture, else one 1 x 1 image
+// of its colour for all its materials, living as long as they do.
 Image* ColladaMaterialBuilder::diffuseImageOf(const Collada::Effect& effect)
 {
     auto found = load.images.find(effect.diffuseImage);
@@ -102,9 +102,26 @@ Image* ColladaMaterialBuilder::diffuseImageOf(const Collada::Effect& effect)
         std::vector<unsigned char> pixel;
         for (float component : effect.color)
             pixel.push_back(colorByte(component));
-        colorImage = new Image(effect.id + " diffuse color", 1, 1, std::move(pixel));
+        bool emission = effect.technique == Collada::Effect::Technique::Constant;
+        colorImage = new Image(effect.id + (emission ? " emission color" : " diffuse color"), 1, 1, std::move(pixel));
     }
     return colorImage;
+}
+
+// Lit with highlights ("phong", "blinn"), lit without them ("lambert"), or the colour as it is
+// ("constant"), all by the default shaders.
+SinglePassAutoMapMaterial* ColladaMaterialBuilder::defaultShaderMaterial(const std::string& id,
+                                                                         const Collada::Effect& effect)
+{
+    using Technique = Collada::Effect::Technique;
+    auto* material = new SinglePassAutoMapMaterial(id, shaderFile("resources/shader/default.vert"), nullptr,
+                                                   shaderFile("resources/shader/default.frag"));
+    material->setFloat("specularExponent", 0.0f);
+    material->setFloat("specularCoefficient", effect.technique == Technique::Phong ? 1.0f : 0.0f);
+    if (effect.technique == Technique::Constant)
+        material->setFloat("unlit", 1.0f);
+    material->addTexture(diffuseImageOf(effect));
+    return material;
 }
 
 bool ColladaMaterialBuilder::makes(const std::string& materialId)
@@ -141,19 +158,15 @@ void ColladaMaterialBuilder::makeMaterial(const Collada::Material& description)
             material->addTexture(image != load.images.end() ? image->second : nullptr);
         }
     }
-    else if (effect->second->shaded)
+    else if (effect->second->technique != Collada::Effect::Technique::None)
     {
         if (!makes(description.id))
             return;
-        material = new SinglePassAutoMapMaterial(description.id, shaderFile("resources/shader/default.vert"), nullptr,
-                                                 shaderFile("resources/shader/default.frag"));
-        material->setFloat("specularExponent", 0.0f);
-        material->setFloat("specularCoefficient", 1.0f);
-        material->addTexture(diffuseImageOf(*effect->second));
+        material = defaultShaderMaterial(description.id, *effect->second);
     }
     else
     {
-        load.report("material", description.id, "its effect has no phong, blinn or parallax technique");
+        load.report("material", description.id, "its effect has no phong, blinn, lambert, constant or parallax technique");
         return;
     }
     Tavrin::getInstance().getMaterialManager()->add(material);

@@ -19,6 +19,26 @@ const TiXmlElement* techniqueOf(const TiXmlElement* effect)
     return Xml::child(Xml::child(effect, "profile_COMMON"), "technique");
 }
 
+// The first of the common techniques the default shaders draw, "phong" before "blinn" before
+// "lambert" before "constant"; null when it has none of them.
+const TiXmlElement* shadingOf(const TiXmlElement* technique, Collada::Effect::Technique& kind)
+{
+    using Technique = Collada::Effect::Technique;
+    const std::pair<const char*, Technique> shadings[] = {
+        {"phong", Technique::Phong},
+        {"blinn", Technique::Phong},
+        {"lambert", Technique::Lambert},
+        {"constant", Technique::Constant},
+    };
+    for (const auto& [name, shadingKind] : shadings)
+        if (const TiXmlElement* shading = Xml::child(technique, name))
+        {
+            kind = shadingKind;
+            return shading;
+        }
+    return nullptr;
+}
+
 void turnBackslashes(std::string& path)
 {
     std::replace(path.begin(), path.end(), '\\', '/');
@@ -139,31 +159,29 @@ Collada::Effect ColladaMaterialReader::readEffect(const TiXmlElement* element)
         for (int map = 0; map < 3; ++map)
             effect.parallaxMaps[map] = Xml::attribute(Xml::child(parallax, maps[map]), "value");
     }
-    const TiXmlElement* shading = Xml::child(technique, "phong");
-    if (shading == nullptr)
-        shading = Xml::child(technique, "blinn");
+    const TiXmlElement* shading = shadingOf(technique, effect.technique);
     if (shading == nullptr)
         return effect;
-    effect.shaded = true;
-    const TiXmlElement* diffuse = Xml::child(shading, "diffuse");
-    if (const TiXmlElement* texture = Xml::child(diffuse, "texture"))
+    const char* drawn = effect.technique == Collada::Effect::Technique::Constant ? "emission" : "diffuse";
+    const TiXmlElement* colorOrTexture = Xml::child(shading, drawn);
+    if (const TiXmlElement* texture = Xml::child(colorOrTexture, "texture"))
     {
-        readDiffuseTexture(element, texture, effect);
+        readTexture(element, texture, effect, drawn);
     }
-    else if (const TiXmlElement* color = Xml::child(diffuse, "color"))
+    else if (const TiXmlElement* color = Xml::child(colorOrTexture, "color"))
     {
         std::vector<float> components;
         if (Xml::readFloats(Xml::text(color), components) > 0 || components.size() < 3)
-            effect.problems.push_back(
-                Collada::problem("effect", effect.id, "its diffuse color is not three or four numbers"));
+            effect.problems.push_back(Collada::problem("effect", effect.id,
+                                                       std::string("its ") + drawn + " color is not three or four numbers"));
         std::copy_n(components.begin(), std::min<std::size_t>(components.size(), 4), effect.color);
         effect.hasColor = true;
     }
     return effect;
 }
 
-void ColladaMaterialReader::readDiffuseTexture(const TiXmlElement* effectElement, const TiXmlElement* texture,
-                                               Collada::Effect& effect)
+void ColladaMaterialReader::readTexture(const TiXmlElement* effectElement, const TiXmlElement* texture,
+                                        Collada::Effect& effect, const char* drawn)
 {
     std::map<std::string, std::string> parameters = parameterTable(effectElement);
     std::string target = Xml::attribute(texture, "texture");
@@ -174,7 +192,7 @@ void ColladaMaterialReader::readDiffuseTexture(const TiXmlElement* effectElement
         effect.diffuseImage = target;
     else
         effect.problems.push_back(
-            Collada::problem("effect", effect.id, "its diffuse texture names no image '" + target + "'"));
+            Collada::problem("effect", effect.id, std::string("its ") + drawn + " texture names no image '" + target + "'"));
 }
 
 void ColladaMaterialReader::readMaterials(const TiXmlElement* library)

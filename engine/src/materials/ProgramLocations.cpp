@@ -40,6 +40,7 @@ ProgramLocations::ProgramLocations(unsigned int program, const ShaderVariables& 
     camDir = uniform("camDir");
     specularCoefficient = uniform("specularCoefficient");
     lightCount = uniform("lightCount");
+    unlit = uniform("unlit");
     position = input("position");
     normal = input("normal");
     tangent = input("tangent");

@@ -297,6 +297,7 @@ void SinglePassAutoMapMaterial::mapUniforms(ProgramLocations& at, Scene* scene, 
         glUniform1i(location, unit);
     if (&at == shading)
         mapSpecularCoefficient(at);
+    mapUnlit(at);
     mapLights(at, scene);
     if (&at == shading)
         lightsDirty = false;
@@ -388,6 +389,16 @@ void SinglePassAutoMapMaterial::mapSpecularCoefficient(ProgramLocations& at)
         return;
     float* value = getValue("specularCoefficient");
     glUniform1f(at.specularCoefficient, value != nullptr ? *value : 0.0f);
+}
+
+// Without the parameter the material is lit, as every material was before it existed.
+void SinglePassAutoMapMaterial::mapUnlit(ProgramLocations& at)
+{
+    static const std::string parameter = "unlit";
+    if (at.unlit == undeclared)
+        return;
+    auto value = values.find(parameter);
+    glUniform1f(at.unlit, value != values.end() ? value->second : 0.0f);
 }
 
 void SinglePassAutoMapMaterial::mapLights(ProgramLocations& at, Scene* scene)

@@ -31,12 +31,21 @@ struct Image
 
 struct Effect
 {
+    // The common technique the default shaders draw it with: "phong" or "blinn" (lit, with
+    // highlights), "lambert" (lit, without) or "constant" (its colour as it is, unlit).
+    enum class Technique
+    {
+        None,
+        Phong,
+        Lambert,
+        Constant
+    };
+
     std::string id;
-    // A "phong" or "blinn" technique, which the default shaders draw.
-    bool shaded = false;
-    // The id of its diffuse image; empty when it has none.
+    Technique technique = Technique::None;
+    // The id of its diffuse image ("constant": its emission image); empty when it has none.
     std::string diffuseImage;
-    // The diffuse colour, when it gives one in place of a texture.
+    // The diffuse ("constant": emission) colour, when it gives one in place of a texture.
     bool hasColor = false;
     float color[4] = {1, 1, 1, 1};
     // The engine's own "parallax" technique: the image ids of its diffuse, normal and height maps.

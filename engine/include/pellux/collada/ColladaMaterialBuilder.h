@@ -7,6 +7,7 @@ namespace Pellux
 
 class Image;
 class ImageManager;
+class SinglePassAutoMapMaterial;
 struct ColladaLoad;
 
 // Loads a read document's images through the image manager and makes its materials, registered
@@ -26,6 +27,7 @@ private:
     // Whether a material is made now; without rendering, it is only noted as one the build would make.
     bool makes(const std::string& materialId);
     Image* diffuseImageOf(const Collada::Effect& effect);
+    SinglePassAutoMapMaterial* defaultShaderMaterial(const std::string& id, const Collada::Effect& effect);
     std::vector<std::string> namesOf(const Collada::Image& image) const;
     Image* findImage(ImageManager& imageManager, const Collada::Image& image) const;
 

@@ -20,7 +20,9 @@ public:
 
 private:
     Collada::Effect readEffect(const TiXmlElement* element);
-    void readDiffuseTexture(const TiXmlElement* effectElement, const TiXmlElement* texture, Collada::Effect& effect);
+    // The image of the effect's texture; `drawn` is "diffuse", or "emission" for a "constant" effect.
+    void readTexture(const TiXmlElement* effectElement, const TiXmlElement* texture, Collada::Effect& effect,
+                     const char* drawn);
     bool isImage(const std::string& id) const;
 
     Collada::Document& document;

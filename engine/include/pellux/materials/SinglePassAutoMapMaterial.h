@@ -82,6 +82,7 @@ private:
     void mapVertexArrays(ProgramLocations& at, const SubMesh& subMesh);
     void mapVertexArray(int location, const SubMesh& subMesh, const std::string& arrayName, int components);
     void mapSpecularCoefficient(ProgramLocations& at);
+    void mapUnlit(ProgramLocations& at);
     void mapLights(ProgramLocations& at, Scene* scene);
     void uploadLight(LightNode& light, const ProgramLocations::Light& at);
 
