@@ -300,8 +300,14 @@ TEST_F(ColladaSceneTest, SpotAndPointLightsTakeTheirParameters)
     EXPECT_EQ(point->getShadowType(), 0);
     EXPECT_EQ(point->getShadowDensity(), 1.0f);
 
-    EXPECT_EQ(scene->getNode("sun"), nullptr);
-    EXPECT_TRUE(logged("COLLADA light 'sun': is neither a spot nor a point light and is left out")) << output.out;
+    auto* sun = dynamic_cast<LightNode*>(node("sun"));
+    ASSERT_NE(sun, nullptr) << "a directional light is attached";
+    EXPECT_EQ(sun->getLightType(), LightNode::directionalLight);
+    EXPECT_EQ(sun->getConstAttenuation(), 1.0f);
+    EXPECT_EQ(sun->getLinearAttenuation(), 0.0f);
+    EXPECT_EQ(sun->getDiffuseCoefficient(), 1.0f);
+    EXPECT_FALSE(logged("COLLADA light 'sun'")) << "a directional light has neither attenuation nor multiplier\n"
+                                               << output.out;
 }
 
 TEST_F(ColladaSceneTest, NodesAreCreatedLastSiblingFirstAndTheLastCameraVisitedIsActive)

@@ -1,5 +1,5 @@
 // What COLLADA documents give the default shaders to draw with: effects of every common technique,
-// and the images they name however the path is written.
+// the images they name however the path is written, and directional and ambient lights.
 #include "pellux/collada/ColladaSceneloader.h"
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
@@ -9,6 +9,8 @@
 #include "pellux/resources/Image.h"
 #include "pellux/resources/ImageManager.h"
 #include "pellux/scene/CameraNode.h"
+#include "pellux/scene/LightNode.h"
+#include "pellux/scene/MeshBounds.h"
 #include "pellux/scene/Scene.h"
 
 #include "CaptureOutput.h"
@@ -27,6 +29,12 @@ namespace
 {
 const std::string fixtures = PELLUX_TEST_DATA_DIR "/collada/";
 const std::string exported = PELLUX_SHARED_DATA_DIR "/collada/";
+const float alwaysThere = 0.08f;
+
+int brightness(const Rgba& pixel)
+{
+    return (pixel[0] + pixel[1] + pixel[2]) / 3;
+}
 
 class ColladaShadingTest : public testing::Test
 {
@@ -88,6 +96,17 @@ protected:
     SinglePassAutoMapMaterial* material(const std::string& name)
     {
         return dynamic_cast<SinglePassAutoMapMaterial*>(Tavrin::getInstance().getMaterialManager()->get(name));
+    }
+
+    std::vector<LightNode*> lightsOfType(Scene& scene, int type)
+    {
+        std::vector<SceneNode*> nodes;
+        scene.getRoot()->collectDescendants(nodes);
+        std::vector<LightNode*> found;
+        for (SceneNode* node : nodes)
+            if (auto* light = dynamic_cast<LightNode*>(node); light != nullptr && light->getLightType() == type)
+                found.push_back(light);
+        return found;
     }
 
     RenderEngine* engine = nullptr;
@@ -227,4 +246,75 @@ TEST_F(ColladaShadingTest, EveryCommonTechniqueGivesADefaultShaderMaterial)
     EXPECT_TRUE(logged(")]:\tCOLLADA material 'no-technique': its effect has no phong, blinn, lambert, constant or "
                        "parallax technique\n"))
         << output.out;
+}
+
+TEST_F(ColladaShadingTest, DirectionalAndAmbientLightsAreAttachedAndLight)
+{
+    Scene* scene = load(fixtures + "lights.dae");
+    std::vector<LightNode*> directional = lightsOfType(*scene, LightNode::directionalLight);
+    std::vector<LightNode*> ambient = lightsOfType(*scene, LightNode::ambientLight);
+    ASSERT_EQ(directional.size(), 1u);
+    ASSERT_EQ(ambient.size(), 1u);
+    EXPECT_EQ(directional[0]->getName(), "sun");
+    EXPECT_EQ(directional[0]->getShadowType(), 1);
+    EXPECT_EQ(directional[0]->getColor()->x, 0.5f);
+    Vector3 along = directional[0]->getWorldDirection();
+    EXPECT_NEAR(along.x, 0, 1e-5f);
+    EXPECT_NEAR(along.y, -1, 1e-5f);
+    EXPECT_NEAR(along.z, 0, 1e-5f);
+    EXPECT_EQ(ambient[0]->getColor()->x, 0.2f);
+    EXPECT_EQ(linesWith("ERR:"), 0) << output.out;
+
+    render(*scene);
+    EXPECT_NEAR(scene->getAmbientLight().y, 0.2f, 1e-6f);
+    EXPECT_EQ(scene->getLights(), (std::vector<LightNode*>{directional[0]}));
+    EXPECT_NEAR(brightness(seenAt(*scene, {-5, 0, 0})), 255 * (alwaysThere + 0.2f + 0.5f), 3) << "lit";
+    EXPECT_NEAR(brightness(seenAt(*scene, {0, 0, 0})), 255 * (alwaysThere + 0.2f), 3) << "in the tile's shadow";
+}
+
+// Exporters give their directional lights no engine technique; they light the model all the same, and
+// ambient lights are attached. Seen from where its light comes, each model is brighter with the light
+// on than off.
+TEST_F(ColladaShadingTest, RealDocumentsDrawLitByTheirLights)
+{
+    struct Document
+    {
+        const char* file;
+        int type;
+    };
+    const Document documents[] = {
+        {"duck_triangulate.dae", LightNode::directionalLight},
+        {"node_lookat_max.dae", LightNode::directionalLight},
+        {"apc-model.dae", LightNode::ambientLight},
+        {"construction_cone.dae", LightNode::ambientLight},
+    };
+    if (!std::filesystem::exists(exported))
+        GTEST_SKIP() << "no exported documents at " << exported;
+    for (const Document& document : documents)
+    {
+        Scene* scene = load(exported + document.file);
+        std::vector<LightNode*> lights = lightsOfType(*scene, document.type);
+        ASSERT_EQ(lights.size(), 1u) << document.file << "\n" << output.out;
+        EXPECT_FALSE(logged("COLLADA light")) << document.file << "\n" << output.out;
+        if (document.type != LightNode::directionalLight)
+            continue;
+        render(*scene);
+        Bounds model = MeshBounds().ofVisibleMeshes(scene->getNodes());
+        ASSERT_FALSE(model.empty) << document.file;
+        Vector3 centre = (model.low + model.high) * 0.5f;
+        float reach = (model.high - model.low).length();
+        auto* camera = new CameraNode("test camera");
+        scene->getRoot()->addChild(camera);
+        scene->setActiveCamera(camera);
+        camera->setTransform(Matrix4::translation(centre - lights[0]->getWorldDirection().normalized() * reach * 2));
+        camera->lookAt(centre.x, centre.y, centre.z);
+        camera->setNear(reach / 100);
+        camera->setFar(reach * 4);
+        render(*scene);
+        int lit = brightness(seenAt(*scene, centre));
+        lights[0]->setColor(std::make_shared<Vector4>(0.0f, 0.0f, 0.0f, 1.0f));
+        render(*scene);
+        int dark = brightness(seenAt(*scene, centre));
+        EXPECT_GT(lit, dark + 40) << document.file << ": lit " << lit << ", dark " << dark;
+    }
 }

@@ -16,11 +16,11 @@ failures=0
 
 # file | summary counts | whether the picture shows something
 cases=(
-    "collada/apc-model.dae|meshes=3 submeshes=3 triangles=247 lights=0 cameras=0 animations=2|yes"
-    "collada/construction_cone.dae|meshes=1 submeshes=1 triangles=166 lights=0 cameras=0 animations=0|yes"
-    "collada/duck.dae|meshes=1 submeshes=1 triangles=4212 lights=0 cameras=1 animations=0|yes"
-    "collada/duck_triangulate.dae|meshes=1 submeshes=1 triangles=4212 lights=0 cameras=1 animations=0|yes"
-    "collada/node_lookat_max.dae|meshes=1 submeshes=1 triangles=12 lights=0 cameras=1 animations=0|yes"
+    "collada/apc-model.dae|meshes=3 submeshes=3 triangles=247 lights=1 cameras=0 animations=2|yes"
+    "collada/construction_cone.dae|meshes=1 submeshes=1 triangles=166 lights=1 cameras=0 animations=0|yes"
+    "collada/duck.dae|meshes=1 submeshes=1 triangles=4212 lights=1 cameras=1 animations=0|yes"
+    "collada/duck_triangulate.dae|meshes=1 submeshes=1 triangles=4212 lights=1 cameras=1 animations=0|yes"
+    "collada/node_lookat_max.dae|meshes=1 submeshes=1 triangles=12 lights=1 cameras=1 animations=0|yes"
     "collada/cube_with_2UVs.DAE|meshes=1 submeshes=1 triangles=12 lights=0 cameras=0 animations=0|yes"
     "ogre/ninja.mesh.xml|meshes=1 submeshes=2 triangles=1008 lights=0 cameras=0 animations=0|yes"
     "ogre/TheThing.mesh.xml|meshes=1 submeshes=1 triangles=2656 lights=0 cameras=0 animations=0|yes"

@@ -103,7 +103,11 @@ void lightSceneIfDark(Scene& scene)
 {
     std::vector<SceneNode*> nodes;
     scene.getRoot()->collectDescendants(nodes);
-    if (std::any_of(nodes.begin(), nodes.end(), [](SceneNode* node) { return node->getType() == "LightNode"; }))
+    // Ambient light alone shows no shape.
+    auto shinesOnShapes = [](SceneNode* node) {
+        return node->getType() == "LightNode" && static_cast<LightNode*>(node)->getLightType() != LightNode::ambientLight;
+    };
+    if (std::any_of(nodes.begin(), nodes.end(), shinesOnShapes))
         return;
     auto* light = new LightNode("viewer light", 2);
     light->setTransform(scene.getActiveCamera()->getWorldMatrix());

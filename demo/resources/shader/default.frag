@@ -6,10 +6,11 @@
 #endif
 
 // Diffuse texture, Blinn-Phong highlights and up to four lights: point lights (type 2) and spot lights
-// (type 0, soft between hotspot and falloff), with attenuation. The first two are lit per pixel, each
-// with its shadow (shadow type 1, a filtered lookup into the light's shadow map); the other two reach
-// each vertex without shadows and are lit together, from the direction they come from, per pixel.
-// A material drawn unlit shows its texture as it is.
+// (type 0, soft between hotspot and falloff), with attenuation, and directional lights (type 1),
+// without. The first two are lit per pixel, each with its shadow (shadow type 1, a filtered lookup
+// into the light's shadow map); the other two reach each vertex without shadows and are lit together,
+// from the direction they come from, per pixel. The scene's ambient light adds to a little light that
+// is always there. A material drawn unlit shows its texture as it is.
 
 struct Light
 {
@@ -37,6 +38,7 @@ uniform vec3 camPos;
 uniform int lightCount;
 uniform Light lightArray[4];
 uniform sampler2D shadowMaps[2];
+uniform vec3 ambientLight;
 uniform float unlit;
 
 in vec3 worldPosition;
@@ -45,6 +47,7 @@ in vec2 uv;
 in vec4 mapPositions[2];
 flat in vec4 spotAxes[2];
 flat in vec4 cones;
+flat in vec4 lightPlaces[2];
 in vec3 furtherDirection;
 in vec3 furtherDiffuse;
 in vec3 furtherColor;
@@ -91,7 +94,7 @@ float highlight(float x)
 
 vec3 shade(int light, sampler2D shadowMap, vec3 albedo, vec3 normal, vec3 toEye)
 {
-    vec3 toLight = lightArray[light].position - worldPosition;
+    vec3 toLight = lightPlaces[light].xyz - worldPosition * lightPlaces[light].w;
     float squaredDistance = max(dot(toLight, toLight), 1e-8);
     float inverseDistance = inversesqrt(squaredDistance);
     float distance = squaredDistance * inverseDistance;
@@ -100,8 +103,9 @@ vec3 shade(int light, sampler2D shadowMap, vec3 albedo, vec3 normal, vec3 toEye)
     vec2 cone = light == 0 ? cones.xy : cones.zw;
     float edge = clamp((dot(spotAxes[light].xyz, -toLight) - cone.x) * cone.y, 0.0, 1.0);
     float reach = edge * edge * (3.0 - 2.0 * edge);
-    reach /= max(lightArray[light].constAttenuation + (lightArray[light].linearAttenuation
-                 + lightArray[light].quadraticAttenuation * distance) * distance, 0.0001);
+    // A directional light comes from far away: nothing of it is lost on the way.
+    reach /= max(mix(1.0, lightArray[light].constAttenuation + (lightArray[light].linearAttenuation
+                 + lightArray[light].quadraticAttenuation * distance) * distance, lightPlaces[light].w), 0.0001);
     // A light without shadows reads one fixed texel, which keeps its unused lookup cheap.
     vec4 mapPosition = spotAxes[light].w > 0.0 ? mapPositions[light] : vec4(0.0, 0.0, 0.0, 1.0);
     reach *= 1.0 - spotAxes[light].w * (1.0 - litShare(mapPosition, shadowMap));
@@ -125,7 +129,7 @@ vec3 furtherLights(vec3 albedo, vec3 normal, vec3 toEye)
 vec3 lighting(vec3 albedo, vec3 normal)
 {
     vec3 toEye = normalize(camPos - worldPosition);
-    vec3 color = albedo * ambient + furtherLights(albedo, normal, toEye);
+    vec3 color = albedo * (ambient + ambientLight) + furtherLights(albedo, normal, toEye);
     if (lightCount > 0)
         color += shade(0, shadowMaps[0], albedo, normal, toEye);
     if (lightCount > 1)

@@ -49,12 +49,16 @@ out vec4 mapPositions[2];
 // soft edge starts and one over the edge's width.
 flat out vec4 spotAxes[2];
 flat out vec4 cones;
+// Where each of those lights shines from: its position with w 1, or for a directional light the
+// direction towards it with w 0.
+flat out vec4 lightPlaces[2];
 // The further lights, without shadows, worked out here and lit on each pixel's normal.
 out vec3 furtherDirection;
 out vec3 furtherDiffuse;
 out vec3 furtherColor;
 
 const int spotLight = 0;
+const int directionalLight = 1;
 const int pixelLights = 2;
 const float shadowMapSize = 1024.0;
 // Keeps a lit surface from shadowing itself.
@@ -88,18 +92,29 @@ vec3 spotAxis(int light)
     return lightArray[light].type == spotLight ? normalize(lightArray[light].direction) : vec3(0.0);
 }
 
+// A light's position with w 1; for a directional light, which has no position, the direction
+// towards it with w 0, so that place.xyz - point * place.w points to the light either way.
+vec4 lightPlace(int light)
+{
+    vec3 direction = lightArray[light].direction;
+    vec3 towards = -direction * inversesqrt(max(dot(direction, direction), 1e-12));
+    return lightArray[light].type == directionalLight ? vec4(towards, 0.0) : vec4(lightArray[light].position, 1.0);
+}
+
 // The further lights together, to be lit on each pixel's own normal: the direction they come from,
 // weighted by how brightly each arrives, and their light on the surface's colour and for highlights.
 void addFurtherLight(int light, vec3 position)
 {
-    vec3 toLight = lightArray[light].position - position;
+    vec4 place = lightPlace(light);
+    vec3 toLight = place.xyz - position * place.w;
     float distance = length(toLight);
     toLight /= max(distance, 0.0001);
     vec2 edges = cone(light);
     float edge = clamp((dot(spotAxis(light), -toLight) - edges.x) * edges.y, 0.0, 1.0);
     float reach = edge * edge * (3.0 - 2.0 * edge);
-    reach /= max(lightArray[light].constAttenuation + (lightArray[light].linearAttenuation
-                 + lightArray[light].quadraticAttenuation * distance) * distance, 0.0001);
+    // A directional light comes from far away: nothing of it is lost on the way.
+    reach /= max(mix(1.0, lightArray[light].constAttenuation + (lightArray[light].linearAttenuation
+                 + lightArray[light].quadraticAttenuation * distance) * distance, place.w), 0.0001);
     vec3 color = lightArray[light].color.rgb * reach;
     furtherDirection += toLight * dot(color, vec3(0.3, 0.59, 0.11));
     furtherDiffuse += color * lightArray[light].diffuseCoefficient;
@@ -113,6 +128,7 @@ void passLights(vec4 placed)
         mapPositions[light] = shadowMapPosition(light, placed);
         float shadowWeight = lightArray[light].shadowType == 1 ? lightArray[light].shadowDensity : 0.0;
         spotAxes[light] = vec4(spotAxis(light), shadowWeight);
+        lightPlaces[light] = lightPlace(light);
     }
     cones = vec4(cone(0), cone(1));
     furtherDirection = vec3(0.0);

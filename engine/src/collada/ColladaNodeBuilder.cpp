@@ -58,6 +58,17 @@ private:
     std::string first;
 };
 
+int typeOf(Collada::Light::Kind kind)
+{
+    switch (kind)
+    {
+    case Collada::Light::Kind::Spot: return LightNode::spotLight;
+    case Collada::Light::Kind::Directional: return LightNode::directionalLight;
+    case Collada::Light::Kind::Ambient: return LightNode::ambientLight;
+    default: return LightNode::pointLight;
+    }
+}
+
 // The light's number, or `fallback` with its name added to `missing` when the document gives none.
 float valueOr(const Collada::LightValue& value, float fallback, const char* name, std::string& missing)
 {
@@ -202,7 +213,7 @@ void ColladaNodeBuilder::attachLight(const Collada::Node& description, SceneNode
     const Collada::Light& light = *found->second;
     if (light.kind == Collada::Light::Kind::Other)
     {
-        load.report("light", url, "is neither a spot nor a point light and is left out");
+        load.report("light", url, "is not a spot, point, directional or ambient light and is left out");
         return;
     }
     auto* made = new LightNode(uniqueChildName(node, copyPrefix + url), 2);
@@ -221,7 +232,7 @@ void ColladaNodeBuilder::attachLight(const Collada::Node& description, SceneNode
     }
     else
     {
-        made->setLightType(2);
+        made->setLightType(typeOf(light.kind));
         node.addChild(made);
     }
     setLightParameters(*made, light);
@@ -234,10 +245,15 @@ void ColladaNodeBuilder::setLightParameters(LightNode& light, const Collada::Lig
         missing += "color";
     const float* color = description.color;
     light.setColor(std::make_shared<Vector4>(color[0], color[1], color[2], 1.0f));
-    light.setDiffuseCoefficient(valueOr(description.multiplier, 1.0f, "multiplier", missing));
-    float constant = valueOr(description.constantAttenuation, 1.0f, "constant_attenuation", missing);
-    float linear = valueOr(description.linearAttenuation, 0.0f, "linear_attenuation", missing);
-    float quadratic = valueOr(description.quadraticAttenuation, 0.0f, "quadratic_attenuation", missing);
+    // Directional and ambient light loses nothing on its way, and the engine's multiplier is
+    // optional for it: exporters write those lights without the engine's technique.
+    bool fromAPlace = description.kind == Collada::Light::Kind::Spot || description.kind == Collada::Light::Kind::Point;
+    light.setDiffuseCoefficient(fromAPlace || description.multiplier.given
+                                    ? valueOr(description.multiplier, 1.0f, "multiplier", missing)
+                                    : 1.0f);
+    float constant = fromAPlace ? valueOr(description.constantAttenuation, 1.0f, "constant_attenuation", missing) : 1.0f;
+    float linear = fromAPlace ? valueOr(description.linearAttenuation, 0.0f, "linear_attenuation", missing) : 0.0f;
+    float quadratic = fromAPlace ? valueOr(description.quadraticAttenuation, 0.0f, "quadratic_attenuation", missing) : 0.0f;
     light.setConstAttenuation(constant);
     light.setLinearAttenuation(linear);
     light.setQuadraticAttenuation(quadratic);

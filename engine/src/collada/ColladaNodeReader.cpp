@@ -42,6 +42,23 @@ float childNumber(const TiXmlElement* parent, const char* name, float fallback, 
     return value;
 }
 
+// The element of the light's kind in its common technique, "spot" before "point" before
+// "directional" before "ambient"; null, and the kind Other, when it has none of them.
+const TiXmlElement* kindOf(const TiXmlElement* common, Collada::Light::Kind& kind)
+{
+    using Kind = Collada::Light::Kind;
+    const std::pair<const char*, Kind> kinds[] = {
+        {"spot", Kind::Spot}, {"point", Kind::Point}, {"directional", Kind::Directional}, {"ambient", Kind::Ambient}};
+    for (const auto& [name, lightKind] : kinds)
+        if (const TiXmlElement* element = Xml::child(common, name))
+        {
+            kind = lightKind;
+            return element;
+        }
+    kind = Kind::Other;
+    return nullptr;
+}
+
 bool isTransform(const std::string& kind)
 {
     return kind == "matrix" || kind == "translate" || kind == "rotate" || kind == "scale";
@@ -61,13 +78,9 @@ Collada::Light ColladaNodeReader::readLight(const TiXmlElement* element)
     // The engine's light parameters; some exporters write them straight into the technique.
     const TiXmlElement* technique = Xml::child(Xml::child(element, "extra"), "technique");
     const TiXmlElement* extra = Xml::hasChild(technique, "light") ? Xml::child(technique, "light") : technique;
-    const TiXmlElement* kind = Xml::child(common, "spot");
-    light.kind = kind != nullptr ? Collada::Light::Kind::Spot : Collada::Light::Kind::Point;
-    if (kind == nullptr && (kind = Xml::child(common, "point")) == nullptr)
-    {
-        light.kind = Collada::Light::Kind::Other;
+    const TiXmlElement* kind = kindOf(common, light.kind);
+    if (kind == nullptr)
         return light;
-    }
     std::vector<float> color;
     light.hasColor = Xml::readFloats(Xml::text(Xml::child(kind, "color")), color) == 0 && color.size() >= 3;
     if (light.hasColor)

@@ -40,6 +40,7 @@ ProgramLocations::ProgramLocations(unsigned int program, const ShaderVariables& 
     camDir = uniform("camDir");
     specularCoefficient = uniform("specularCoefficient");
     lightCount = uniform("lightCount");
+    ambientLight = uniform("ambientLight");
     unlit = uniform("unlit");
     position = input("position");
     normal = input("normal");

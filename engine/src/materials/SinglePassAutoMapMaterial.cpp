@@ -298,6 +298,7 @@ void SinglePassAutoMapMaterial::mapUniforms(ProgramLocations& at, Scene* scene, 
     if (&at == shading)
         mapSpecularCoefficient(at);
     mapUnlit(at);
+    mapAmbientLight(at, *scene);
     mapLights(at, scene);
     if (&at == shading)
         lightsDirty = false;
@@ -399,6 +400,12 @@ void SinglePassAutoMapMaterial::mapUnlit(ProgramLocations& at)
         return;
     auto value = values.find(parameter);
     glUniform1f(at.unlit, value != values.end() ? value->second : 0.0f);
+}
+
+void SinglePassAutoMapMaterial::mapAmbientLight(ProgramLocations& at, const Scene& scene)
+{
+    if (at.ambientLight != undeclared)
+        uploadVector(at.ambientLight, scene.getAmbientLight());
 }
 
 void SinglePassAutoMapMaterial::mapLights(ProgramLocations& at, Scene* scene)

@@ -2,6 +2,10 @@
 
 #include "pellux/core/RenderEngine.h"
 #include "pellux/materials/RenderTarget.h"
+#include "pellux/scene/Bounds.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace Pellux
 {
@@ -9,6 +13,23 @@ namespace Pellux
 namespace
 {
 const float shadowMapSize = 1024.0f;
+
+// Takes the box, given in the light's view space, where the light looks along -Z, to the cube of
+// clip space, with a little room around it so that the box's faces do not fall on the map's edges.
+Matrix4 orthographic(const Bounds& box)
+{
+    Vector3 size = box.high - box.low;
+    float room = std::max(std::max({size.x, size.y, size.z}) * 0.01f, 0.001f);
+    Vector3 low = box.low - Vector3(room, room, room);
+    Vector3 high = box.high + Vector3(room, room, room);
+    // Distances in front of the light: the nearest point has the largest z.
+    float near = -high.z;
+    float far = -low.z;
+    return Matrix4(2 / (high.x - low.x), 0, 0, -(high.x + low.x) / (high.x - low.x),
+                   0, 2 / (high.y - low.y), 0, -(high.y + low.y) / (high.y - low.y),
+                   0, 0, -2 / (far - near), -(far + near) / (far - near),
+                   0, 0, 0, 1);
+}
 
 unsigned long long nextRevision()
 {
@@ -39,7 +60,27 @@ void LightNode::changed()
 
 void LightNode::updateProjection()
 {
-    projection = Matrix4::perspective(1.0f, near, far, falloffAngle);
+    projection = lightType == directionalLight ? parallelProjection : Matrix4::perspective(1.0f, near, far, falloffAngle);
+}
+
+void LightNode::fitShadowTo(const Bounds& box)
+{
+    if (box.empty)
+        return;
+    Matrix4 view = getViewMatrix();
+    Bounds seen;
+    for (const Vector3& corner : box.corners())
+        seen.add(view.transformPoint(corner));
+    if (seen.empty)
+        return;
+    Matrix4 fitted = orthographic(seen);
+    bool finite = true;
+    for (int element = 0; element < 16; ++element)
+        finite = finite && std::isfinite(fitted.data()[element]);
+    if (!finite || fitted == parallelProjection)
+        return;
+    parallelProjection = fitted;
+    changed();
 }
 
 void LightNode::setColor(std::shared_ptr<Vector4> value)

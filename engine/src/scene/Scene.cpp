@@ -6,6 +6,7 @@
 #include "pellux/scene/Animation.h"
 #include "pellux/scene/CameraNode.h"
 #include "pellux/scene/LightNode.h"
+#include "pellux/scene/MeshBounds.h"
 #include "pellux/scene/SceneNode.h"
 
 #include <algorithm>
@@ -22,7 +23,11 @@ GlErrorCheck& glErrors()
 }
 
 Scene::Scene(const std::string& name)
-    : name(name), root(new SceneNode("root")), defaultCamera(new CameraNode("default")), activeCamera(defaultCamera)
+    : name(name),
+      root(new SceneNode("root")),
+      defaultCamera(new CameraNode("default")),
+      activeCamera(defaultCamera),
+      meshBounds(std::make_unique<MeshBounds>())
 {
     root->setChanged(true);
     if (RenderEngine::hasContext())
@@ -75,7 +80,7 @@ SceneNode* Scene::getNode(const std::string& nodeName) const
 void Scene::rebuildNodeLists()
 {
     nodes.clear();
-    lights.clear();
+    lightNodes.clear();
     std::vector<SceneNode*> stack = {root};
     while (!stack.empty())
     {
@@ -87,10 +92,44 @@ void Scene::rebuildNodeLists()
     }
     for (SceneNode* node : nodes)
         if (node->getType() == "LightNode")
-            lights.push_back(static_cast<LightNode*>(node));
+            lightNodes.push_back(static_cast<LightNode*>(node));
     for (SceneNode* node : nodes)
         node->setChanged(false);
     root->setChanged(false);
+    meshBounds->forget();
+}
+
+// Each frame, as a light's type may change without a change of the tree.
+void Scene::gatherLights()
+{
+    lights.clear();
+    ambientLight = Vector3();
+    for (LightNode* light : lightNodes)
+    {
+        if (light->getLightType() != LightNode::ambientLight)
+        {
+            lights.push_back(light);
+            continue;
+        }
+        if (std::shared_ptr<Vector4> color = light->getColor())
+            ambientLight = ambientLight + Vector3(color->x, color->y, color->z) * light->getDiffuseCoefficient();
+    }
+}
+
+// The shadow maps of directional lights cover what can cast a shadow: the visible meshes.
+void Scene::fitDirectionalShadows()
+{
+    bool measured = false;
+    Bounds box;
+    for (LightNode* light : lights)
+    {
+        if (light->getLightType() != LightNode::directionalLight || light->getShadowType() != 1)
+            continue;
+        if (!measured)
+            box = meshBounds->ofVisibleMeshes(nodes);
+        measured = true;
+        light->fitShadowTo(box);
+    }
 }
 
 // Nodes at the camera's position come first, then the others from the farthest to the nearest;
@@ -124,6 +163,7 @@ void Scene::prepareFrame()
     glErrors().after("time before the scene's passes");
     if (root->isChanged())
         rebuildNodeLists();
+    gatherLights();
     for (LightNode* light : lights)
     {
         light->noticeMovement();
@@ -131,6 +171,7 @@ void Scene::prepareFrame()
         if (light->getShadowType() == 1)
             light->getShadowMap();
     }
+    fitDirectionalShadows();
     orderFarthestFirst();
 }
 

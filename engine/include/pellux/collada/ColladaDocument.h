@@ -109,6 +109,10 @@ struct Light
     {
         Spot,
         Point,
+        // Parallel light along the node's -Z axis.
+        Directional,
+        // Light from everywhere, added to the whole scene.
+        Ambient,
         Other
     };
 

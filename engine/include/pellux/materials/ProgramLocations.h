@@ -40,8 +40,8 @@ public:
     void received(std::size_t index, const LightNode& light);
 
     int world, view, proj, camPos, camDir, specularCoefficient, lightCount;
-    // The material's switch to draw its colour as it is, unlit.
-    int unlit;
+    // The scene's ambient light, and the material's switch to draw its colour as it is, unlit.
+    int ambientLight, unlit;
     int position, normal, tangent, bitangent;
     // Skinning: the joint matrices (the array's first element), how many of them count, and each
     // vertex's joint indices and weights.

@@ -83,6 +83,7 @@ private:
     void mapVertexArray(int location, const SubMesh& subMesh, const std::string& arrayName, int components);
     void mapSpecularCoefficient(ProgramLocations& at);
     void mapUnlit(ProgramLocations& at);
+    void mapAmbientLight(ProgramLocations& at, const Scene& scene);
     void mapLights(ProgramLocations& at, Scene* scene);
     void uploadLight(LightNode& light, const ProgramLocations::Light& at);
 

@@ -10,16 +10,31 @@ namespace Pellux
 
 class RenderTarget;
 
+struct Bounds;
+
 // A light: the parameters its shaders receive, and a camera through which it renders its own
-// 1024 x 1024 shadow map each frame. Types: 0 spot, 2 point.
+// 1024 x 1024 shadow map each frame.
 class LightNode : public CameraNode
 {
 public:
+    // Light types. A spot light shines from its place along its -Z axis, within its cone; a
+    // directional light along its -Z axis from far away, everywhere alike; a point light from its
+    // place in every direction; an ambient light from everywhere onto every surface alike.
+    static constexpr int spotLight = 0;
+    static constexpr int directionalLight = 1;
+    static constexpr int pointLight = 2;
+    static constexpr int ambientLight = 3;
+
     LightNode(const std::string& name, int lightType);
     ~LightNode() override;
 
-    // A square frustum whose opening is the falloff angle.
+    // A square frustum whose opening is the falloff angle; for a directional light, the box of its
+    // last fit.
     void updateProjection() override;
+    // A directional light's shadow map covers the box (world space), seen along the light, which
+    // fits an orthographic projection to it. A change of the projection counts as a change of the
+    // light. An empty box, or one the light's view cannot take, leaves the projection as it is.
+    void fitShadowTo(const Bounds& box);
 
     void setLightType(int type) { lightType = type; }
     void setColor(std::shared_ptr<Vector4> value);
@@ -79,6 +94,8 @@ private:
     RenderTarget* shadowMap = nullptr;
     bool lightChanged = true;
     unsigned long long revision = 0;
+    // Until the first fit: the cube from -1 to 1 in front of and behind the light.
+    Matrix4 parallelProjection{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1};
     Matrix4 noticedWorld;
     float noticedNear = 0;
     float noticedFar = 0;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "pellux/scene/RenderPass.h"
+#include "pellux/scene/Vector3.h"
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,6 +14,7 @@ namespace Pellux
 class Animation;
 class CameraNode;
 class LightNode;
+class MeshBounds;
 class RenderTarget;
 class SceneNode;
 
@@ -44,9 +47,14 @@ public:
 
     // The first node below the root of that name, or null.
     SceneNode* getNode(const std::string& nodeName) const;
-    // Every node from the root on, and the lights among them, as of the last render().
+    // Every node from the root on, and the lights among them that shine from a place or a
+    // direction, as of the last render(). Ambient lights are not among them: together they give
+    // getAmbientLight().
     const std::vector<SceneNode*>& getNodes() const { return nodes; }
     const std::vector<LightNode*>& getLights() const { return lights; }
+    // What the ambient lights add to every surface: the sum of their colours, each times its
+    // diffuse coefficient; none without ambient lights. As of the last render().
+    const Vector3& getAmbientLight() const { return ambientLight; }
 
     // The scene's part of a frame: the visible nodes into the bound target, early ones first and
     // each queue from the farthest to the nearest; then the shadow map of every light that casts
@@ -59,6 +67,8 @@ public:
 
 private:
     void rebuildNodeLists();
+    void gatherLights();
+    void fitDirectionalShadows();
     void orderFarthestFirst();
 
     std::string name;
@@ -72,6 +82,10 @@ private:
     float time = 0;
     std::vector<SceneNode*> nodes;
     std::vector<LightNode*> lights;
+    // Every light node of the tree, ambient ones too.
+    std::vector<LightNode*> lightNodes;
+    Vector3 ambientLight;
+    std::unique_ptr<MeshBounds> meshBounds;
     // This frame's nodes below the root, from the camera's position outwards from the farthest.
     std::vector<SceneNode*> ordered;
     std::vector<std::pair<float, SceneNode*>> byNearness;
