@@ -2,6 +2,7 @@
 
 #include "pellux/resources/Mesh.h"
 #include "pellux/resources/SubMesh.h"
+#include "pellux/scene/Bounds.h"
 #include "pellux/scene/CameraNode.h"
 #include "pellux/scene/LightNode.h"
 #include "pellux/scene/MeshNode.h"
@@ -9,32 +10,16 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <vector>
 
 using namespace Pellux;
 
 namespace
 {
-struct Box
+// Of every vertex, so that the camera sees the meshes whole.
+Bounds meshBounds(Scene& scene)
 {
-    Vector3 low{std::numeric_limits<float>::max(), std::numeric_limits<float>::max(), std::numeric_limits<float>::max()};
-    Vector3 high{-std::numeric_limits<float>::max(), -std::numeric_limits<float>::max(), -std::numeric_limits<float>::max()};
-    bool empty = true;
-
-    void add(const Vector3& point)
-    {
-        if (!std::isfinite(point.x) || !std::isfinite(point.y) || !std::isfinite(point.z))
-            return;
-        low = {std::min(low.x, point.x), std::min(low.y, point.y), std::min(low.z, point.z)};
-        high = {std::max(high.x, point.x), std::max(high.y, point.y), std::max(high.z, point.z)};
-        empty = false;
-    }
-};
-
-Box meshBounds(Scene& scene)
-{
-    Box bounds;
+    Bounds bounds;
     std::vector<SceneNode*> nodes;
     scene.getRoot()->collectDescendants(nodes);
     for (SceneNode* node : nodes)
@@ -75,7 +60,7 @@ bool cameraSees(CameraNode& camera, const Vector3& centre)
 
 bool frameScene(Scene& scene)
 {
-    Box bounds = meshBounds(scene);
+    Bounds bounds = meshBounds(scene);
     if (bounds.empty)
         return false;
     Vector3 centre = (bounds.low + bounds.high) * 0.5f;
