@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Loads the documents real exporters wrote with pellux-view and checks what the summary counts,
-# that the rendered picture is not empty and that the summary is the same without a display.
+# that the rendered picture is not empty, that the summary is the same without a display and that
+# the animated documents move.
 # Usage: viewer_real_documents.sh VIEWER SHARED_DATA_DIRECTORY
 set -euo pipefail
 
@@ -22,6 +23,8 @@ cases=(
     "collada/duck_triangulate.dae|meshes=1 submeshes=1 triangles=4212 lights=1 cameras=1 animations=0|yes"
     "collada/node_lookat_max.dae|meshes=1 submeshes=1 triangles=12 lights=1 cameras=1 animations=0|yes"
     "collada/cube_with_2UVs.DAE|meshes=1 submeshes=1 triangles=12 lights=0 cameras=0 animations=0|yes"
+    "collada/box_nested_animation.dae|meshes=1 submeshes=1 triangles=12 lights=0 cameras=0 animations=1|yes"
+    "collada/library_animation_clips.dae|meshes=1 submeshes=1 triangles=52 lights=0 cameras=0 animations=12|yes"
     "ogre/ninja.mesh.xml|meshes=1 submeshes=2 triangles=1008 lights=0 cameras=0 animations=0|yes"
     "ogre/TheThing.mesh.xml|meshes=1 submeshes=1 triangles=2656 lights=0 cameras=0 animations=0|yes"
 )
@@ -61,6 +64,21 @@ for entry in "box_nested_animation.dae|skin Cube_mesh joints=1 influences=1" \
     env -u DISPLAY "$viewer" "$data/collada/$file" --summary > "$work/summary" 2> /dev/null || true
     if ! grep -qx "$line" "$work/summary" || ! head -n 1 "$work/summary" | grep -q ' materials=[0-9]* skins=1$'; then
         echo "FAIL $file: no '$line' or no skins=1 at the end of the first line"; failures=$((failures + 1))
+    fi
+done
+
+# The animated documents move: their pictures at two times differ in more than a few pixels, each
+# picture showing the model.
+for entry in "apc-model.dae|0|1.5" "box_nested_animation.dae|0|0.8" "library_animation_clips.dae|0|0.4"; do
+    IFS='|' read -r file early late <<< "$entry"
+    "$viewer" "$data/collada/$file" --png "$work/early.png" --time "$early" --size 320x240 > /dev/null 2>&1
+    "$viewer" "$data/collada/$file" --png "$work/late.png" --time "$late" --size 320x240 > /dev/null 2>&1
+    moved=$(convert "$work/early.png" "$work/late.png" -compose difference -composite -colorspace gray \
+                -threshold 10% -format "%[fx:round(mean*w*h)]" info:)
+    if (( moved < 200 )); then
+        echo "FAIL $file: only $moved pixels differ between $early s and $late s"; failures=$((failures + 1))
+    else
+        echo "ok   $file moves: $moved pixels differ between $early s and $late s"
     fi
 done
 

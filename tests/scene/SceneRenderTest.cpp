@@ -8,6 +8,7 @@
 #include "pellux/resources/SubMesh.h"
 #include "pellux/scene/CameraNode.h"
 #include "pellux/scene/LightNode.h"
+#include "pellux/scene/MeshBounds.h"
 #include "pellux/scene/Scene.h"
 #include "pellux/scene/Skin.h"
 
@@ -284,6 +285,21 @@ TEST_F(SceneRenderTest, ASkinnedMeshIsDrawnWhereItsJointsHoldIt)
             delete made;
         }
     }
+}
+
+// A directional light's shadow is fitted around the meshes' bounds: a skinned mesh counts where its
+// joints hold it, not where it was bound.
+TEST_F(SceneRenderTest, TheBoundsOfASkinnedMeshFollowItsJoints)
+{
+    defaultMaterial("ground");
+    std::vector<SceneNode*> joints;
+    MeshNode* node = skinnedQuad(*scene, 1, joints);
+    joints[0]->setTransform(translation({3, 0, 0}));
+    std::vector<SceneNode*> nodes = {node};
+    Bounds box = MeshBounds().ofVisibleMeshes(nodes);
+    ASSERT_FALSE(box.empty);
+    EXPECT_FLOAT_EQ(box.high.x, 4.0f) << "the quad held at x = 3";
+    EXPECT_FLOAT_EQ(box.low.x, -1.0f) << "and where it was bound, which a vertex's rest weight keeps";
 }
 
 // The default shader lights the first two lights per pixel and the next two together, worked out per

@@ -7,6 +7,7 @@
 #include "pellux/scene/LightNode.h"
 #include "pellux/scene/MeshNode.h"
 #include "pellux/scene/Scene.h"
+#include "pellux/scene/Skin.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,7 +17,32 @@ using namespace Pellux;
 
 namespace
 {
-// Of every vertex, so that the camera sees the meshes whole.
+// Where the vertex is drawn: bent by its joints when the node is skinned, as the shaders bend it.
+Vector3 drawnPosition(const Vector3& position, const SubMesh& subMesh, std::size_t vertex, const Matrix4& world,
+                      const std::vector<float>* joints)
+{
+    const float* indices = subMesh.getAttribute("jointIndices");
+    const float* weights = subMesh.getAttribute("jointWeights");
+    if (joints == nullptr || indices == nullptr || weights == nullptr ||
+        subMesh.getVertexCount("jointWeights") <= vertex || subMesh.getVertexCount("jointIndices") <= vertex)
+        return world.transformPoint(position);
+    Vector3 bent;
+    float rest = 1;
+    for (std::size_t slot = 0; slot < 4; ++slot)
+    {
+        float weight = weights[4 * vertex + slot];
+        std::size_t first = static_cast<std::size_t>(indices[4 * vertex + slot]) * 16;
+        if (weight == 0 || first + 16 > joints->size())
+            continue;
+        const float* m = &(*joints)[first];
+        Matrix4 joint(m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7], m[8], m[9], m[10], m[11], m[12], m[13], m[14], m[15]);
+        bent = bent + joint.transformPoint(position) * weight;
+        rest -= weight;
+    }
+    return world.transformPoint(bent + position * rest);
+}
+
+// Of every vertex as it is drawn, so that the camera sees the meshes whole.
 Bounds meshBounds(Scene& scene)
 {
     Bounds bounds;
@@ -28,11 +54,16 @@ Bounds meshBounds(Scene& scene)
         if (meshNode == nullptr || meshNode->getMesh() == nullptr)
             continue;
         Matrix4 world = meshNode->getWorldMatrix();
+        const std::vector<float>* joints =
+            meshNode->getSkin() != nullptr ? &meshNode->getSkin()->jointMatrices(*meshNode) : nullptr;
         for (SubMesh* subMesh : meshNode->getMesh()->getSubMeshes())
         {
             const float* positions = subMesh->getAttribute("position");
             for (std::size_t vertex = 0; vertex < subMesh->getVertexCount("position"); ++vertex)
-                bounds.add(world.transformPoint({positions[3 * vertex], positions[3 * vertex + 1], positions[3 * vertex + 2]}));
+            {
+                Vector3 position(positions[3 * vertex], positions[3 * vertex + 1], positions[3 * vertex + 2]);
+                bounds.add(drawnPosition(position, *subMesh, vertex, world, joints));
+            }
         }
     }
     return bounds;

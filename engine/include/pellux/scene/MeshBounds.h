@@ -11,8 +11,9 @@ namespace Pellux
 class Mesh;
 class SceneNode;
 
-// The world-space box of the visible meshes among a scene's nodes. Each mesh's own box is measured
-// once, so that a frame costs eight corners per mesh node rather than every vertex.
+// The world-space box of the visible meshes among a scene's nodes, skinned meshes as their joints
+// hold them now. Each mesh's own box is measured once, so that a frame costs eight corners per mesh
+// node (and per joint of a skin) rather than every vertex.
 class MeshBounds
 {
 public:
