@@ -287,6 +287,28 @@ TEST_F(SceneRenderTest, ASkinnedMeshIsDrawnWhereItsJointsHoldIt)
     }
 }
 
+// The shadow maps are drawn with the same bending: a skinned quad moved by its joint casts its
+// shadow where it is held, not where it was bound.
+TEST_F(SceneRenderTest, ASkinnedMeshCastsItsShadowWhereItsJointsHoldIt)
+{
+    defaultMaterial("ground");
+    placeMesh(*scene->getRoot(), "plane", makeQuadMesh("ground", 10), {0, -2, 0});
+    std::vector<SceneNode*> joints;
+    skinnedQuad(*scene, 1, joints);
+    joints[0]->setTransform(translation({2, 0, 0}));
+    LightNode* spot = light("spot", 0, {0, 10, 0}, {0, 0, 0});
+    spot->setFalloffAngle(1.2f);
+    spot->setHotspotAngle(1.0f);
+    spot->setShadowType(1);
+    spot->setShadowDensity(1.0f);
+    lookFrom({0, 20, -15}, {0, 0, 0});
+    renderFrames(3);
+    // The light at (0, 10, 0) throws the quad at height 0 onto the plane at -2 a fifth wider.
+    int underTheQuad = brightness(pixelAt({2.4f, -2, 0}));
+    int whereItWasBound = brightness(pixelAt({-0.6f, -2, 0}));
+    EXPECT_LT(underTheQuad, whereItWasBound - 60) << "shadowed " << underTheQuad << ", lit " << whereItWasBound;
+}
+
 // A directional light's shadow is fitted around the meshes' bounds: a skinned mesh counts where its
 // joints hold it, not where it was bound.
 TEST_F(SceneRenderTest, TheBoundsOfASkinnedMeshFollowItsJoints)
