@@ -16,6 +16,7 @@
 
 #include "CaptureOutput.h"
 #include "GlContext.h"
+#include "ScenePixels.h"
 #include "TemporaryDirectory.h"
 
 #include <GL/glew.h>
@@ -46,20 +47,6 @@ void expectRows(const Matrix4& matrix, const std::array<std::array<float, 4>, 4>
     for (int row = 0; row < 4; ++row)
         for (int col = 0; col < 4; ++col)
             EXPECT_FLOAT_EQ(matrix(row, col), rows[row][col]) << row << ", " << col;
-}
-
-// The colour of the scene's target where its active camera sees the world point.
-Rgba seenAt(Scene& scene, const Vector3& point)
-{
-    CameraNode& camera = *scene.getActiveCamera();
-    Matrix4 toClip = camera.getProjectionMatrix() * camera.getViewMatrix();
-    std::array<float, 4> clip{};
-    for (int row = 0; row < 4; ++row)
-        clip[row] = toClip(row, 0) * point.x + toClip(row, 1) * point.y + toClip(row, 2) * point.z + toClip(row, 3);
-    std::shared_ptr<Rectangle> size = scene.getRenderTarget()->getSize();
-    glBindFramebuffer(GL_FRAMEBUFFER, scene.getRenderTarget()->getFramebuffer());
-    return readPixel(static_cast<int>((clip[0] / clip[3] * 0.5f + 0.5f) * size->width),
-                     static_cast<int>((clip[1] / clip[3] * 0.5f + 0.5f) * size->height));
 }
 
 class ColladaLoaderTest : public testing::Test

@@ -8,6 +8,7 @@
 
 #include "CaptureOutput.h"
 #include "GlContext.h"
+#include "ScenePixels.h"
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
@@ -18,20 +19,6 @@ using namespace Pellux;
 
 namespace
 {
-// The colour of the scene's target where its active camera sees the world point.
-Rgba seenAt(Scene& scene, const Vector3& point)
-{
-    CameraNode& camera = *scene.getActiveCamera();
-    Matrix4 toClip = camera.getProjectionMatrix() * camera.getViewMatrix();
-    float clip[4] = {};
-    for (int row = 0; row < 4; ++row)
-        clip[row] = toClip(row, 0) * point.x + toClip(row, 1) * point.y + toClip(row, 2) * point.z + toClip(row, 3);
-    std::shared_ptr<Rectangle> size = scene.getRenderTarget()->getSize();
-    glBindFramebuffer(GL_FRAMEBUFFER, scene.getRenderTarget()->getFramebuffer());
-    return readPixel(static_cast<int>((clip[0] / clip[3] * 0.5f + 0.5f) * size->width),
-                     static_cast<int>((clip[1] / clip[3] * 0.5f + 0.5f) * size->height));
-}
-
 TEST(NodeInstancingDrawTest, EveryCopyOfTheTileIsDrawnWhereItsInstancePlacesIt)
 {
     ASSERT_NE(openRenderEngine(), nullptr);
