@@ -134,7 +134,27 @@ bool RenderEngine::init(int width, int height, bool fullScreen, const std::strin
     glfwSwapInterval(0);
     // A key tapped between two polls still counts as pressed at the next poll.
     glfwSetInputMode(window, GLFW_STICKY_KEYS, GLFW_TRUE);
+    followMouse();
     return true;
+}
+
+void RenderEngine::followMouse()
+{
+    glfwSetWindowUserPointer(window, this);
+    glfwSetInputMode(window, GLFW_STICKY_MOUSE_BUTTONS, GLFW_TRUE);
+    glfwGetCursorPos(window, &cursor.x, &cursor.y);
+    glfwSetCursorPosCallback(window, onCursorMove);
+    glfwSetScrollCallback(window, onScroll);
+}
+
+void RenderEngine::onCursorMove(GLFWwindow* window, double x, double y)
+{
+    static_cast<RenderEngine*>(glfwGetWindowUserPointer(window))->cursor = {x, y};
+}
+
+void RenderEngine::onScroll(GLFWwindow* window, double, double yOffset)
+{
+    static_cast<RenderEngine*>(glfwGetWindowUserPointer(window))->wheelTurned += static_cast<float>(yOffset);
 }
 
 bool RenderEngine::openWindow(int width, int height, bool fullScreen, const std::string& sizeOrigin)
@@ -190,6 +210,8 @@ void RenderEngine::endFrame()
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glfwSwapBuffers(window);
         glfwPollEvents();
+        wheelOffset = wheelTurned;
+        wheelTurned = 0;
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
@@ -210,6 +232,22 @@ bool RenderEngine::isKeyPressed(int key) const
 {
     int glfwKey = toGlfw3Key(key);
     return window != nullptr && glfwKey != GLFW_KEY_UNKNOWN && glfwGetKey(window, glfwKey) == GLFW_PRESS;
+}
+
+// The engine's button codes go to GLFW 3 as they are.
+static_assert(MouseButton::Left == GLFW_MOUSE_BUTTON_LEFT && MouseButton::Right == GLFW_MOUSE_BUTTON_RIGHT &&
+              MouseButton::Middle == GLFW_MOUSE_BUTTON_MIDDLE && MouseButton::Last == GLFW_MOUSE_BUTTON_LAST);
+
+bool RenderEngine::isMouseButtonPressed(int button) const
+{
+    return window != nullptr && button >= MouseButton::Left && button <= MouseButton::Last &&
+           glfwGetMouseButton(window, button) == GLFW_PRESS;
+}
+
+void RenderEngine::setWindowTitle(const std::string& title)
+{
+    if (window != nullptr)
+        glfwSetWindowTitle(window, title.c_str());
 }
 
 Rectangle RenderEngine::getViewport() const

@@ -20,6 +20,15 @@ constexpr int KeypadZero = Special + 46;
 constexpr int Menu = Special + 69;
 }
 
+// Mouse buttons are numbered as GLFW 2.7 numbers them, which GLFW 3 keeps.
+namespace MouseButton
+{
+constexpr int Left = 0;
+constexpr int Right = 1;
+constexpr int Middle = 2;
+constexpr int Last = 7;
+}
+
 // The GLFW 3 key code for an engine key code; GLFW_KEY_UNKNOWN (-1) when GLFW 3 has no such key.
 int toGlfw3Key(int key);
 

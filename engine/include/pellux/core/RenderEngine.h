@@ -19,7 +19,14 @@ class RenderTarget;
 class Scene;
 class Texture;
 
-// The window with its OpenGL 3.2 core context, the frame boundary and the keyboard.
+// Where the cursor is in the window, in pixels from its top left corner: x to the right, y down.
+struct CursorPosition
+{
+    double x = 0;
+    double y = 0;
+};
+
+// The window with its OpenGL 3.2 core context, the frame boundary, the keyboard and the mouse.
 class RenderEngine
 {
 public:
@@ -40,6 +47,15 @@ public:
     static bool hasContext();
     // `key` is an engine key code (see KeyCodes.h).
     bool isKeyPressed(int key) const;
+    // `button` is an engine button code (MouseButton in KeyCodes.h). A click between two frames
+    // counts as pressed once.
+    bool isMouseButtonPressed(int button) const;
+    // As of the last endFrame(); it goes on following a drag that leaves the window.
+    CursorPosition getCursorPosition() const { return cursor; }
+    // The steps the wheel turned during the last frame, positive away from the user.
+    float getWheelOffset() const { return wheelOffset; }
+    // The window's title; "Pellux" unless set.
+    void setWindowTitle(const std::string& title);
     Rectangle getViewport() const;
 
     // The duration of the previous frame in seconds.
@@ -76,10 +92,17 @@ public:
 private:
     bool openWindow(int width, int height, bool fullScreen, const std::string& sizeOrigin);
     bool loadEntryPoints();
+    void followMouse();
+    static void onCursorMove(GLFWwindow* window, double x, double y);
+    static void onScroll(GLFWwindow* window, double xOffset, double yOffset);
 
     FrameTimer timer;
     GlErrorCheck glErrorCheck;
     GLFWwindow* window = nullptr;
+    CursorPosition cursor;
+    float wheelOffset = 0;
+    // The wheel's steps since the last frame ended.
+    float wheelTurned = 0;
     std::map<Image*, Texture*> textures;
 
     static std::shared_ptr<Rectangle> screenRectangle;
