@@ -14,7 +14,6 @@
 #include "pellux/scene/SoundNode.h"
 
 #include <iostream>
-#include <stdexcept>
 
 namespace
 {
@@ -31,16 +30,14 @@ int main(int argc, char** argv)
         std::cerr << "pellux-demo: " << error << "\n" << demoUsage << std::endl;
         return 2;
     }
-    Pellux::Tavrin* root = nullptr;
-    try
+    // The show's window and fonts are chosen in its settings: it does not start without them.
+    File settingsFile = Pellux::Settings::file();
+    if (!settingsFile.exists())
     {
-        root = &Pellux::Tavrin::getInstance();
-    }
-    catch (const std::runtime_error& failure)
-    {
-        std::cerr << failure.what() << std::endl;
+        std::cerr << "Datei existiert nicht: " << settingsFile.getFullPath() << std::endl;
         return 1;
     }
+    Pellux::Tavrin* root = &Pellux::Tavrin::getInstance();
     root->initFonts();
     Pellux::RenderEngine& renderEngine = *root->getRenderEngine();
     Pellux::Settings& settings = *root->getSettings();

@@ -8,6 +8,7 @@
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/core/WindowPicture.h"
+#include "pellux/foundation/Settings.h"
 #include "pellux/foundation/StringUtils.h"
 #include "pellux/materials/MaterialManager.h"
 #include "pellux/materials/SinglePassAutoMapMaterial.h"
@@ -22,7 +23,6 @@
 #include <iostream>
 #include <memory>
 #include <set>
-#include <stdexcept>
 
 using namespace Pellux;
 
@@ -95,15 +95,13 @@ bool renderToPng(RenderEngine& engine, Scene& scene, const ViewerOptions& option
 // The engine root, or null after a line saying why it cannot be built: without its settings file.
 Tavrin* openEngineRoot()
 {
-    try
+    File settingsFile = Settings::file();
+    if (!settingsFile.exists())
     {
-        return &Tavrin::getInstance();
-    }
-    catch (const std::runtime_error& failure)
-    {
-        std::cerr << "pellux-view: " << failure.what() << std::endl;
+        std::cerr << "pellux-view: Datei existiert nicht: " << settingsFile.getFullPath() << std::endl;
         return nullptr;
     }
+    return &Tavrin::getInstance();
 }
 
 int view(int argc, char** argv, std::ostream& summary)

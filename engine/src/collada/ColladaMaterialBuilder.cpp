@@ -2,6 +2,7 @@
 
 #include "pellux/collada/ColladaLoad.h"
 #include "pellux/core/Tavrin.h"
+#include "pellux/foundation/DataDirectories.h"
 #include "pellux/foundation/Logger.h"
 #include "pellux/materials/MaterialManager.h"
 #include "pellux/materials/SinglePassAutoMapMaterial.h"
@@ -22,9 +23,10 @@ unsigned char colorByte(float component)
     return static_cast<unsigned char>(std::lround(std::clamp(std::isfinite(component) ? component : 1.0f, 0.0f, 1.0f) * 255));
 }
 
-std::shared_ptr<File> shaderFile(const char* path)
+// One of the engine's own shaders, found where the engine's data is.
+std::shared_ptr<File> shaderFile(const char* name)
 {
-    return std::make_shared<File>(path);
+    return std::make_shared<File>(DataDirectories::find(name));
 }
 }
 
@@ -114,8 +116,8 @@ SinglePassAutoMapMaterial* ColladaMaterialBuilder::defaultShaderMaterial(const s
                                                                          const Collada::Effect& effect)
 {
     using Technique = Collada::Effect::Technique;
-    auto* material = new SinglePassAutoMapMaterial(id, shaderFile("resources/shader/default.vert"), nullptr,
-                                                   shaderFile("resources/shader/default.frag"));
+    auto* material = new SinglePassAutoMapMaterial(id, shaderFile("shader/default.vert"), nullptr,
+                                                   shaderFile("shader/default.frag"));
     material->setFloat("specularExponent", 0.0f);
     material->setFloat("specularCoefficient", effect.technique == Technique::Phong ? 1.0f : 0.0f);
     if (effect.technique == Technique::Constant)
@@ -144,8 +146,8 @@ void ColladaMaterialBuilder::makeMaterial(const Collada::Material& description)
     {
         if (!makes(description.id))
             return;
-        material = new SinglePassAutoMapMaterial(description.id, shaderFile("resources/shader/parallax.vert"), nullptr,
-                                                 shaderFile("resources/shader/relief.frag"));
+        material = new SinglePassAutoMapMaterial(description.id, shaderFile("shader/parallax.vert"), nullptr,
+                                                 shaderFile("shader/relief.frag"));
         material->setFloat("specularExponent", 1.0f);
         material->setFloat("specularCoefficient", 1.0f);
         const char* maps[] = {"diffuseMap", "normalMap", "heightMap"};

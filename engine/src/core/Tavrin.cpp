@@ -13,8 +13,7 @@ namespace Pellux
 {
 
 // Created in this order: the image manager starts DevIL first, and the settings come last because
-// they read their file at once. When that fails, what was made before is freed with the exception
-// on its way out.
+// they read their file at once.
 Tavrin::Tavrin()
     : resourceManager(std::make_unique<ResourceManager>()), imageManager(std::make_unique<ImageManager>()),
       meshManager(std::make_unique<MeshManager>()), fontManager(std::make_unique<FontManager>()),

@@ -37,6 +37,10 @@ Properties::Properties(File file) : log(&Logger::getInstance())
     readProps(file);
 }
 
+Properties::Properties() : log(&Logger::getInstance())
+{
+}
+
 Section Properties::getSection(const std::string& name)
 {
     return sections.try_emplace(name, name).first->second;

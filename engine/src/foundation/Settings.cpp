@@ -47,8 +47,20 @@ void reportUnusable(const std::string& section, const std::string& key, const st
 }
 }
 
-Settings::Settings() : Properties(File(fileName))
+Settings::Settings()
 {
+    File settingsFile = file();
+    read = settingsFile.exists();
+    if (read)
+        readProps(settingsFile);
+    else
+        LOG(Logger::getInstance().err) << "no settings file " << settingsFile.getFullPath()
+                                       << ": every setting takes its default" << std::endl;
+}
+
+File Settings::file()
+{
+    return File(fileName);
 }
 
 std::string Settings::get(const std::string& section, const std::string& key)

@@ -1,6 +1,7 @@
 #include "pellux/materials/OverlayQuad.h"
 
 #include "pellux/core/RenderEngine.h"
+#include "pellux/foundation/DataDirectories.h"
 #include "pellux/foundation/File.h"
 
 #include <GL/glew.h>
@@ -25,8 +26,8 @@ OverlayQuad& OverlayQuad::get()
 
 OverlayQuad::OverlayQuad()
 {
-    File vertexFile("resources/shader/overlay.vert");
-    File fragmentFile("resources/shader/overlay.frag");
+    File vertexFile = DataDirectories::find("shader/overlay.vert");
+    File fragmentFile = DataDirectories::find("shader/overlay.frag");
     program = RenderEngine::buildProgram(&vertexFile, &fragmentFile, &linked);
     if (!linked)
         return;

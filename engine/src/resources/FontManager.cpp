@@ -1,6 +1,7 @@
 #include "pellux/resources/FontManager.h"
 
 #include "pellux/core/Tavrin.h"
+#include "pellux/foundation/DataDirectories.h"
 #include "pellux/foundation/Logger.h"
 #include "pellux/foundation/Settings.h"
 #include "pellux/resources/FontMap.h"
@@ -22,7 +23,7 @@ const int gridSide = 16;
 const int firstCode = 32;
 const int lastCode = 255;
 const FT_Error unknownFileFormat = 2;
-const char* const facePath = "resources/fonts/arial.ttf";
+const char* const faceName = "fonts/arial.ttf";
 // An atlas of 8192 x 8192 pixels; a larger one would not fit a texture.
 const int largestSize = 512;
 
@@ -50,7 +51,7 @@ bool openFace(Logger& logger, FreeTypeFace& font, int size)
         return false;
     }
     LOG(logger.trace) << "load new face" << std::endl;
-    FT_Error error = FT_New_Face(font.library, facePath, 0, &font.face);
+    FT_Error error = FT_New_Face(font.library, DataDirectories::find(faceName).getPath().c_str(), 0, &font.face);
     if (error == unknownFileFormat)
         LOG(logger.err) << "unkown file formaat" << std::endl;
     else if (error != 0)

@@ -21,7 +21,7 @@ class Settings;
 class Tavrin : public Singleton<Tavrin>
 {
 public:
-    // Throws std::runtime_error when "settings.txt" is missing, having freed the services made before.
+    // Without "settings.txt" the settings are all defaults (see Settings).
     Tavrin();
     ~Tavrin() override;
 

@@ -42,6 +42,10 @@ public:
 
     void readProps(const File& file);
 
+protected:
+    // Nothing read yet: for a file that may be missing.
+    Properties();
+
 private:
     void readLine(const std::string& line, std::string& currentSection);
 

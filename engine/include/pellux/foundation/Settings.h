@@ -11,7 +11,14 @@ namespace Pellux
 class Settings : public Properties
 {
 public:
+    // Without the file every value reads as not set, so that everything takes its default, after one
+    // ERR line naming the path looked for.
     Settings();
+
+    // The file the settings are read from, for a program that cannot go on without it.
+    static File file();
+    // Whether the values come from the file.
+    bool wasRead() const { return read; }
 
     std::string get(const std::string& section, const std::string& key);
     std::string getFontDir();
@@ -26,6 +33,9 @@ public:
 
     // Where a section's values come from, for messages: "settings.txt [graphics]".
     static std::string describe(const std::string& section);
+
+private:
+    bool read = false;
 };
 
 }

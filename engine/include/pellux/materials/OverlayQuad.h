@@ -8,8 +8,8 @@ namespace Pellux
 
 class RenderTarget;
 
-// The textured rectangle every render target draws with: the program of "resources/shader/overlay.vert"
-// and ".frag" and one quad in buffer objects, made at the first use and kept for the whole run.
+// The textured rectangle every render target draws with: the program of the engine's shaders
+// "shader/overlay.vert" and ".frag" (found as DataDirectories says) and one quad in buffer objects, made at the first use and kept for the whole run.
 class OverlayQuad
 {
 public:
