@@ -61,18 +61,16 @@ void ColladaMaterialBuilder::makeMaterials()
         makeMaterial(material);
 }
 
-// The names the image may be found by, in this order: its path as the document writes it (which
-// the search directories resolve as they always have), that path as a file path, the file path
-// from the document's directory, and the file's name beside the document.
-std::vector<std::string> ColladaMaterialBuilder::namesOf(const Collada::Image& image) const
+std::vector<std::string> ColladaMaterialBuilder::imageNames(const Collada::Image& image,
+                                                            const std::string& documentDirectory)
 {
     std::vector<std::string> names = {image.path};
     if (image.filePath != image.path)
         names.push_back(image.filePath);
-    if (load.documentDirectory.empty())
+    if (documentDirectory.empty())
         return names;
     std::filesystem::path file(image.filePath);
-    std::filesystem::path directory(load.documentDirectory);
+    std::filesystem::path directory(documentDirectory);
     if (file.is_relative())
         names.push_back((directory / file).lexically_normal().string());
     if (file.has_filename())
@@ -84,7 +82,7 @@ std::vector<std::string> ColladaMaterialBuilder::namesOf(const Collada::Image& i
 // says so once, for the path as written.
 Image* ColladaMaterialBuilder::findImage(ImageManager& imageManager, const Collada::Image& image) const
 {
-    for (const std::string& name : namesOf(image))
+    for (const std::string& name : imageNames(image, load.documentDirectory))
         if (imageManager.canFind(name))
             return imageManager.get(name);
     return imageManager.get(image.path);

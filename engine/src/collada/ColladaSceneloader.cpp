@@ -20,26 +20,22 @@
 namespace Pellux
 {
 
-namespace
-{
-// The document read into plain data; false, with the reason logged, when it cannot be parsed. The
-// parsed XML goes before the building starts.
-bool readDocument(const File& file, Collada::Document& document, Logger& logger)
+std::string ColladaSceneloader::upAxis;
+
+// The parsed XML goes before the building starts.
+bool ColladaSceneloader::read(const File& file, Collada::Document& document)
 {
     TiXmlDocument xml(file.getPath());
     std::string problem;
     if (!readXmlFile(file.getPath(), xml, problem))
     {
-        LOG(logger.err) << "COLLADA document could not be read: " << file.getPath() << " (" << problem << ")"
-                        << std::endl;
+        LOG(Logger::getInstance().err) << "COLLADA document could not be read: " << file.getPath() << " (" << problem
+                                       << ")" << std::endl;
         return false;
     }
     document = ColladaReader::read(xml);
     return true;
 }
-}
-
-std::string ColladaSceneloader::upAxis;
 
 Scene* ColladaSceneloader::load(File file, bool* documentRead)
 {
@@ -56,10 +52,10 @@ Scene* ColladaSceneloader::loadFile(const File& file, bool* documentRead, bool r
 {
     auto* scene = new Scene("scene");
     Collada::Document document;
-    bool read = readDocument(file, document, Logger::getInstance());
+    bool documentFound = read(file, document);
     if (documentRead != nullptr)
-        *documentRead = read;
-    materials = read ? build(document, file.getPath(), *scene, rendering) : 0;
+        *documentRead = documentFound;
+    materials = documentFound ? build(document, file.getPath(), *scene, rendering) : 0;
     return scene;
 }
 

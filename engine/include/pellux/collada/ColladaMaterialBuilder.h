@@ -17,6 +17,12 @@ class ColladaMaterialBuilder
 public:
     explicit ColladaMaterialBuilder(ColladaLoad& load) : load(load) {}
 
+    // The names a document's image may be found by, in the order they are tried: its path as the
+    // document writes it (which the image manager's search directories resolve as they always
+    // have), that path as a file path, the file path from the document's directory and the file's
+    // name beside the document. Without a document directory, the first two only.
+    static std::vector<std::string> imageNames(const Collada::Image& image, const std::string& documentDirectory);
+
     void loadImages();
     // Reports what the reading found wrong in the effects.
     void reportEffects();
@@ -28,7 +34,6 @@ private:
     bool makes(const std::string& materialId);
     Image* diffuseImageOf(const Collada::Effect& effect);
     SinglePassAutoMapMaterial* defaultShaderMaterial(const std::string& id, const Collada::Effect& effect);
-    std::vector<std::string> namesOf(const Collada::Image& image) const;
     Image* findImage(ImageManager& imageManager, const Collada::Image& image) const;
 
     ColladaLoad& load;

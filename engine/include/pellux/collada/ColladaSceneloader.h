@@ -25,6 +25,10 @@ public:
     // made, as materials compile their shaders; `materials` is set to how many load would register.
     static Scene* loadWithoutRendering(File file, bool* documentRead, std::size_t& materials);
 
+    // The reading stage of both: the document as plain data; false, with the reason logged, when it
+    // cannot be parsed.
+    static bool read(const File& file, Collada::Document& document);
+
     // The building stage of both, of a document read with ColladaReader, into `scene`; without
     // `rendering` no material is made. Returns how many materials it registered, or would have.
     // `documentName` names the document in reports.
