@@ -1,5 +1,7 @@
 #include "SceneFraming.h"
 
+#include "OrbitCamera.h"
+
 #include "pellux/resources/Mesh.h"
 #include "pellux/resources/SubMesh.h"
 #include "pellux/scene/Bounds.h"
@@ -42,8 +44,27 @@ Vector3 drawnPosition(const Vector3& position, const SubMesh& subMesh, std::size
     return world.transformPoint(bent + position * rest);
 }
 
-// Of every vertex as it is drawn, so that the camera sees the meshes whole.
-Bounds meshBounds(Scene& scene)
+bool cameraInTree(Scene& scene)
+{
+    std::vector<SceneNode*> nodes;
+    scene.getRoot()->collectDescendants(nodes);
+    return std::find(nodes.begin(), nodes.end(), scene.getActiveCamera()) != nodes.end();
+}
+
+// Whether the middle of the meshes lies in front of the camera, inside its view cone.
+bool cameraSees(CameraNode& camera, const Vector3& centre)
+{
+    Vector3 toCentre = centre - camera.getWorldPosition();
+    float distance = toCentre.length();
+    if (distance == 0)
+        return false;
+    float cosine = (toCentre.x * camera.getWorldDirection().x + toCentre.y * camera.getWorldDirection().y +
+                    toCentre.z * camera.getWorldDirection().z) / (distance * camera.getWorldDirection().length());
+    return cosine > std::cos(camera.getFov());
+}
+}
+
+Bounds drawnBounds(Scene& scene)
 {
     Bounds bounds;
     std::vector<SceneNode*> nodes;
@@ -69,29 +90,21 @@ Bounds meshBounds(Scene& scene)
     return bounds;
 }
 
-bool cameraInTree(Scene& scene)
+std::vector<CameraNode*> camerasOf(Scene& scene)
 {
     std::vector<SceneNode*> nodes;
     scene.getRoot()->collectDescendants(nodes);
-    return std::find(nodes.begin(), nodes.end(), scene.getActiveCamera()) != nodes.end();
-}
-
-// Whether the middle of the meshes lies in front of the camera, inside its view cone.
-bool cameraSees(CameraNode& camera, const Vector3& centre)
-{
-    Vector3 toCentre = centre - camera.getWorldPosition();
-    float distance = toCentre.length();
-    if (distance == 0)
-        return false;
-    float cosine = (toCentre.x * camera.getWorldDirection().x + toCentre.y * camera.getWorldDirection().y +
-                    toCentre.z * camera.getWorldDirection().z) / (distance * camera.getWorldDirection().length());
-    return cosine > std::cos(camera.getFov());
-}
+    std::vector<CameraNode*> cameras;
+    // Lights are cameras too, which their shadow maps are drawn through.
+    for (SceneNode* node : nodes)
+        if (auto* camera = dynamic_cast<CameraNode*>(node); camera != nullptr && node->getType() != "LightNode")
+            cameras.push_back(camera);
+    return cameras;
 }
 
 bool frameScene(Scene& scene)
 {
-    Bounds bounds = meshBounds(scene);
+    Bounds bounds = drawnBounds(scene);
     if (bounds.empty)
         return false;
     Vector3 centre = (bounds.low + bounds.high) * 0.5f;
@@ -104,18 +117,14 @@ bool frameScene(Scene& scene)
         scene.getRoot()->addChild(ownCamera);
         scene.setActiveCamera(ownCamera);
     }
-    float radius = std::max((bounds.high - bounds.low).length() * 0.5f, 0.001f);
     CameraNode* camera = scene.getActiveCamera();
-    float distance = radius / std::tan(camera->getFov() / 2) * 1.2f;
-    Vector3 eye = centre + Vector3(0.55f, 0.45f, 0.7f).normalized() * distance;
-    camera->setTransform(Matrix4::translation(eye));
-    camera->lookAt(centre.x, centre.y, centre.z);
-    camera->setNear(std::max(distance - 2 * radius, distance / 1000));
-    camera->setFar(distance + 2 * radius);
+    OrbitCamera view;
+    view.frame(bounds, camera->getFov());
+    view.placeCamera(*camera, bounds);
     return true;
 }
 
-void lightSceneIfDark(Scene& scene)
+LightNode* lightSceneIfDark(Scene& scene)
 {
     std::vector<SceneNode*> nodes;
     scene.getRoot()->collectDescendants(nodes);
@@ -124,8 +133,9 @@ void lightSceneIfDark(Scene& scene)
         return node->getType() == "LightNode" && static_cast<LightNode*>(node)->getLightType() != LightNode::ambientLight;
     };
     if (std::any_of(nodes.begin(), nodes.end(), shinesOnShapes))
-        return;
+        return nullptr;
     auto* light = new LightNode("viewer light", 2);
     light->setTransform(scene.getActiveCamera()->getWorldMatrix());
     scene.getRoot()->addChild(light);
+    return light;
 }

@@ -1,5 +1,7 @@
 #include "SceneSummary.h"
 
+#include "SceneFraming.h"
+
 #include "pellux/resources/Mesh.h"
 #include "pellux/resources/SubMesh.h"
 #include "pellux/scene/CameraNode.h"
@@ -11,6 +13,7 @@
 
 #include <algorithm>
 #include <iomanip>
+#include <set>
 #include <vector>
 
 using namespace Pellux;
@@ -99,6 +102,105 @@ void printSkin(std::ostream& out, MeshNode& meshNode)
         << " influences=" << (meshNode.getMesh() != nullptr ? mostInfluences(*meshNode.getMesh()) : 0) << "\n";
 }
 
+std::size_t drawnTriangles(const SubMesh& subMesh)
+{
+    return subMesh.getPrimitive() == 0 && subMesh.isDrawable() ? subMesh.getIndices().size() / 3 : 0;
+}
+
+// One row of the mesh table.
+struct MeshRow
+{
+    std::string name;
+    std::size_t subMeshes = 0;
+    std::size_t vertices = 0;
+    std::size_t triangles = 0;
+    std::string materials;
+};
+
+// Sub-meshes that share their positions (an Ogre mesh's shared geometry) count them once.
+MeshRow rowOf(MeshNode& meshNode)
+{
+    MeshRow row;
+    row.name = meshNode.getName();
+    std::set<const std::vector<float>*> positionArrays;
+    std::set<std::string> materials;
+    for (SubMesh* subMesh : meshNode.getMesh()->getSubMeshes())
+    {
+        ++row.subMeshes;
+        row.triangles += subMesh->getIndices().size() / 3;
+        auto positions = subMesh->getAttributes().find("position");
+        if (positions != subMesh->getAttributes().end() &&
+            positionArrays.insert(positions->second.values.get()).second)
+            row.vertices += positions->second.vertexCount();
+        const std::string& material = meshNode.getMaterialName(*subMesh);
+        if (materials.insert(material).second)
+            row.materials += (row.materials.empty() ? "" : ",") + material;
+    }
+    return row;
+}
+
+std::vector<MeshRow> meshRows(const std::vector<SceneNode*>& nodes)
+{
+    std::vector<MeshRow> rows;
+    for (SceneNode* node : nodes)
+        if (auto* meshNode = dynamic_cast<MeshNode*>(node); meshNode != nullptr && meshNode->getMesh() != nullptr)
+            rows.push_back(rowOf(*meshNode));
+    return rows;
+}
+
+// Wide enough for the longest text of the column, up to a limit past which a long one sticks out.
+std::size_t columnWidth(std::size_t heading, const std::vector<std::size_t>& lengths)
+{
+    const std::size_t widest = 40;
+    std::size_t width = heading;
+    for (std::size_t length : lengths)
+        width = std::max(width, std::min(length, widest));
+    return width;
+}
+
+void printMeshTable(std::ostream& out, const std::vector<MeshRow>& rows)
+{
+    out << "meshes:" << (rows.empty() ? " none" : "") << "\n";
+    if (rows.empty())
+        return;
+    std::vector<std::size_t> names;
+    for (const MeshRow& row : rows)
+        names.push_back(row.name.size());
+    int nameWidth = static_cast<int>(columnWidth(4, names));
+    out << "  " << std::left << std::setw(nameWidth) << "name" << std::right
+        << "  submeshes  vertices  triangles  material\n";
+    for (const MeshRow& row : rows)
+        out << "  " << std::left << std::setw(nameWidth) << row.name << std::right << "  " << std::setw(9)
+            << row.subMeshes << "  " << std::setw(8) << row.vertices << "  " << std::setw(9) << row.triangles << "  "
+            << row.materials << "\n";
+}
+
+void printTextures(std::ostream& out, const std::vector<TextureFile>& textures)
+{
+    out << "textures:" << (textures.empty() ? " none" : "") << "\n";
+    for (const TextureFile& texture : textures)
+    {
+        out << "  " << texture.id << " " << texture.path;
+        if (texture.foundAs.empty())
+            out << " missing\n";
+        else
+            out << " found " << texture.foundAs << "\n";
+    }
+}
+
+void printExtent(std::ostream& out, const std::vector<MeshRow>& rows, Scene& scene)
+{
+    std::size_t vertices = 0;
+    for (const MeshRow& row : rows)
+        vertices += row.vertices;
+    out << "vertices: " << vertices << "\n";
+    Bounds bounds = drawnBounds(scene);
+    if (bounds.empty)
+        out << "bounds: none\n";
+    else
+        out << "bounds: " << bounds.low << " to " << bounds.high << " size " << (bounds.high - bounds.low) << "\n";
+}
+
 void printAnimation(std::ostream& out, Animation& animation)
 {
     auto* keyframes = dynamic_cast<KeyframeAnimation*>(&animation);
@@ -110,7 +212,8 @@ void printAnimation(std::ostream& out, Animation& animation)
 }
 }
 
-void printSceneSummary(std::ostream& out, Scene& scene, std::size_t materialsRegistered)
+void printSceneSummary(std::ostream& out, Scene& scene, std::size_t materialsRegistered,
+                       const std::vector<TextureFile>& textures)
 {
     std::vector<SceneNode*> nodes;
     scene.getRoot()->collectDescendants(nodes);
@@ -120,6 +223,8 @@ void printSceneSummary(std::ostream& out, Scene& scene, std::size_t materialsReg
         << " animations=" << scene.getAnimations().size() << " materials=" << materialsRegistered
         << " skins=" << counts.skins << "\n";
     out << std::setprecision(4);
+    std::vector<MeshRow> rows = meshRows(nodes);
+    printExtent(out, rows, scene);
     for (SceneNode* node : nodes)
         out << "node " << node->getName() << " " << kindOf(*node) << " " << node->getWorldPosition() << "\n";
     for (SceneNode* node : nodes)
@@ -138,4 +243,44 @@ void printSceneSummary(std::ostream& out, Scene& scene, std::size_t materialsReg
     }
     for (Animation* animation : scene.getAnimations())
         printAnimation(out, *animation);
+    printMeshTable(out, rows);
+    printTextures(out, textures);
+}
+
+namespace
+{
+void printBelow(std::ostream& out, Scene& scene, const SceneNode& parent, std::size_t depth)
+{
+    for (const auto& [name, child] : parent.getChildren())
+    {
+        out << std::string(2 * depth, ' ') << name << " " << kindOf(*child);
+        if (auto* meshNode = dynamic_cast<MeshNode*>(child); meshNode != nullptr && meshNode->getMesh() != nullptr)
+            out << " triangles=" << rowOf(*meshNode).triangles;
+        if (child == scene.getActiveCamera())
+            out << " active";
+        out << "\n";
+        printBelow(out, scene, *child, depth + 1);
+    }
+}
+}
+
+void printSceneTree(std::ostream& out, Scene& scene)
+{
+    printBelow(out, scene, *scene.getRoot(), 0);
+}
+
+bool hasTriangles(Scene& scene)
+{
+    std::vector<SceneNode*> nodes;
+    scene.getRoot()->collectDescendants(nodes);
+    for (SceneNode* node : nodes)
+    {
+        auto* meshNode = dynamic_cast<MeshNode*>(node);
+        if (meshNode == nullptr || meshNode->getMesh() == nullptr)
+            continue;
+        for (SubMesh* subMesh : meshNode->getMesh()->getSubMeshes())
+            if (drawnTriangles(*subMesh) > 0)
+                return true;
+    }
+    return false;
 }

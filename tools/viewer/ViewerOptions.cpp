@@ -2,7 +2,43 @@
 
 #include "pellux/foundation/NumberParsing.h"
 
-const char* const viewerUsage = "usage: pellux-view FILE [--summary] [--png OUT.png] [--size WxH] [--time T] [--engine-dir DIR]";
+#include <cmath>
+
+const char* const viewerUsage =
+    "usage: pellux-view FILE [--summary] [--tree] [--png OUT.png] [--size WxH] [--time T] [--engine-dir DIR]\n"
+    "                   [--quiet | --verbose] | --help | --version";
+
+const char* const viewerHelp =
+    "usage: pellux-view FILE [--summary] [--tree] [--png OUT.png] [--size WxH] [--time T] [--engine-dir DIR]\n"
+    "                   [--quiet | --verbose] | --help | --version\n"
+    "\n"
+    "Shows a COLLADA document (.dae) or an Ogre XML mesh (.xml) with the engine's shaders.\n"
+    "Without --summary, --tree or --png it opens a window:\n"
+    "  left drag               orbit around the scene\n"
+    "  right or middle drag    pan\n"
+    "  wheel                   zoom\n"
+    "  F                       frame the whole scene\n"
+    "  Space                   pause and resume the animation\n"
+    "  1 to 9                  look through the document's first to ninth camera\n"
+    "  Escape                  quit\n"
+    "\n"
+    "Options:\n"
+    "  --summary               print what the scene holds; needs no display\n"
+    "  --tree                  print the node tree, indented; needs no display\n"
+    "  --png OUT.png           render one frame into OUT.png\n"
+    "  --size WxH              the window's size in pixels (1280x720)\n"
+    "  --time T                the animation's time in seconds to show, or to start from (0)\n"
+    "  --engine-dir DIR        work in DIR, with its settings.txt and resources/\n"
+    "  --quiet                 log errors only\n"
+    "  --verbose               log everything, the engine's tracing too\n"
+    "  --version               print the version\n"
+    "  -h, --help              print this help\n"
+    "\n"
+    "Paths are taken from the directory the viewer is started in. The engine's log goes to\n"
+    "standard error.\n"
+    "\n"
+    "Exit status: 0 done; 1 the file could not be read, the engine could not start or the picture\n"
+    "could not be written; 2 usage error; 3 the document holds nothing to draw.";
 
 namespace
 {
@@ -21,35 +57,70 @@ bool refuse(std::string& error, const std::string& reason)
     error = reason;
     return false;
 }
-}
 
-bool parseViewerOptions(int argc, char** argv, ViewerOptions& options, std::string& error)
+bool asksForHelpOrVersion(int argc, const char* const* argv, ViewerOptions& options)
 {
     for (int index = 1; index < argc; ++index)
     {
         std::string argument = argv[index];
-        bool hasValue = index + 1 < argc;
+        options.help = options.help || argument == "--help" || argument == "-h";
+        options.version = options.version || argument == "--version";
+    }
+    return options.help || options.version;
+}
+
+bool takesValue(const std::string& argument)
+{
+    return argument == "--png" || argument == "--engine-dir" || argument == "--size" || argument == "--time";
+}
+
+// One of the options that take a value.
+bool takeValue(const std::string& argument, const std::string& value, ViewerOptions& options, std::string& error)
+{
+    if (argument == "--png")
+        options.png = value;
+    else if (argument == "--engine-dir")
+        options.engineDirectory = value;
+    else if (argument == "--size" && !parseSize(value, options.width, options.height))
+        return refuse(error, "not a size: " + value);
+    else if (argument == "--time" && !(Pellux::parseFloat(value, options.time) && std::isfinite(options.time)))
+        return refuse(error, "not a time: " + value);
+    return true;
+}
+}
+
+bool parseViewerOptions(int argc, const char* const* argv, ViewerOptions& options, std::string& error)
+{
+    if (asksForHelpOrVersion(argc, argv, options))
+        return true;
+    bool quiet = false;
+    bool verbose = false;
+    for (int index = 1; index < argc; ++index)
+    {
+        std::string argument = argv[index];
         if (argument == "--summary")
             options.summary = true;
-        else if (argument == "--png" && hasValue)
-            options.png = argv[++index];
-        else if (argument == "--size" && hasValue)
+        else if (argument == "--tree")
+            options.tree = true;
+        else if (argument == "--quiet")
+            quiet = true;
+        else if (argument == "--verbose")
+            verbose = true;
+        else if (takesValue(argument))
         {
-            if (!parseSize(argv[++index], options.width, options.height))
-                return refuse(error, std::string("not a size: ") + argv[index]);
+            if (index + 1 == argc)
+                return refuse(error, argument + " needs a value");
+            if (!takeValue(argument, argv[++index], options, error))
+                return false;
         }
-        else if (argument == "--engine-dir" && hasValue)
-            options.engineDirectory = argv[++index];
-        else if (argument == "--time" && hasValue)
-        {
-            if (!Pellux::parseFloat(argv[++index], options.time))
-                return refuse(error, std::string("not a time: ") + argv[index]);
-        }
-        else if (argument.rfind("--", 0) == 0 || !options.file.empty())
+        else if (argument.rfind("-", 0) == 0 || !options.file.empty())
             return refuse(error, "unexpected argument: " + argument);
         else
             options.file = argument;
     }
+    if (quiet && verbose)
+        return refuse(error, "--quiet and --verbose together");
+    options.log = quiet ? LogAmount::Quiet : verbose ? LogAmount::Verbose : LogAmount::Normal;
     if (options.file.empty())
         return refuse(error, "no file given");
     return true;

@@ -2,20 +2,43 @@
 
 #include <string>
 
-// pellux-view FILE [--summary] [--png OUT.png] [--size WxH] [--time T] [--engine-dir DIR]
+// How much of the engine's log the viewer shows on standard error.
+enum class LogAmount
+{
+    // Errors only.
+    Quiet,
+    // Errors and progress.
+    Normal,
+    // Everything, the engine's step-by-step tracing too.
+    Verbose
+};
+
+// pellux-view FILE [--summary] [--tree] [--png OUT.png] [--size WxH] [--time T] [--engine-dir DIR]
+//             [--quiet | --verbose] | --help | --version
 struct ViewerOptions
 {
     std::string file;
-    // Where settings.txt and the shaders under resources/ are read from; "" for the demo's directory.
+    // A directory to work in, with the settings.txt and resources/ of the engine; "" for none.
     std::string engineDirectory;
     bool summary = false;
+    bool tree = false;
     std::string png;
     int width = 1280;
     int height = 720;
     float time = 0;
+    LogAmount log = LogAmount::Normal;
+    bool help = false;
+    bool version = false;
+
+    // A window to look around in, when nothing is asked to be printed or saved.
+    bool interactive() const { return !summary && !tree && png.empty(); }
 };
 
-// False, with `error` saying why, when the arguments are not of that form.
-bool parseViewerOptions(int argc, char** argv, ViewerOptions& options, std::string& error);
+// False, with `error` saying why, when the arguments are not of that form. "--help" (or "-h") and
+// "--version" need nothing else and win over everything else given.
+bool parseViewerOptions(int argc, const char* const* argv, ViewerOptions& options, std::string& error);
 
+// The one-line synopsis that follows a usage error.
 extern const char* const viewerUsage;
+// What --help prints: the synopsis, the modes, the options, the keys and the exit statuses.
+extern const char* const viewerHelp;

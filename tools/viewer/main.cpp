@@ -1,28 +1,25 @@
-// pellux-view: loads a COLLADA document or an Ogre XML mesh, prints what it holds and renders it
-// to a PNG file. Engine log lines go to standard error, so that standard output holds the summary.
+// pellux-view: shows a COLLADA document or an Ogre XML mesh in a window to look around in, prints
+// what it holds, or renders it to a PNG file. Engine log lines go to standard error, so that
+// standard output holds what the viewer prints.
+#include "InteractiveView.h"
 #include "SceneFraming.h"
 #include "SceneSummary.h"
+#include "ViewerDocument.h"
 #include "ViewerOptions.h"
 
-#include "pellux/collada/ColladaSceneloader.h"
+#include "pellux/Version.h"
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/core/WindowPicture.h"
+#include "pellux/foundation/DataDirectories.h"
+#include "pellux/foundation/Logger.h"
 #include "pellux/foundation/Settings.h"
-#include "pellux/foundation/StringUtils.h"
-#include "pellux/materials/MaterialManager.h"
-#include "pellux/materials/SinglePassAutoMapMaterial.h"
 #include "pellux/resources/ImageManager.h"
-#include "pellux/resources/Mesh.h"
-#include "pellux/resources/MeshManager.h"
-#include "pellux/resources/SubMesh.h"
-#include "pellux/scene/MeshNode.h"
+#include "pellux/scene/CameraNode.h"
 #include "pellux/scene/Scene.h"
 
 #include <filesystem>
 #include <iostream>
-#include <memory>
-#include <set>
 
 using namespace Pellux;
 
@@ -30,57 +27,72 @@ namespace
 {
 const int unreadable = 1;
 const int usageError = 2;
+const int nothingToDraw = 3;
 
-bool isOgreMesh(const std::string& path)
+void setLogAmount(LogAmount amount)
 {
-    return StringUtils::endsWith(path, ".xml") || StringUtils::endsWith(path, ".XML");
+    Logger& logger = Logger::getInstance();
+    if (amount == LogAmount::Quiet)
+        logger.setThreshold(logger.err);
+    else if (amount == LogAmount::Verbose)
+        logger.setThreshold(logger.all);
+    else
+        logger.setThreshold(logger.info);
 }
 
-// A mesh file names materials of its own engine; each gets a plain white one here, made only for
-// drawing. Returns how many it provides.
-std::size_t provideMaterials(const Mesh& mesh, bool rendering)
+// Whether the engine's data search finds its default shaders.
+bool engineDataFound()
 {
-    MaterialManager& materials = *Tavrin::getInstance().getMaterialManager();
-    std::set<std::string> missing;
-    for (SubMesh* subMesh : mesh.getSubMeshes())
-        if (materials.get(subMesh->getMaterialName()) == nullptr)
-            missing.insert(subMesh->getMaterialName());
-    if (rendering)
-        for (const std::string& name : missing)
-            materials.add(new SinglePassAutoMapMaterial(name, std::make_shared<File>("resources/shader/default.vert"),
-                                                        nullptr, std::make_shared<File>("resources/shader/default.frag")));
-    return missing.size();
+    for (const std::string& directory : DataDirectories::list())
+        if (std::filesystem::is_regular_file(std::filesystem::path(directory) / "shader/default.vert"))
+            return true;
+    return false;
 }
 
-Scene* loadOgreMesh(const std::string& path, bool rendering, bool& read, std::size_t& materials)
+// With --engine-dir the engine works in that directory and needs its settings.txt, as the demo does
+// in its own. Otherwise the viewer stays where it was started and takes nothing from settings.txt;
+// built but not installed, it finds the engine's data in the demo's directory.
+bool prepareEngineData(const std::string& engineDirectory)
 {
-    auto* scene = new Scene("scene");
-    Mesh* mesh = Tavrin::getInstance().getMeshManager()->loadOgreXML(File(path), &read);
-    // Kept by the mesh manager, as every mesh the engine draws.
-    Tavrin::getInstance().getMeshManager()->add(mesh);
-    materials = provideMaterials(*mesh, rendering);
-    auto* holder = new SceneNode("mesh");
-    holder->addChild(new MeshNode(mesh->getName() + "_mesh", mesh));
-    scene->getRoot()->addChild(holder);
-    return scene;
+    if (engineDirectory.empty())
+    {
+        if (!engineDataFound())
+            DataDirectories::addDirectory(PELLUX_DEMO_DIR "/resources");
+        return true;
+    }
+    std::error_code notEntered;
+    std::filesystem::current_path(engineDirectory, notEntered);
+    if (notEntered)
+    {
+        std::cerr << "pellux-view: cannot work in " << engineDirectory << ": " << notEntered.message() << std::endl;
+        return false;
+    }
+    File settingsFile = Settings::file();
+    if (!settingsFile.exists())
+    {
+        std::cerr << "pellux-view: Datei existiert nicht: " << settingsFile.getFullPath() << std::endl;
+        return false;
+    }
+    return true;
 }
 
-// The document's scene; `materials` tells how many materials it brought, made or, without
-// rendering, that would be made.
-Scene* loadScene(const std::string& path, bool rendering, bool& read, std::size_t& materials)
+// The engine root. Without a settings file to read, the engine's note that there is none would
+// only puzzle: the viewer takes its window's size from its own options.
+Tavrin& openEngineRoot()
 {
-    if (isOgreMesh(path))
-        return loadOgreMesh(path, rendering, read, materials);
-    if (!rendering)
-        return ColladaSceneloader::loadWithoutRendering(File(path), &read, materials);
-    MaterialManager& registered = *Tavrin::getInstance().getMaterialManager();
-    std::size_t before = registered.size();
-    Scene* scene = ColladaSceneloader::load(File(path), &read);
-    materials = registered.size() - before;
-    return scene;
+    if (Settings::file().exists())
+        return Tavrin::getInstance();
+    Logger& logger = Logger::getInstance();
+    LogStream threshold = logger.getThreshold();
+    LogStream nothing = logger.err;
+    ++nothing.value;
+    logger.setThreshold(nothing);
+    Tavrin& root = Tavrin::getInstance();
+    logger.setThreshold(threshold);
+    return root;
 }
 
-bool renderToPng(RenderEngine& engine, Scene& scene, const ViewerOptions& options)
+bool renderToPng(RenderEngine& engine, Scene& scene, const std::string& png)
 {
     // The first frame fills the shadow maps that the second one samples.
     for (int frame = 0; frame < 2; ++frame)
@@ -89,22 +101,73 @@ bool renderToPng(RenderEngine& engine, Scene& scene, const ViewerOptions& option
         engine.drawScene(scene, 1.0f);
     }
     std::shared_ptr<Rectangle> window = RenderEngine::getScreenRectangle();
-    return saveWindowPicture(static_cast<int>(window->width), static_cast<int>(window->height), options.png);
+    return saveWindowPicture(static_cast<int>(window->width), static_cast<int>(window->height), png);
 }
 
-// The engine root, or null after a line saying why it cannot be built: without its settings file.
-Tavrin* openEngineRoot()
+// Draws the loaded scene: one picture into the PNG file, or the window to look around in.
+int show(RenderEngine& engine, Scene& scene, const ViewerOptions& options, const std::string& pngFile)
 {
-    File settingsFile = Settings::file();
-    if (!settingsFile.exists())
+    std::vector<CameraNode*> documentCameras = camerasOf(scene);
+    if (frameScene(scene) && options.log != LogAmount::Quiet)
+        std::cerr << "pellux-view: a camera of its own shows the whole scene" << std::endl;
+    LightNode* headlight = lightSceneIfDark(scene);
+    if (options.interactive())
     {
-        std::cerr << "pellux-view: Datei existiert nicht: " << settingsFile.getFullPath() << std::endl;
-        return nullptr;
+        InteractiveView(engine, scene, documentCameras, headlight, options.file).run();
+        return 0;
     }
-    return &Tavrin::getInstance();
+    if (!renderToPng(engine, scene, pngFile))
+    {
+        std::cerr << "pellux-view: cannot write " << options.png << std::endl;
+        return unreadable;
+    }
+    return 0;
 }
 
-int view(int argc, char** argv, std::ostream& summary)
+int view(const ViewerOptions& options, std::ostream& printed)
+{
+    setLogAmount(options.log);
+    std::filesystem::path document = std::filesystem::absolute(options.file);
+    if (!std::filesystem::is_regular_file(document))
+    {
+        std::cerr << "pellux-view: cannot read " << options.file << std::endl;
+        return unreadable;
+    }
+    // Paths given on the command line are meant from where the viewer was started.
+    std::string pngFile = options.png.empty() ? "" : std::filesystem::absolute(options.png).string();
+    if (!prepareEngineData(options.engineDirectory))
+        return unreadable;
+    Tavrin& root = openEngineRoot();
+    // A window to draw in; what is only printed needs none, so it works without a display.
+    bool rendering = options.interactive() || !options.png.empty();
+    RenderEngine& engine = *root.getRenderEngine();
+    if (rendering && !engine.init(options.width, options.height, false, "--size"))
+    {
+        std::cerr << "pellux-view: no window with an OpenGL 3.2 core context" << std::endl;
+        return unreadable;
+    }
+    root.getImageManager()->addSearchPath(document.parent_path().string());
+    ViewerDocument loaded = loadViewerDocument(document.string(), rendering);
+    if (!loaded.read)
+    {
+        std::cerr << "pellux-view: cannot read " << options.file << std::endl;
+        return unreadable;
+    }
+    Scene& scene = *loaded.scene;
+    scene.setTime(options.time);
+    if (options.summary)
+        printSceneSummary(printed, scene, loaded.materials, loaded.textures);
+    if (options.tree)
+        printSceneTree(printed, scene);
+    if (!hasTriangles(scene))
+    {
+        std::cerr << "pellux-view: " << options.file << " holds nothing to draw" << std::endl;
+        return nothingToDraw;
+    }
+    return rendering ? show(engine, scene, options, pngFile) : 0;
+}
+
+int run(int argc, char** argv, std::ostream& printed)
 {
     ViewerOptions options;
     std::string error;
@@ -113,66 +176,26 @@ int view(int argc, char** argv, std::ostream& summary)
         std::cerr << "pellux-view: " << error << "\n" << viewerUsage << std::endl;
         return usageError;
     }
-    std::filesystem::path document = std::filesystem::absolute(options.file);
-    if (!std::filesystem::is_regular_file(document))
-    {
-        std::cerr << "pellux-view: cannot read " << options.file << std::endl;
-        return unreadable;
-    }
-    // Paths given on the command line are meant from where the viewer was started.
-    if (!options.png.empty())
-        options.png = std::filesystem::absolute(options.png).string();
-    std::string engineDirectory = options.engineDirectory.empty() ? PELLUX_DEMO_DIR : options.engineDirectory;
-    std::error_code notEntered;
-    std::filesystem::current_path(engineDirectory, notEntered);
-    if (notEntered)
-    {
-        std::cerr << "pellux-view: cannot work in " << engineDirectory << ": " << notEntered.message() << std::endl;
-        return unreadable;
-    }
-    Tavrin* root = openEngineRoot();
-    if (root == nullptr)
-        return unreadable;
-    // A window only for a picture: what the summary says needs none, so it works without a display.
-    bool rendering = !options.png.empty();
-    RenderEngine& engine = *root->getRenderEngine();
-    if (rendering && !engine.init(options.width, options.height, false, "--size"))
-    {
-        std::cerr << "pellux-view: no window with an OpenGL 3.2 core context" << std::endl;
-        return unreadable;
-    }
-    root->getImageManager()->addSearchPath(document.parent_path().string());
-    bool read = false;
-    std::size_t materials = 0;
-    std::unique_ptr<Scene> scene(loadScene(document.string(), rendering, read, materials));
-    if (!read)
-    {
-        std::cerr << "pellux-view: cannot read " << options.file << std::endl;
-        return unreadable;
-    }
-    scene->setTime(options.time);
-    if (options.summary)
-        printSceneSummary(summary, *scene, materials);
-    if (!rendering)
-        return 0;
-    if (frameScene(*scene))
-        std::cerr << "pellux-view: a camera of its own shows the whole scene" << std::endl;
-    lightSceneIfDark(*scene);
-    if (!renderToPng(engine, *scene, options))
-    {
-        std::cerr << "pellux-view: cannot write " << options.png << std::endl;
-        return unreadable;
-    }
+    if (options.help)
+        printed << viewerHelp << std::endl;
+    else if (options.version)
+        printed << "pellux-view " << PELLUX_VERSION << std::endl;
+    else
+        return view(options, printed);
     return 0;
 }
 }
 
 int main(int argc, char** argv)
 {
-    std::ostream summary(std::cout.rdbuf());
+    std::ostream printed(std::cout.rdbuf());
+    // The logger begins with empty lines, which say nothing between the viewer's; from then on its
+    // lines, and whatever else the engine writes to standard output, go to standard error.
+    std::cout.rdbuf(nullptr);
+    Logger::getInstance();
     std::cout.rdbuf(std::cerr.rdbuf());
-    int status = view(argc, argv, summary);
+    int status = run(argc, argv, printed);
     // Now, not at exit: a leak check may end the process before the C library flushes its streams.
-    summary.flush();
+    printed.flush();
     return status;
 }
