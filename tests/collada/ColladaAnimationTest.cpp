@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -230,6 +231,8 @@ TEST_F(ColladaAnimationTest, TheTileIsDrawnWhereItsChannelHasMovedIt)
 // elements; every channel is a keyframe animation of a node of the visual scene.
 TEST_F(ColladaAnimationTest, RealExportedMatrixChannelsMoveTheirJoints)
 {
+    if (!std::filesystem::is_directory(realFiles))
+        GTEST_SKIP() << "no exported documents at " << realFiles;
     struct Animated
     {
         const char* file;
@@ -266,6 +269,8 @@ TEST_F(ColladaAnimationTest, RealExportedMatrixChannelsMoveTheirJoints)
 
 TEST_F(ColladaAnimationTest, RealMatrixKeysAreTakenAsWrittenAndTopLevelOnesTurned)
 {
+    if (!std::filesystem::is_directory(realFiles))
+        GTEST_SKIP() << "no exported documents at " << realFiles;
     Scene& apc = *load(realFiles + "apc-model.dae");
     ASSERT_EQ(apc.getAnimations().size(), 2u);
     auto keysOf = [&](std::size_t animation) {
@@ -290,6 +295,8 @@ TEST_F(ColladaAnimationTest, RealMatrixKeysAreTakenAsWrittenAndTopLevelOnesTurne
 // its base, its tip up.
 TEST_F(ColladaAnimationTest, EveryTopLevelNodeOfAZUpDocumentTurnsToYUp)
 {
+    if (!std::filesystem::is_directory(realFiles))
+        GTEST_SKIP() << "no exported documents at " << realFiles;
     Scene& cone = *load(realFiles + "construction_cone.dae");
     for (const char* name : {"node-Box001", "node-Box001_mesh", ""})
         expectNear(node(cone, name).getWorldMatrix(), zUpTurn, std::string("'") + name + "'");
