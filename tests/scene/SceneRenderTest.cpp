@@ -22,7 +22,10 @@
 
 #include <array>
 #include <cmath>
+#include <algorithm>
 #include <fstream>
+#include <functional>
+#include <random>
 #include <sstream>
 
 using namespace Pellux;
@@ -547,5 +550,242 @@ TEST_F(SceneRenderTest, ASceneTakesItsNodesWithItWhenItGoes)
     other->setActiveCamera(nullptr);
     captureStdout([&] { delete other; });
     EXPECT_EQ(CountedNode::alive, 0);
+}
+
+// Draws with raw OpenGL, as code outside the engine may: a program and vertex array of its own, the
+// lower left quarter of the target as viewport, a quad filling it blue; and leaves all that behind.
+class RawQuad
+{
+public:
+    RawQuad()
+    {
+        const char* vertexSource = "#version 150\nin vec2 corner;\nvoid main() { gl_Position = vec4(corner, 0.0, 1.0); }\n";
+        const char* fragmentSource = "#version 150\nout vec4 fragColor;\nvoid main() { fragColor = vec4(0.0, 0.0, 1.0, 1.0); }\n";
+        program = glCreateProgram();
+        for (auto [stage, source] : {std::pair{GL_VERTEX_SHADER, vertexSource}, std::pair{GL_FRAGMENT_SHADER, fragmentSource}})
+        {
+            GLuint shader = glCreateShader(stage);
+            glShaderSource(shader, 1, &source, nullptr);
+            glCompileShader(shader);
+            glAttachShader(program, shader);
+            glDeleteShader(shader);
+        }
+        glLinkProgram(program);
+        const float corners[] = {-1, -1, 1, -1, 1, 1, -1, -1, 1, 1, -1, 1};
+        glGenVertexArrays(1, &vertexArray);
+        glBindVertexArray(vertexArray);
+        glGenBuffers(1, &buffer);
+        glBindBuffer(GL_ARRAY_BUFFER, buffer);
+        glBufferData(GL_ARRAY_BUFFER, sizeof corners, corners, GL_STATIC_DRAW);
+        GLuint corner = static_cast<GLuint>(glGetAttribLocation(program, "corner"));
+        glEnableVertexAttribArray(corner);
+        glVertexAttribPointer(corner, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+        glBindVertexArray(0);
+    }
+
+    ~RawQuad()
+    {
+        glDeleteBuffers(1, &buffer);
+        glDeleteVertexArrays(1, &vertexArray);
+        glDeleteProgram(program);
+    }
+
+    void draw(const RenderTarget& target)
+    {
+        glUseProgram(program);
+        glBindVertexArray(vertexArray);
+        glViewport(0, 0, static_cast<int>(target.getSize()->width / 2), static_cast<int>(target.getSize()->height / 2));
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_CULL_FACE);
+        glDrawArrays(GL_TRIANGLES, 0, 6);
+        ++draws;
+    }
+
+    int draws = 0;
+
+private:
+    GLuint program = 0;
+    GLuint vertexArray = 0;
+    GLuint buffer = 0;
+};
+
+class RawQuadMaterial : public Material
+{
+public:
+    RawQuadMaterial(const std::string& name, RawQuad& quad) : Material(name), quad(quad) {}
+
+    void draw(Scene*, MeshNode*, SubMesh*, RenderTarget* target) override { quad.draw(*target); }
+    void drawNode(Scene*, MeshNode*, RenderTarget*) override {}
+
+private:
+    RawQuad& quad;
+};
+
+class RawQuadNode : public SceneNode
+{
+public:
+    RawQuadNode(const std::string& name, RawQuad& quad) : SceneNode(name), quad(quad) {}
+
+    void render(Scene*, RenderTarget* target) override { quad.draw(*target); }
+
+private:
+    RawQuad& quad;
+};
+
+// Between two draws of one material the pass draws something of its own; the second draw must not
+// take what it left behind for the engine's state.
+TEST_F(SceneRenderTest, ADrawOutsideTheEnginesMaterialsMidPassLeavesTheNextDrawRight)
+{
+    enum class Drawer
+    {
+        Material,
+        Node
+    };
+    flatMaterial("red", {255, 0, 0, 255});
+    RawQuad quad;
+    captureStdout([&] { Tavrin::getInstance().getMaterialManager()->add(new RawQuadMaterial("raw-quad", quad)); });
+    lookFrom({0, 10, 0.01f}, {0, 0, 0});
+    const Vector3 farther{3, 0, -3};
+    const Vector3 nearer{1.5f, 5, 1};
+    const Vector3 between{0, 1, 0};
+    for (Drawer drawer : {Drawer::Material, Drawer::Node})
+    {
+        SCOPED_TRACE(drawer == Drawer::Material ? "a material of its own" : "a node of its own");
+        SceneNode* raw = nullptr;
+        if (drawer == Drawer::Material)
+            raw = placeMesh(*scene->getRoot(), "raw", makeQuadMesh("raw-quad", 1), between);
+        else
+        {
+            raw = new RawQuadNode("raw", quad);
+            raw->setTransform(translation(between));
+            scene->getRoot()->addChild(raw);
+        }
+        MeshNode* first = placeMesh(*scene->getRoot(), "first", makeQuadMesh("red", 0.5f), farther);
+        MeshNode* second = placeMesh(*scene->getRoot(), "second", first->getMesh(), nearer);
+        quad.draws = 0;
+        renderFrames(2);
+        EXPECT_EQ(quad.draws, 2) << "once in each frame, between the two";
+        EXPECT_EQ(pixelAt(farther), (Rgba{255, 0, 0, 255}));
+        EXPECT_EQ(pixelAt(nearer), (Rgba{255, 0, 0, 255}));
+        std::shared_ptr<Rectangle> size = scene->getRenderTarget()->getSize();
+        EXPECT_EQ(readPixel(static_cast<int>(size->width) / 4, static_cast<int>(size->height) / 4), (Rgba{0, 0, 255, 255}));
+        for (SceneNode* node : {raw, static_cast<SceneNode*>(first), static_cast<SceneNode*>(second)})
+        {
+            scene->getRoot()->removeChild(node);
+            delete node;
+        }
+    }
+}
+
+// Notes its name each time the main pass draws it.
+class RecordingNode : public SceneNode
+{
+public:
+    RecordingNode(const std::string& name, std::vector<std::string>& drawn) : SceneNode(name), drawn(drawn) {}
+
+    void render(Scene* scene, RenderTarget*) override
+    {
+        if (!scene->getPass().isShadow())
+            drawn.push_back(getName());
+    }
+
+private:
+    std::vector<std::string>& drawn;
+};
+
+// The order kept from frame to frame must be the one a full sort would give: by distance from the
+// camera, farthest first, nodes at the camera's position before all, ties in the tree's order.
+TEST_F(SceneRenderTest, TheDrawingOrderFollowsNodesAndCameraAsTheyMove)
+{
+    std::vector<std::string> drawn;
+    std::vector<SceneNode*> nodes;
+    std::mt19937 random(17);
+    std::uniform_real_distribution<float> coordinate(-20, 20);
+    auto somewhere = [&] { return Vector3(coordinate(random), coordinate(random), coordinate(random)); };
+    for (int index = 0; index < 120; ++index)
+    {
+        char name[8];
+        std::snprintf(name, sizeof name, "n%03d", index);
+        auto* node = new RecordingNode(name, drawn);
+        // Every tenth node shares its place with the one before it, so that distances tie.
+        node->setTransform(translation(index % 10 == 9 ? nodes.back()->getPosition() : somewhere()));
+        scene->getRoot()->addChild(node);
+        nodes.push_back(node);
+    }
+    auto expectedOrder = [&] {
+        Vector3 eye = camera->getWorldPosition();
+        std::vector<std::pair<float, std::string>> byNearness;
+        for (SceneNode* node : nodes)
+        {
+            float distance = (node->getWorldPosition() - eye).length();
+            byNearness.emplace_back(distance != 0 ? 1 / distance : 0.0f, node->getName());
+        }
+        std::stable_sort(byNearness.begin(), byNearness.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::vector<std::string> names;
+        for (const auto& placed : byNearness)
+            names.push_back(placed.second);
+        return names;
+    };
+    std::uniform_int_distribution<std::size_t> anyNode(0, nodes.size() - 1);
+    std::uniform_real_distribution<float> nudge(-0.5f, 0.5f);
+    for (int frame = 0; frame < 12; ++frame)
+    {
+        if (frame == 4)
+            nodes[anyNode(random)]->setTransform(camera->getTransform());
+        if (frame == 6)
+            lookFrom(somewhere(), {0, 0, 0});
+        if (frame == 9)
+            for (SceneNode* node : nodes)
+                node->setTransform(translation(somewhere()));
+        for (int moved = 0; moved < 10; ++moved)
+        {
+            SceneNode* node = nodes[anyNode(random)];
+            node->setTransform(translation(node->getPosition() + Vector3(nudge(random), nudge(random), nudge(random))));
+        }
+        drawn.clear();
+        renderFrames(1);
+        ASSERT_EQ(drawn, expectedOrder()) << "frame " << frame;
+    }
+}
+
+// What changed in a sub-mesh between frames shows in the next frame.
+TEST_F(SceneRenderTest, ASubMeshChangedBetweenFramesIsDrawnAsItIsNow)
+{
+    const Rgba red{255, 0, 0, 255};
+    const Rgba blue{0, 0, 255, 255};
+    const Rgba background{0, 0, 0, 0};
+    flatMaterial("red", red);
+    flatMaterial("blue", blue);
+    lookFrom({0, 10, 0.01f}, {0, 0, 0});
+    auto moveAlongX = [](SubMesh& subMesh) {
+        std::vector<float> positions = *subMesh.getAttributes().at("position").values;
+        for (std::size_t coordinate = 0; coordinate < positions.size(); coordinate += 3)
+            positions[coordinate] += 3;
+        subMesh.setAttribute("position", positions, 3);
+    };
+    struct Change
+    {
+        const char* what;
+        std::function<void(SubMesh&)> change;
+        std::vector<std::pair<Vector3, Rgba>> seen;
+    };
+    const Change changes[] = {
+        {"its positions moved", moveAlongX, {{{3, 0, 0}, red}, {{0, 0, 0}, background}}},
+        {"another material named", [](SubMesh& subMesh) { subMesh.setMaterialName("blue"); }, {{{0, 0, 0}, blue}}},
+    };
+    for (const Change& change : changes)
+    {
+        SCOPED_TRACE(change.what);
+        MeshNode* node = placeMesh(*scene->getRoot(), "quad", makeQuadMesh("red", 1), {0, 0, 0});
+        renderFrames(1);
+        EXPECT_EQ(pixelAt({0, 0, 0}), red);
+        change.change(*node->getMesh()->getSubMeshes().front());
+        renderFrames(1);
+        for (const auto& [point, colour] : change.seen)
+            EXPECT_EQ(pixelAt(point), colour);
+        scene->getRoot()->removeChild(node);
+        delete node;
+    }
 }
 }

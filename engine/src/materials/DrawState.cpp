@@ -16,6 +16,9 @@ namespace
 // itself without letting shadows come loose from their casters.
 const float shadowOffsetFactor = 1.1f;
 const float shadowOffsetUnits = 4.0f;
+const float wideLineAndPointSize = 10.0f;
+// No texture name: what a unit holds before a draw of the pass bound something to it.
+const unsigned int unknownTexture = ~0u;
 
 void setEnabled(GLenum capability, bool enabled)
 {
@@ -23,6 +26,39 @@ void setEnabled(GLenum capability, bool enabled)
         glEnable(capability);
     else
         glDisable(capability);
+}
+
+void setPolygonOffset(bool on)
+{
+    setEnabled(GL_POLYGON_OFFSET_FILL, on);
+    glPolygonOffset(on ? shadowOffsetFactor : 0.0f, on ? shadowOffsetUnits : 0.0f);
+}
+
+// What the draws of the current pass have set; the pass number is 0 outside a pass.
+struct PassRecord
+{
+    unsigned long long pass = 0;
+    unsigned long long passesBegun = 0;
+    bool drawn = false;
+    DrawState applied;
+    // The texture of unit n at index n, also of units the last draw left alone.
+    std::vector<unsigned int> unitTextures;
+    // The unit glActiveTexture last selected; -1 when not known.
+    int activeUnit = -1;
+};
+
+PassRecord& passRecord()
+{
+    static PassRecord* record = new PassRecord();
+    return *record;
+}
+
+void selectUnit(int unit, int& activeUnit)
+{
+    if (unit == activeUnit)
+        return;
+    glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+    activeUnit = unit;
 }
 }
 
@@ -36,12 +72,42 @@ int DrawState::textureUnits()
     return units;
 }
 
+void DrawState::beginPass()
+{
+    PassRecord& record = passRecord();
+    record.pass = ++record.passesBegun;
+    record.drawn = false;
+    record.unitTextures.clear();
+    record.activeUnit = -1;
+}
+
+void DrawState::forgetApplied()
+{
+    if (inPass())
+        beginPass();
+}
+
+void DrawState::endPass()
+{
+    glBindVertexArray(0);
+    glUseProgram(0);
+    PassRecord& record = passRecord();
+    record.pass = 0;
+    record.drawn = false;
+}
+
+unsigned long long DrawState::currentPass()
+{
+    return passRecord().pass;
+}
+
 void DrawState::drawInto(const RenderTarget& target, unsigned int drawingProgram)
 {
     framebuffer = target.getFramebuffer();
     width = std::max(static_cast<int>(target.getSize()->width), 0);
     height = std::max(static_cast<int>(target.getSize()->height), 0);
     program = drawingProgram;
+    vertexArray = 0;
     textures.clear();
 }
 
@@ -52,6 +118,7 @@ void DrawState::forGeometry(const RenderPass& pass, const RenderTarget& target, 
     blending = true;
     culling = true;
     polygonOffset = pass.isShadow();
+    wideLinesAndPoints = true;
 }
 
 void DrawState::forOverlay(const RenderTarget& target, unsigned int drawingProgram)
@@ -61,6 +128,7 @@ void DrawState::forOverlay(const RenderTarget& target, unsigned int drawingProgr
     blending = true;
     culling = true;
     polygonOffset = false;
+    wideLinesAndPoints = false;
 }
 
 int DrawState::addTexture(unsigned int texture)
@@ -76,18 +144,88 @@ void DrawState::apply() const
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glViewport(0, 0, width, height);
     glUseProgram(program);
+    glBindVertexArray(vertexArray);
     setEnabled(GL_DEPTH_TEST, depthTest);
     glDepthMask(GL_TRUE);
     setEnabled(GL_BLEND, blending);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     setEnabled(GL_CULL_FACE, culling);
     glCullFace(GL_BACK);
-    setEnabled(GL_POLYGON_OFFSET_FILL, polygonOffset);
-    glPolygonOffset(polygonOffset ? shadowOffsetFactor : 0.0f, polygonOffset ? shadowOffsetUnits : 0.0f);
+    setPolygonOffset(polygonOffset);
+    if (wideLinesAndPoints)
+    {
+        glLineWidth(wideLineAndPointSize);
+        glPointSize(wideLineAndPointSize);
+    }
     for (std::size_t unit = 0; unit < textures.size(); ++unit)
     {
         glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
         glBindTexture(GL_TEXTURE_2D, textures[unit]);
+    }
+}
+
+void DrawState::applyForDraw() const
+{
+    PassRecord& record = passRecord();
+    if (record.pass == 0)
+    {
+        apply();
+        return;
+    }
+    if (!record.drawn)
+    {
+        apply();
+        record.unitTextures = textures;
+        record.activeUnit = textures.empty() ? -1 : static_cast<int>(textures.size()) - 1;
+        record.drawn = true;
+    }
+    else
+    {
+        applyChangesFrom(record.applied);
+        bindChangedTextures(record.unitTextures, record.activeUnit);
+    }
+    // Copying into storage of the same size allocates nothing.
+    record.applied = *this;
+}
+
+// The depth mask, blend function and culled face never differ between draws: the pass's first draw
+// set them.
+void DrawState::applyChangesFrom(const DrawState& applied) const
+{
+    if (framebuffer != applied.framebuffer)
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    if (width != applied.width || height != applied.height)
+        glViewport(0, 0, width, height);
+    if (program != applied.program)
+        glUseProgram(program);
+    if (vertexArray != applied.vertexArray)
+        glBindVertexArray(vertexArray);
+    if (depthTest != applied.depthTest)
+        setEnabled(GL_DEPTH_TEST, depthTest);
+    if (blending != applied.blending)
+        setEnabled(GL_BLEND, blending);
+    if (culling != applied.culling)
+        setEnabled(GL_CULL_FACE, culling);
+    if (polygonOffset != applied.polygonOffset)
+        setPolygonOffset(polygonOffset);
+    if (wideLinesAndPoints && !applied.wideLinesAndPoints)
+    {
+        glLineWidth(wideLineAndPointSize);
+        glPointSize(wideLineAndPointSize);
+    }
+}
+
+void DrawState::bindChangedTextures(std::vector<unsigned int>& unitTextures, int& activeUnit) const
+{
+    if (unitTextures.size() < textures.size())
+        unitTextures.resize(textures.size(), unknownTexture);
+    for (std::size_t unit = 0; unit < textures.size(); ++unit)
+    {
+        if (unitTextures[unit] == textures[unit])
+            continue;
+        selectUnit(static_cast<int>(unit), activeUnit);
+        glBindTexture(GL_TEXTURE_2D, textures[unit]);
+        unitTextures[unit] = textures[unit];
     }
 }
 

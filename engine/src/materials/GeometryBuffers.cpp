@@ -11,11 +11,6 @@ GeometryBuffers& GeometryBuffers::get()
     return *buffers;
 }
 
-GeometryBuffers::GeometryBuffers()
-{
-    glGenVertexArrays(1, &sharedVertexArray);
-}
-
 unsigned int GeometryBuffers::arrayBuffer(const VertexAttribute& attribute)
 {
     auto& entry = arrays[attribute.values.get()];
@@ -45,6 +40,21 @@ unsigned int GeometryBuffers::indexBuffer(const SubMesh& subMesh)
         entry.generation = subMesh.getGeneration();
     }
     return entry.name;
+}
+
+// A vertex array of a changed sub-mesh may point at arrays it no longer has, so it is made anew
+// rather than mended.
+GeometryBuffers::VertexArray GeometryBuffers::vertexArray(const SubMesh& subMesh, unsigned int program)
+{
+    SetUp& setUp = vertexArrays[Drawing(&subMesh, program)];
+    if (setUp.name != 0 && setUp.generation == subMesh.getGeneration())
+        return {setUp.name, false};
+    if (setUp.name != 0)
+        glDeleteVertexArrays(1, &setUp.name);
+    glGenVertexArrays(1, &setUp.name);
+    glBindVertexArray(setUp.name);
+    setUp.generation = subMesh.getGeneration();
+    return {setUp.name, true};
 }
 
 }

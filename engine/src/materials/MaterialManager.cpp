@@ -8,6 +8,7 @@ namespace Pellux
 void MaterialManager::add(Material* material)
 {
     resources[material->getMaterialName()] = material;
+    ++revision;
 }
 
 Material* MaterialManager::get(const std::string& name) const

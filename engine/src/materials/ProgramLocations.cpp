@@ -1,9 +1,13 @@
 #include "pellux/materials/ProgramLocations.h"
 
+#include "pellux/materials/DrawState.h"
 #include "pellux/scene/LightNode.h"
+#include "pellux/scene/Matrix4.h"
+#include "pellux/scene/Vector3.h"
 
 #include <GL/glew.h>
 
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -13,6 +17,9 @@ namespace Pellux
 
 namespace
 {
+// Locations beyond it (a shader's own layout qualifiers may place uniforms anywhere) are always sent.
+const int highestHeldLocation = 4095;
+
 int declaredLength(const ShaderVariables& uniforms, const char* name)
 {
     auto found = uniforms.find(name);
@@ -107,6 +114,47 @@ void ProgramLocations::received(std::size_t index, const LightNode& light)
     if (receivedRevisions.size() <= index)
         receivedRevisions.resize(index + 1, 0);
     receivedRevisions[index] = light.getRevision();
+}
+
+bool ProgramLocations::holds(int location, const void* value, std::size_t size)
+{
+    unsigned long long pass = DrawState::currentPass();
+    if (pass == 0 || location < 0 || location > highestHeldLocation)
+        return false;
+    if (held.size() <= static_cast<std::size_t>(location))
+        held.resize(static_cast<std::size_t>(location) + 1);
+    Held& slot = held[static_cast<std::size_t>(location)];
+    if (slot.pass == pass && std::memcmp(slot.bytes.data(), value, size) == 0)
+        return true;
+    slot.pass = pass;
+    std::memcpy(slot.bytes.data(), value, size);
+    return false;
+}
+
+void ProgramLocations::sendMatrix(int location, const Matrix4& matrix)
+{
+    static_assert(sizeof(float) * 16 <= sizeof(Held::bytes), "a matrix fits a held value");
+    if (!holds(location, matrix.data(), sizeof(float) * 16))
+        glUniformMatrix4fv(location, 1, GL_TRUE, matrix.data());
+}
+
+void ProgramLocations::sendVector(int location, const Vector3& vector)
+{
+    const float components[3] = {vector.x, vector.y, vector.z};
+    if (!holds(location, components, sizeof components))
+        glUniform3f(location, vector.x, vector.y, vector.z);
+}
+
+void ProgramLocations::sendInt(int location, int value)
+{
+    if (!holds(location, &value, sizeof value))
+        glUniform1i(location, value);
+}
+
+void ProgramLocations::sendFloat(int location, float value)
+{
+    if (!holds(location, &value, sizeof value))
+        glUniform1f(location, value);
 }
 
 }

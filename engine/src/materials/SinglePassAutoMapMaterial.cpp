@@ -22,6 +22,7 @@
 #include <cmath>
 #include <fstream>
 #include <iostream>
+#include <typeinfo>
 
 namespace Pellux
 {
@@ -99,11 +100,6 @@ GLenum drawingMode(int primitive)
     case 2: return GL_POINTS;
     default: return GL_TRIANGLES;
     }
-}
-
-void uploadMatrix(int location, const Matrix4& matrix)
-{
-    glUniformMatrix4fv(location, 1, GL_TRUE, matrix.data());
 }
 
 void uploadVector(int location, const Vector3& vector)
@@ -215,21 +211,24 @@ void SinglePassAutoMapMaterial::draw(Scene* scene, MeshNode* node, SubMesh* subM
         return;
     const RenderPass& pass = scene->getPass();
     ProgramLocations& at = pass.isShadow() && depthOnly != nullptr ? *depthOnly : *shading;
+    unsigned int vertexArray = vertexArrayFor(at, *subMesh);
     planState(at, scene, pass, *target);
-    state.apply();
-
-    GeometryBuffers& buffers = GeometryBuffers::get();
-    glBindVertexArray(buffers.vertexArray());
-    mapUniforms(at, scene, node, subMesh);
-    buffers.indexBuffer(*subMesh);
-    glLineWidth(10.0f);
-    glPointSize(10.0f);
+    state.setVertexArray(vertexArray);
+    state.applyForDraw();
+    mapUniforms(at, scene, node);
     glDrawElements(drawingMode(subMesh->getPrimitive()), static_cast<GLsizei>(subMesh->getIndices().size()),
                    GL_UNSIGNED_INT, nullptr);
-    for (unsigned int input : enabledInputs)
-        glDisableVertexAttribArray(input);
-    glBindVertexArray(0);
-    glUseProgram(0);
+    // A pass leaves them to its end.
+    if (!DrawState::inPass())
+    {
+        glBindVertexArray(0);
+        glUseProgram(0);
+    }
+}
+
+bool SinglePassAutoMapMaterial::setsStateOnlyThroughDrawState() const
+{
+    return typeid(*this) == typeid(SinglePassAutoMapMaterial);
 }
 
 void SinglePassAutoMapMaterial::drawNode(Scene* scene, MeshNode* node, RenderTarget* target)
@@ -288,13 +287,26 @@ void SinglePassAutoMapMaterial::planShadowMaps(ProgramLocations& at, Scene* scen
     }
 }
 
-void SinglePassAutoMapMaterial::mapUniforms(ProgramLocations& at, Scene* scene, MeshNode* node, SubMesh* subMesh)
+// Made once for each program that draws the sub-mesh: the program's inputs point at the sub-mesh's
+// arrays, and inputs without an array stay off.
+unsigned int SinglePassAutoMapMaterial::vertexArrayFor(ProgramLocations& at, const SubMesh& subMesh)
+{
+    GeometryBuffers& buffers = GeometryBuffers::get();
+    GeometryBuffers::VertexArray vertexArray = buffers.vertexArray(subMesh, at.getProgram());
+    if (vertexArray.made)
+    {
+        mapVertexArrays(at, subMesh);
+        buffers.indexBuffer(subMesh);
+    }
+    return vertexArray.name;
+}
+
+void SinglePassAutoMapMaterial::mapUniforms(ProgramLocations& at, Scene* scene, MeshNode* node)
 {
     mapCamera(at, scene, node);
     mapSkin(at, *node);
-    mapVertexArrays(at, *subMesh);
     for (const auto& [location, unit] : samplers)
-        glUniform1i(location, unit);
+        at.sendInt(location, unit);
     if (&at == shading)
         mapSpecularCoefficient(at);
     mapUnlit(at);
@@ -307,18 +319,18 @@ void SinglePassAutoMapMaterial::mapUniforms(ProgramLocations& at, Scene* scene, 
 void SinglePassAutoMapMaterial::mapCamera(ProgramLocations& at, Scene* scene, MeshNode* node)
 {
     if (at.world != undeclared)
-        uploadMatrix(at.world, node->getWorldMatrix());
-    CameraNode* camera = scene->getActiveCamera();
-    if (camera == nullptr)
+        at.sendMatrix(at.world, node->getWorldMatrix());
+    if (scene->getActiveCamera() == nullptr)
         return;
+    const Scene::CameraView& camera = scene->getCameraView();
     if (at.view != undeclared)
-        uploadMatrix(at.view, camera->getViewMatrix());
+        at.sendMatrix(at.view, camera.view);
     if (at.proj != undeclared)
-        uploadMatrix(at.proj, camera->getProjectionMatrix());
+        at.sendMatrix(at.proj, camera.projection);
     if (at.camPos != undeclared)
-        uploadVector(at.camPos, camera->getWorldPosition());
+        at.sendVector(at.camPos, camera.position);
     if (at.camDir != undeclared)
-        uploadVector(at.camDir, camera->getWorldDirection());
+        at.sendVector(at.camDir, camera.direction);
 }
 
 void SinglePassAutoMapMaterial::mapVertexArrays(ProgramLocations& at, const SubMesh& subMesh)
@@ -329,7 +341,6 @@ void SinglePassAutoMapMaterial::mapVertexArrays(ProgramLocations& at, const SubM
             names.push_back("texCoord_" + std::to_string(set));
         return names;
     }();
-    enabledInputs.clear();
     mapVertexArray(at.position, subMesh, "position", 3);
     mapVertexArray(at.normal, subMesh, "normal", 3);
     mapVertexArray(at.tangent, subMesh, "tangents", 3);
@@ -354,7 +365,6 @@ void SinglePassAutoMapMaterial::mapVertexArray(int location, const SubMesh& subM
     GLuint input = static_cast<GLuint>(location);
     glEnableVertexAttribArray(input);
     glVertexAttribPointer(input, components, GL_FLOAT, GL_FALSE, 0, nullptr);
-    enabledInputs.push_back(input);
 }
 
 // A skinned node sends its joints. An unskinned one sends none, and neither does a skin with more
@@ -380,16 +390,17 @@ void SinglePassAutoMapMaterial::mapSkin(ProgramLocations& at, MeshNode& node)
                              << getMaterialName() << "' hold; it is drawn in its bind pose" << std::endl;
         }
     }
-    glUniform1i(at.jointCount, joints);
+    at.sendInt(at.jointCount, joints);
 }
 
 // A material without the parameter sends what a program of its own would hold: 0.
 void SinglePassAutoMapMaterial::mapSpecularCoefficient(ProgramLocations& at)
 {
+    static const std::string parameter = "specularCoefficient";
     if (at.specularCoefficient == undeclared)
         return;
-    float* value = getValue("specularCoefficient");
-    glUniform1f(at.specularCoefficient, value != nullptr ? *value : 0.0f);
+    float* value = getValue(parameter);
+    at.sendFloat(at.specularCoefficient, value != nullptr ? *value : 0.0f);
 }
 
 // Without the parameter the material is lit, as every material was before it existed.
@@ -399,13 +410,13 @@ void SinglePassAutoMapMaterial::mapUnlit(ProgramLocations& at)
     if (at.unlit == undeclared)
         return;
     auto value = values.find(parameter);
-    glUniform1f(at.unlit, value != values.end() ? value->second : 0.0f);
+    at.sendFloat(at.unlit, value != values.end() ? value->second : 0.0f);
 }
 
 void SinglePassAutoMapMaterial::mapAmbientLight(ProgramLocations& at, const Scene& scene)
 {
     if (at.ambientLight != undeclared)
-        uploadVector(at.ambientLight, scene.getAmbientLight());
+        at.sendVector(at.ambientLight, scene.getAmbientLight());
 }
 
 void SinglePassAutoMapMaterial::mapLights(ProgramLocations& at, Scene* scene)
@@ -417,7 +428,7 @@ void SinglePassAutoMapMaterial::mapLights(ProgramLocations& at, Scene* scene)
     std::size_t count = at.declaredLights > 0 ? std::min(lights.size(), static_cast<std::size_t>(at.declaredLights))
                                               : lights.size();
     if (at.lightCount != undeclared)
-        glUniform1i(at.lightCount, static_cast<GLint>(count));
+        at.sendInt(at.lightCount, static_cast<int>(count));
     for (std::size_t index = 0; index < count; ++index)
     {
         LightNode& light = *lights[index];

@@ -2,6 +2,7 @@
 
 #include "pellux/core/Tavrin.h"
 #include "pellux/foundation/Logger.h"
+#include "pellux/materials/DrawState.h"
 #include "pellux/materials/Material.h"
 #include "pellux/materials/MaterialManager.h"
 #include "pellux/resources/Mesh.h"
@@ -44,6 +45,7 @@ void MeshNode::setSkin(std::unique_ptr<Skin> newSkin)
 void MeshNode::bindMaterial(const std::string& symbol, const std::string& materialName)
 {
     materialBinding.emplace(symbol, materialName);
+    foundMaterials.clear();
 }
 
 const std::string& MeshNode::getMaterialName(const SubMesh& subMesh) const
@@ -52,22 +54,46 @@ const std::string& MeshNode::getMaterialName(const SubMesh& subMesh) const
     return bound != materialBinding.end() ? bound->second : subMesh.getMaterialName();
 }
 
+// Looked up by name only when the sub-mesh's name or the registry changed: a sub-mesh given
+// another material draws with it from its next draw on.
+Material* MeshNode::materialOf(std::size_t index, const SubMesh& subMesh)
+{
+    if (foundMaterials.size() <= index)
+        foundMaterials.resize(index + 1);
+    FoundMaterial& found = foundMaterials[index];
+    unsigned long long registryRevision = Tavrin::getInstance().getMaterialManager()->getRevision();
+    if (found.subMesh == &subMesh && found.registryRevision == registryRevision &&
+        found.subMeshName == subMesh.getMaterialName())
+        return found.material;
+    found.material = materialNamed(getMaterialName(subMesh));
+    found.subMesh = &subMesh;
+    found.subMeshName = subMesh.getMaterialName();
+    found.registryRevision = registryRevision;
+    return found.material;
+}
+
 void MeshNode::render(Scene* scene, RenderTarget* target)
 {
     if (!visible || mesh == nullptr)
         return;
-    for (SubMesh* subMesh : mesh->getSubMeshes())
-        if (Material* material = materialNamed(getMaterialName(*subMesh)))
-            material->draw(scene, this, subMesh, target);
+    const std::vector<SubMesh*>& subMeshes = mesh->getSubMeshes();
+    for (std::size_t index = 0; index < subMeshes.size(); ++index)
+        if (Material* material = materialOf(index, *subMeshes[index]))
+        {
+            material->draw(scene, this, subMeshes[index], target);
+            if (!material->setsStateOnlyThroughDrawState())
+                DrawState::forgetApplied();
+        }
 }
 
 bool MeshNode::drawnEarly()
 {
     if (mesh == nullptr)
         return true;
-    for (SubMesh* subMesh : mesh->getSubMeshes())
+    const std::vector<SubMesh*>& subMeshes = mesh->getSubMeshes();
+    for (std::size_t index = 0; index < subMeshes.size(); ++index)
     {
-        Material* material = materialNamed(getMaterialName(*subMesh));
+        Material* material = materialOf(index, *subMeshes[index]);
         if (material == nullptr || !material->drawnEarly)
             return false;
     }

@@ -2,14 +2,19 @@
 
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
+#include "pellux/materials/DrawState.h"
 #include "pellux/materials/RenderTarget.h"
 #include "pellux/scene/Animation.h"
 #include "pellux/scene/CameraNode.h"
 #include "pellux/scene/LightNode.h"
 #include "pellux/scene/MeshBounds.h"
+#include "pellux/scene/MeshNode.h"
 #include "pellux/scene/SceneNode.h"
+#include "pellux/scene/SoundNode.h"
 
 #include <algorithm>
+#include <cmath>
+#include <typeinfo>
 
 namespace Pellux
 {
@@ -19,6 +24,15 @@ namespace
 GlErrorCheck& glErrors()
 {
     return Tavrin::getInstance().getRenderEngine()->getGlErrorCheck();
+}
+
+// The engine's own kinds of node draw only through their materials, which answer for themselves;
+// any other kind may set OpenGL state in its render().
+bool drawsOnlyThroughMaterials(const SceneNode& node)
+{
+    const std::type_info& kind = typeid(node);
+    return kind == typeid(MeshNode) || kind == typeid(SceneNode) || kind == typeid(LightNode) ||
+           kind == typeid(CameraNode) || kind == typeid(SoundNode);
 }
 }
 
@@ -97,6 +111,11 @@ void Scene::rebuildNodeLists()
         node->setChanged(false);
     root->setChanged(false);
     meshBounds->forget();
+    treeOrder.clear();
+    root->collectDescendants(treeOrder);
+    byNearness.clear();
+    for (std::size_t index = 0; index < treeOrder.size(); ++index)
+        byNearness.push_back({0.0f, index, treeOrder[index]});
 }
 
 // Each frame, as a light's type may change without a change of the tree.
@@ -132,23 +151,61 @@ void Scene::fitDirectionalShadows()
     }
 }
 
+bool Scene::drawnBefore(const Placed& a, const Placed& b)
+{
+    return a.nearness < b.nearness || (a.nearness == b.nearness && a.treeIndex < b.treeIndex);
+}
+
+// Mends an order that little has changed since it was last sorted in a time that grows with the
+// nodes and how far they moved in it; one far from sorted is sorted anew.
+void Scene::restoreOrder(std::vector<Placed>& placed)
+{
+    std::size_t movesLeft = 4 * placed.size();
+    for (std::size_t next = 1; next < placed.size(); ++next)
+    {
+        Placed moving = placed[next];
+        std::size_t at = next;
+        for (; at > 0 && movesLeft > 0 && drawnBefore(moving, placed[at - 1]); --at, --movesLeft)
+            placed[at] = placed[at - 1];
+        placed[at] = moving;
+        if (movesLeft == 0)
+        {
+            std::sort(placed.begin(), placed.end(), drawnBefore);
+            return;
+        }
+    }
+}
+
 // Nodes at the camera's position come first, then the others from the farthest to the nearest;
-// nodes at the same distance keep their tree order.
+// nodes at the same distance keep their tree order. While little moves the order of the frame before
+// is nearly right, and mending it costs little more than looking at it.
 void Scene::orderFarthestFirst()
 {
-    ordered.clear();
-    root->collectDescendants(ordered);
     Vector3 eye = activeCamera->getWorldPosition();
-    byNearness.clear();
-    for (SceneNode* node : ordered)
+    for (Placed& placed : byNearness)
     {
-        float distance = (node->getWorldPosition() - eye).length();
-        byNearness.emplace_back(distance != 0 ? 1 / distance : 0.0f, node);
+        float distance = (placed.node->getWorldPosition() - eye).length();
+        float nearness = distance != 0 ? 1 / distance : 0.0f;
+        placed.nearness = std::isnan(nearness) ? 0.0f : nearness;
     }
-    std::stable_sort(byNearness.begin(), byNearness.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    restoreOrder(byNearness);
+    ordered.resize(byNearness.size());
     for (std::size_t index = 0; index < byNearness.size(); ++index)
-        ordered[index] = byNearness[index].second;
+        ordered[index] = byNearness[index].node;
+}
+
+const Scene::CameraView& Scene::getCameraView()
+{
+    unsigned long long currentPass = DrawState::currentPass();
+    if (currentPass != 0 && currentPass == cameraViewPass && activeCamera == cameraViewOf)
+        return cameraView;
+    cameraView.view = activeCamera->getViewMatrix();
+    cameraView.projection = activeCamera->getProjectionMatrix();
+    cameraView.position = activeCamera->getWorldPosition();
+    cameraView.direction = activeCamera->getWorldDirection();
+    cameraViewPass = currentPass;
+    cameraViewOf = activeCamera;
+    return cameraView;
 }
 
 void Scene::render()
@@ -175,23 +232,32 @@ void Scene::prepareFrame()
     orderFarthestFirst();
 }
 
+void Scene::renderNode(SceneNode& node, RenderTarget* target)
+{
+    node.render(this, target);
+    if (!drawsOnlyThroughMaterials(node))
+        DrawState::forgetApplied();
+}
+
 void Scene::renderMainPass()
 {
     pass = RenderPass::main();
     RenderTarget* target = getRenderTarget();
-    root->render(this, target);
+    DrawState::beginPass();
+    renderNode(*root, target);
     lateQueue.clear();
     for (SceneNode* node : ordered)
     {
         if (!node->isVisible())
             continue;
         if (node->drawnEarly())
-            node->render(this, target);
+            renderNode(*node, target);
         else
             lateQueue.push_back(node);
     }
     for (SceneNode* node : lateQueue)
-        node->render(this, target);
+        renderNode(*node, target);
+    DrawState::endPass();
     glErrors().afterPass(pass);
 }
 
@@ -207,8 +273,10 @@ void Scene::renderShadowPasses()
         pass = RenderPass::shadowOf(light);
         RenderTarget* shadowMap = light->getShadowMap();
         shadowMap->bind();
+        DrawState::beginPass();
         for (SceneNode* node : ordered)
-            node->render(this, shadowMap);
+            renderNode(*node, shadowMap);
+        DrawState::endPass();
         glErrors().afterPass(pass);
         activeCamera = camera;
     }

@@ -8,37 +8,63 @@ namespace Pellux
 class RenderTarget;
 struct RenderPass;
 
-// Every piece of OpenGL state a draw depends on besides its program's uniforms and vertex arrays:
-// the framebuffer and viewport it draws into, the program, the depth test, blending, face culling,
-// the polygon offset of shadow maps and the texture each unit holds. Decided as a whole for each
-// draw, then set as a whole, so that no draw depends on what an earlier one left behind.
+// Every piece of OpenGL state a draw depends on besides its program's uniforms: the framebuffer and
+// viewport it draws into, the program, the vertex array, the depth test, blending, face culling, the
+// polygon offset of shadow maps, the width of lines and points and the texture each unit holds.
+// Decided as a whole for each draw, then set as a whole, so that no draw depends on what an earlier
+// one left behind.
+//
+// Within a pass of a scene each draw sets only what differs from what the draws before it set. That
+// holds while nothing else changes OpenGL state in the pass: a material or node that sets state itself
+// (any but the engine's own) is followed by forgetApplied(), so that the next draw sets the whole
+// state and sends every uniform again. A pass starts knowing nothing of OpenGL's state and ends with
+// no program and no vertex array in use, as a draw outside a pass does.
 class DrawState
 {
 public:
-    // A material's geometry in this pass: depth-tested, mixed by its alpha, back faces culled. In a
-    // shadow pass its depth is pushed back a little, so that lit surfaces do not shadow themselves.
+    // A material's geometry in this pass: depth-tested, mixed by its alpha, back faces culled, lines
+    // and points 10 pixels wide. In a shadow pass its depth is pushed back a little, so that lit
+    // surfaces do not shadow themselves.
     void forGeometry(const RenderPass& pass, const RenderTarget& target, unsigned int program);
     // A picture laid over the whole target: not depth-tested, mixed by its alpha.
     void forOverlay(const RenderTarget& target, unsigned int program);
+    void setVertexArray(unsigned int array) { vertexArray = array; }
 
     // Gives the texture the next free unit and returns it; -1 when every unit is taken.
     int addTexture(unsigned int texture);
 
+    // Sets the whole state.
     void apply() const;
+    // In a pass, sets what differs from the state the pass's draws have set; outside one, the whole.
+    void applyForDraw() const;
+
+    // The scene, around each pass.
+    static void beginPass();
+    static void endPass();
+    // OpenGL's state may have changed behind the pass's back: the pass's record of it is dropped.
+    static void forgetApplied();
+    static bool inPass() { return currentPass() != 0; }
+    // A number no other pass had, renewed when the pass forgets what was applied; 0 outside a pass.
+    static unsigned long long currentPass();
 
     static int textureUnits();
 
 private:
     void drawInto(const RenderTarget& target, unsigned int program);
+    void applyChangesFrom(const DrawState& applied) const;
+    // Binds the textures of the units whose texture differs from `unitTextures`, and notes them there.
+    void bindChangedTextures(std::vector<unsigned int>& unitTextures, int& activeUnit) const;
 
     unsigned int framebuffer = 0;
     int width = 0;
     int height = 0;
     unsigned int program = 0;
+    unsigned int vertexArray = 0;
     bool depthTest = true;
     bool blending = true;
     bool culling = true;
     bool polygonOffset = false;
+    bool wideLinesAndPoints = false;
     // The texture of unit n at index n.
     std::vector<unsigned int> textures;
 };

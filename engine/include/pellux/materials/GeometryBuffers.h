@@ -2,15 +2,20 @@
 
 #include "pellux/resources/SubMesh.h"
 
+#include <cstddef>
 #include <map>
 #include <memory>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace Pellux
 {
 
-// Buffer objects holding the vertex arrays and index lists that materials draw. Mesh data does not
-// change after loading, so each array is uploaded once and shared by every sub-mesh that shares it.
+// Buffer objects holding the vertex arrays and index lists that materials draw, and the vertex array
+// objects that feed them to programs. Mesh data does not change after loading, so each array is
+// uploaded once and shared by every sub-mesh that shares it, and each sub-mesh is set up once for
+// each program that draws it.
 class GeometryBuffers
 {
 public:
@@ -18,13 +23,22 @@ public:
 
     // The array buffer holding this attribute's values.
     unsigned int arrayBuffer(const VertexAttribute& attribute);
-    // The element buffer holding the sub-mesh's indices, renewed when the sub-mesh changed.
+    // Binds the element buffer holding the sub-mesh's indices, renewed when the sub-mesh changed,
+    // and returns it.
     unsigned int indexBuffer(const SubMesh& subMesh);
-    // The vertex array object every material draw uses.
-    unsigned int vertexArray() const { return sharedVertexArray; }
+
+    struct VertexArray
+    {
+        unsigned int name;
+        // Just made, and bound: its inputs and index buffer are still to be set up.
+        bool made;
+    };
+    // The vertex array object through which the program reads the sub-mesh; made anew when the
+    // sub-mesh changed.
+    VertexArray vertexArray(const SubMesh& subMesh, unsigned int program);
 
 private:
-    GeometryBuffers();
+    GeometryBuffers() = default;
 
     struct IndexBuffer
     {
@@ -32,10 +46,25 @@ private:
         unsigned long long generation = 0;
     };
 
+    struct SetUp
+    {
+        unsigned int name = 0;
+        unsigned long long generation = 0;
+    };
+
+    using Drawing = std::pair<const SubMesh*, unsigned int>;
+    struct DrawingHash
+    {
+        std::size_t operator()(const Drawing& drawing) const
+        {
+            return std::hash<const SubMesh*>()(drawing.first) * 31 + drawing.second;
+        }
+    };
+
     // Holding the arrays keeps their addresses from being reused by others.
     std::map<const std::vector<float>*, std::pair<std::shared_ptr<const std::vector<float>>, unsigned int>> arrays;
     std::map<const SubMesh*, IndexBuffer> indexLists;
-    unsigned int sharedVertexArray = 0;
+    std::unordered_map<Drawing, SetUp, DrawingHash> vertexArrays;
 };
 
 }

@@ -24,6 +24,9 @@ public:
     virtual void draw(Scene* scene, MeshNode* node, SubMesh* subMesh, RenderTarget* target) = 0;
     // Draws every sub-mesh of the node's mesh.
     virtual void drawNode(Scene* scene, MeshNode* node, RenderTarget* target) = 0;
+    // Whether draw() sets OpenGL state only through DrawState::applyForDraw, which lets the draws of
+    // a pass leave alone what is already set. Any other material's draw makes the pass forget it.
+    virtual bool setsStateOnlyThroughDrawState() const { return false; }
 
     // When set, the next draw sends every light's uniforms, changed or not.
     bool lightsDirty = true;

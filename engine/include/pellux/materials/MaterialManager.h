@@ -18,6 +18,11 @@ public:
     // Null when no material has that name.
     Material* get(const std::string& name) const;
     std::size_t size() const { return resources.size(); }
+    // Changes with every material added, so that what was found by name before can be known stale.
+    unsigned long long getRevision() const { return revision; }
+
+private:
+    unsigned long long revision = 0;
 };
 
 }

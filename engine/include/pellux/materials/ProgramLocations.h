@@ -2,6 +2,7 @@
 
 #include "pellux/materials/ShaderDeclarations.h"
 
+#include <array>
 #include <cstddef>
 #include <vector>
 
@@ -9,9 +10,12 @@ namespace Pellux
 {
 
 class LightNode;
+class Matrix4;
+struct Vector3;
 
 // Where a linked program takes each engine name its sources declare, looked up once (array elements
-// on first use) so that drawing builds no strings; and what the program last received of each light.
+// on first use) so that drawing builds no strings; what the program last received of each light; and
+// the values the draws of the current pass sent it, which are not sent again while it holds them.
 // Materials built from the same sources share a program, and so share this record.
 class ProgramLocations
 {
@@ -39,6 +43,13 @@ public:
     bool holdsCurrent(std::size_t index, const LightNode& light) const;
     void received(std::size_t index, const LightNode& light);
 
+    // Send a value unless an earlier draw of this pass sent the program the same one; outside a
+    // pass, always. The program must be in use.
+    void sendMatrix(int location, const Matrix4& matrix);
+    void sendVector(int location, const Vector3& vector);
+    void sendInt(int location, int value);
+    void sendFloat(int location, float value);
+
     int world, view, proj, camPos, camDir, specularCoefficient, lightCount;
     // The scene's ambient light, and the material's switch to draw its colour as it is, unlit.
     int ambientLight, unlit;
@@ -56,6 +67,15 @@ private:
     int uniform(const char* name) const;
     int input(const std::string& name) const;
     int arrayElement(std::vector<int>& cache, const char* arrayName, std::size_t element);
+    // Whether the program holds the value at the location from this pass; notes it as held if not.
+    bool holds(int location, const void* value, std::size_t size);
+
+    // A value sent in a pass: as many bytes as its type has.
+    struct Held
+    {
+        unsigned long long pass = 0;
+        std::array<unsigned char, 64> bytes{};
+    };
 
     unsigned int program;
     ShaderVariables uniforms;
@@ -65,6 +85,8 @@ private:
     std::vector<int> texCoords;
     std::vector<Light> lights;
     std::vector<unsigned long long> receivedRevisions;
+    // By location.
+    std::vector<Held> held;
 };
 
 }

@@ -53,6 +53,8 @@ public:
     // scene, whatever another material of the same program sent before.
     void draw(Scene* scene, MeshNode* node, SubMesh* subMesh, RenderTarget* target) override;
     void drawNode(Scene* scene, MeshNode* node, RenderTarget* target) override;
+    // A subclass may set state in a draw of its own, so only this class answers yes.
+    bool setsStateOnlyThroughDrawState() const override;
 
 private:
     struct Scanned
@@ -73,10 +75,12 @@ private:
     void planShadowMaps(ProgramLocations& at, Scene* scene, const RenderPass& pass);
     void addSampler(unsigned int texture, int location);
 
-    // Feeds every declared engine name to the program in use: matrices, camera, vertex arrays,
-    // samplers, parameters and lights. Light members go only where the program does not hold the
-    // light as it is now, or to every light while `lightsDirty` is set.
-    void mapUniforms(ProgramLocations& at, Scene* scene, MeshNode* node, SubMesh* subMesh);
+    // The vertex array object that feeds the program's inputs from the sub-mesh.
+    unsigned int vertexArrayFor(ProgramLocations& at, const SubMesh& subMesh);
+    // Feeds every declared engine name to the program in use: matrices, camera, samplers, parameters
+    // and lights. Light members go only where the program does not hold the light as it is now, or
+    // to every light while `lightsDirty` is set.
+    void mapUniforms(ProgramLocations& at, Scene* scene, MeshNode* node);
     void mapCamera(ProgramLocations& at, Scene* scene, MeshNode* node);
     void mapSkin(ProgramLocations& at, MeshNode& node);
     void mapVertexArrays(ProgramLocations& at, const SubMesh& subMesh);
@@ -104,7 +108,6 @@ private:
     DrawState state;
     // Sampler locations with the units the draw's textures are on.
     std::vector<std::pair<int, int>> samplers;
-    std::vector<unsigned int> enabledInputs;
 };
 
 }

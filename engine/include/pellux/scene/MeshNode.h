@@ -5,10 +5,12 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace Pellux
 {
 
+class Material;
 class Mesh;
 class Skin;
 class SubMesh;
@@ -39,9 +41,22 @@ public:
     bool drawnEarly() override;
 
 private:
+    // The material a sub-mesh was found to draw with, kept while its name and the registry stay as
+    // they were.
+    struct FoundMaterial
+    {
+        const SubMesh* subMesh = nullptr;
+        std::string subMeshName;
+        unsigned long long registryRevision = 0;
+        Material* material = nullptr;
+    };
+    Material* materialOf(std::size_t index, const SubMesh& subMesh);
+
     Mesh* mesh;
     std::map<std::string, std::string> materialBinding;
     std::unique_ptr<Skin> skin;
+    // By sub-mesh index.
+    std::vector<FoundMaterial> foundMaterials;
 };
 
 }

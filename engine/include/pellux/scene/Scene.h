@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pellux/scene/Matrix4.h"
 #include "pellux/scene/RenderPass.h"
 #include "pellux/scene/Vector3.h"
 
@@ -39,6 +40,19 @@ public:
     // The pass being drawn: the shadow pass of a light while its shadow map is drawn, else the main pass.
     const RenderPass& getPass() const { return pass; }
 
+    // What the active camera gives the draws: its view, its projection for the viewport they draw
+    // in, its place and the direction it looks along (not normalised).
+    struct CameraView
+    {
+        Matrix4 view;
+        Matrix4 projection;
+        Vector3 position;
+        Vector3 direction;
+    };
+    // Of the active camera, which must be there. Worked out at the first request of each pass, after
+    // the first draw has set the pass's viewport; outside a pass, at every request.
+    const CameraView& getCameraView();
+
     float getTime() const { return time; }
     // Never below 0; every animation poses its node for the new time.
     void setTime(float seconds);
@@ -70,6 +84,18 @@ private:
     void gatherLights();
     void fitDirectionalShadows();
     void orderFarthestFirst();
+    void renderNode(SceneNode& node, RenderTarget* target);
+
+    // A node's place in the drawing order: by nearness to the camera (1 / distance; 0 at the camera
+    // and for nodes without a distance), then by the tree's order.
+    struct Placed
+    {
+        float nearness;
+        std::size_t treeIndex;
+        SceneNode* node;
+    };
+    static bool drawnBefore(const Placed& a, const Placed& b);
+    static void restoreOrder(std::vector<Placed>& placed);
 
     std::string name;
     SceneNode* root;
@@ -86,10 +112,17 @@ private:
     std::vector<LightNode*> lightNodes;
     Vector3 ambientLight;
     std::unique_ptr<MeshBounds> meshBounds;
-    // This frame's nodes below the root, from the camera's position outwards from the farthest.
+    // The nodes below the root in the tree's order, depth first, children by name.
+    std::vector<SceneNode*> treeOrder;
+    // This frame's nodes below the root, from the camera's position outwards from the farthest; the
+    // order of the frame before when the tree did not change since.
+    std::vector<Placed> byNearness;
     std::vector<SceneNode*> ordered;
-    std::vector<std::pair<float, SceneNode*>> byNearness;
     std::vector<SceneNode*> lateQueue;
+    CameraView cameraView;
+    // The pass and camera `cameraView` was worked out for.
+    unsigned long long cameraViewPass = 0;
+    const CameraNode* cameraViewOf = nullptr;
 };
 
 }
