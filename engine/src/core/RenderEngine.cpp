@@ -213,7 +213,9 @@ void RenderEngine::endFrame()
         wheelOffset = wheelTurned;
         wheelTurned = 0;
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        // Depth and stencil share one buffer: clearing depth alone would have to keep every stencil
+        // value, which costs as much again. The engine draws nothing with the stencil.
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     }
     timer.endFrame(glfwGetTime());
 }
