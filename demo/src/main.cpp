@@ -50,6 +50,7 @@ int main(int argc, char** argv)
         LOG(logger.err) << "The demo needs a window with an OpenGL 3.2 core context; stopping" << std::endl;
         return 1;
     }
+    renderEngine.setRenderScale(settings.getFraction("graphics", "renderScale"));
     renderEngine.endFrame();
 
     Pellux::MaterialManager& materials = *root->getMaterialManager();

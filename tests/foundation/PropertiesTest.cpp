@@ -228,4 +228,46 @@ TEST_F(SettingsValuesTest, SwitchesReadTheWordsUsersWrite)
         expectErrorLine(log, switchCase.reported ? message : "", switchCase.value);
     }
 }
+
+struct FractionCase
+{
+    const char* value;
+    float fraction;
+    const char* fault;
+};
+
+TEST_F(SettingsValuesTest, RenderScalesAreFractionsAboveZeroAndAtMostOne)
+{
+    const FractionCase cases[] = {
+        {"0.5", 0.5f, ""},
+        {"1", 1.0f, ""},
+        {".25", 0.25f, ""},
+        {"1e-3", 0.001f, ""},
+        {"", 1.0f, ""},
+        {"0", 1.0f, "is not above 0 and at most 1"},
+        {"-0.5", 1.0f, "is not above 0 and at most 1"},
+        {"1.01", 1.0f, "is not above 0 and at most 1"},
+        {"2", 1.0f, "is not above 0 and at most 1"},
+        {"nan", 1.0f, "is not above 0 and at most 1"},
+        {"inf", 1.0f, "is not above 0 and at most 1"},
+        {"half", 1.0f, "is not a number"},
+        {"50%", 1.0f, "is not a number"},
+        {"0,5", 1.0f, "is not a number"},
+    };
+    for (const FractionCase& fractionCase : cases)
+    {
+        std::string line = std::string("renderScale = ") + fractionCase.value;
+        Settings& read = settingsWith("[graphics]\n" + line + "\n");
+        float fraction = -1;
+        std::string log = captureStdout([&] { fraction = read.getFraction("graphics", "renderScale"); });
+        EXPECT_EQ(fraction, fractionCase.fraction) << line;
+        std::string message = "settings.txt [graphics]: " + line + " " + fractionCase.fault + "; 1 is used";
+        expectErrorLine(log, *fractionCase.fault != '\0' ? message : "", line);
+    }
+    Settings& without = settingsWith("[graphics]\nwidth = 640\n");
+    float fraction = -1;
+    std::string log = captureStdout([&] { fraction = without.getFraction("graphics", "renderScale"); });
+    EXPECT_EQ(fraction, 1.0f);
+    EXPECT_EQ(log, "");
+}
 }

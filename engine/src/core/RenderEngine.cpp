@@ -101,6 +101,11 @@ int withinDesktop(int asked, int desktop)
 {
     return asked > 0 ? std::min(asked, desktop) : desktop;
 }
+
+int scaledSide(int side, float scale)
+{
+    return side > 0 ? std::max(1, static_cast<int>(static_cast<float>(side) * scale)) : side;
+}
 }
 
 bool RenderEngine::init(int width, int height, bool fullScreen, const std::string& sizeOrigin)
@@ -279,12 +284,27 @@ Texture* RenderEngine::getTexture(Image* image)
     return texture;
 }
 
+void RenderEngine::setRenderScale(float scale)
+{
+    renderScale = scale > 0 && scale <= 1 ? scale : 1;
+}
+
 void RenderEngine::drawScene(Scene& scene, float opacity)
 {
     RenderTarget* target = scene.getRenderTarget();
     Rectangle viewport = getViewport();
-    target->resize(static_cast<int>(viewport.width), static_cast<int>(viewport.height));
-    target->setSize(getScreenRectangle());
+    int width = static_cast<int>(viewport.width);
+    int height = static_cast<int>(viewport.height);
+    if (renderScale < 1)
+    {
+        target->setSize(scaledSceneSize);
+        target->resize(scaledSide(width, renderScale), scaledSide(height, renderScale));
+    }
+    else
+    {
+        target->resize(width, height);
+        target->setSize(getScreenRectangle());
+    }
     target->bind();
     scene.render();
     const Rectangle whole(0, 0, 1, 1);

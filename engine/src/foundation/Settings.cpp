@@ -106,6 +106,24 @@ bool Settings::getSwitch(const std::string& section, const std::string& key, boo
     return unset;
 }
 
+float Settings::getFraction(const std::string& section, const std::string& key)
+{
+    std::string value = get(section, key);
+    float fraction = 1;
+    if (value.empty())
+        return fraction;
+    const char* fault = nullptr;
+    if (!parseFloat(value, fraction))
+        fault = "is not a number";
+    else if (!(fraction > 0 && fraction <= 1))
+        fault = "is not above 0 and at most 1";
+    if (fault == nullptr)
+        return fraction;
+    LOG(Logger::getInstance().err) << describe(section) << ": " << key << " = " << value << " " << fault
+                                   << "; 1 is used" << std::endl;
+    return 1;
+}
+
 std::string Settings::describe(const std::string& section)
 {
     return std::string(fileName) + " [" + section + "]";

@@ -69,6 +69,11 @@ public:
     // The scene's passes of a frame: its target sized to the window and cleared, the main pass and
     // the shadow passes, then its picture onto the window with this opacity.
     void drawScene(Scene& scene, float opacity);
+    // The scene's target is drawn at this fraction of the window's width and height (at least one
+    // pixel each) and its picture stretched over the whole window: fewer pixels to shade on a slow
+    // machine. 1, the whole size, unless set; a value outside (0, 1] counts as 1.
+    void setRenderScale(float scale);
+    float getRenderScale() const { return renderScale; }
 
     // The one texture made from this image, made at the first request; null for no image.
     Texture* getTexture(Image* image);
@@ -104,6 +109,9 @@ private:
     // The wheel's steps since the last frame ended.
     float wheelTurned = 0;
     std::map<Image*, Texture*> textures;
+    float renderScale = 1;
+    // The scene target's size while it is drawn at a render scale below 1.
+    std::shared_ptr<Rectangle> scaledSceneSize = std::make_shared<Rectangle>(0.0f, 0.0f, 1.0f, 1.0f);
 
     static std::shared_ptr<Rectangle> screenRectangle;
     static RenderTarget* overlay;

@@ -30,6 +30,9 @@ public:
     // A switch written 1/0, true/false, yes/no or on/off in any letter case. `unset` when the key is
     // missing, and also after an ERR line when the value is none of these.
     bool getSwitch(const std::string& section, const std::string& key, bool unset);
+    // A share of something, above 0 and at most 1. 1 when the key is missing, and also after an ERR
+    // line naming the file, the section and the key when the value is no such share.
+    float getFraction(const std::string& section, const std::string& key);
 
     // Where a section's values come from, for messages: "settings.txt [graphics]".
     static std::string describe(const std::string& section);
