@@ -5,8 +5,15 @@
 #include "pellux/materials/MaterialManager.h"
 #include "pellux/materials/SinglePassAutoMapMaterial.h"
 #include "pellux/resources/ImageManager.h"
+#include "pellux/resources/Mesh.h"
+#include "pellux/resources/SubMesh.h"
+#include "pellux/scene/MeshNode.h"
 #include "pellux/scene/Scene.h"
 
+#include <GL/glew.h>
+
+#include <set>
+#include <string>
 #include <vector>
 
 namespace
@@ -30,7 +37,67 @@ const std::vector<MaterialRow> showMaterials = {
      {"textures/ground015.jpg", "textures/ground015n.jpg", "textures/ground015b.jpg"}},
     {"wall_normal", "resources/shader/default.vert", "resources/shader/default.frag", 20, 0,
      {"textures/ground015.jpg"}},
+    {"show_sky", "resources/shader/sky.vert", "resources/shader/sky.frag", 0, 0, {"textures/sky.png"}},
 };
+
+const char* const skyNode = "node-Sky_mesh";
+const char* const skyMaterial = "show_sky";
+
+// Per metre: about a third of the light from 20 m away is lost in the mist. Its colour is the sky's at
+// the horizon, as the scene's generator paints it, so that the far fen fades into the sky.
+const float mistDensity = 0.02f;
+const float mistColour[3] = {0.42f, 0.38f, 0.41f};
+
+// The scene's own constant material would light every sky pixel before throwing the light away; the
+// show's sky material only reads its picture, and drawn after the rest it fills only what they leave.
+void drawSkyCheaply(Pellux::Scene& scene, Pellux::MaterialManager& materials)
+{
+    Pellux::Material* sky = materials.get(skyMaterial);
+    auto* node = dynamic_cast<Pellux::MeshNode*>(scene.getNode(skyNode));
+    if (sky == nullptr || node == nullptr || node->getMesh() == nullptr)
+        return;
+    sky->drawnEarly = false;
+    for (Pellux::SubMesh* subMesh : node->getMesh()->getSubMeshes())
+        subMesh->setMaterialName(skyMaterial);
+}
+
+// The materials the scene's meshes draw with, and the show's wall materials, which the keys put on.
+std::set<std::string> showMaterialNames(const Pellux::Scene& scene)
+{
+    std::set<std::string> names;
+    for (const MaterialRow& row : showMaterials)
+        names.insert(row.name);
+    std::vector<Pellux::SceneNode*> nodes;
+    scene.getRoot()->collectDescendants(nodes);
+    for (Pellux::SceneNode* node : nodes)
+    {
+        auto* meshNode = dynamic_cast<Pellux::MeshNode*>(node);
+        if (meshNode == nullptr || meshNode->getMesh() == nullptr)
+            continue;
+        for (Pellux::SubMesh* subMesh : meshNode->getMesh()->getSubMeshes())
+            names.insert(meshNode->getMaterialName(*subMesh));
+    }
+    return names;
+}
+
+// The engine feeds its shaders only the quantities it knows; the mist's two uniforms are the show's
+// own, set once on each program, which keeps them. Programs the show does not touch keep 0: no mist.
+void addMist(const Pellux::Scene& scene, Pellux::MaterialManager& materials)
+{
+    GLint previous = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &previous);
+    for (const std::string& name : showMaterialNames(scene))
+    {
+        auto* material = dynamic_cast<Pellux::SinglePassAutoMapMaterial*>(materials.get(name));
+        if (material == nullptr || !material->isLinked())
+            continue;
+        GLuint program = material->getProgram();
+        glUseProgram(program);
+        glUniform1f(glGetUniformLocation(program, "mistDensity"), mistDensity);
+        glUniform3fv(glGetUniformLocation(program, "mistColour"), 1, mistColour);
+    }
+    glUseProgram(static_cast<GLuint>(previous));
+}
 }
 
 void createMaterials(Logger& logger, Pellux::MaterialManager& materials, Pellux::ImageManager& images)
@@ -58,5 +125,10 @@ std::shared_ptr<Pellux::Scene> loadShowScene(Pellux::MaterialManager& materials)
         Pellux::ColladaSceneloader::load(File("resources/scenes/Mirrowfen_latest.DAE")));
     if (Pellux::Material* pool = materials.get("zarvel-material"))
         pool->drawnEarly = false;
+    if (scene)
+    {
+        drawSkyCheaply(*scene, materials);
+        addMist(*scene, materials);
+    }
     return scene;
 }

@@ -11,9 +11,11 @@ class MaterialManager;
 class Scene;
 }
 
-// The show's four materials, registered under "default", "wall_parallax", "wall_relief" and
-// "wall_normal".
+// The show's materials, registered under "default", "wall_parallax", "wall_relief", "wall_normal"
+// and "show_sky".
 void createMaterials(Logger& logger, Pellux::MaterialManager& materials, Pellux::ImageManager& images);
 
-// The show's scene, with its translucent pool ("zarvel-material") drawn after everything else.
+// The show's scene, with its translucent pool ("zarvel-material") drawn after everything else, its sky
+// dome drawn with "show_sky" when that is registered, after the rest, and distance mist in every
+// material it draws with.
 std::shared_ptr<Pellux::Scene> loadShowScene(Pellux::MaterialManager& materials);

@@ -1,6 +1,7 @@
 #include "Collada.h"
 #include "Courtyard.h"
 #include "Flight.h"
+#include "Ground.h"
 #include "Plan.h"
 #include "Textures.h"
 
@@ -258,6 +259,112 @@ TEST(GroundTest, TreesStandOnItsTriangles)
     EXPECT_EQ(trees, 8);
 }
 
+// Where a triangle seen from above covers (x, y): true with the height of its surface there.
+bool heightOver(const Vec3& a, const Vec3& b, const Vec3& c, double x, double y, double& height)
+{
+    double area = (b.x - a.x) * (c.y - a.y) - (c.x - a.x) * (b.y - a.y);
+    if (std::fabs(area) < 1e-12)
+        return false;
+    double wb = ((x - a.x) * (c.y - a.y) - (c.x - a.x) * (y - a.y)) / area;
+    double wc = ((b.x - a.x) * (y - a.y) - (x - a.x) * (b.y - a.y)) / area;
+    if (wb < 0 || wc < 0 || wb + wc > 1)
+        return false;
+    height = a.z + wb * (b.z - a.z) + wc * (c.z - a.z);
+    return true;
+}
+
+// The pool is drawn after everything else: wherever one looks into the punt from above, a face above
+// the water, as the punt bobs and rolls, must hide the water inside the hull.
+TEST(PuntTest, BoardsAboveTheWaterHideItsInside)
+{
+    const Geometry* punt = geometry("Punt");
+    ASSERT_NE(punt, nullptr);
+    const double spots[][2] = {{0, 0}, {0.8, 0}, {-0.8, 0.2}, {0.4, -0.25}, {-0.3, 0.28}};
+    for (const auto& spot : spots)
+    {
+        double highest = -1e9;
+        for (const Part& part : punt->parts)
+            for (std::size_t i = 0; i < part.corners.size(); i += 3)
+            {
+                const Vec3 &a = part.corners[i].position, &b = part.corners[i + 1].position, &c = part.corners[i + 2].position;
+                double height = 0;
+                if (cross(b - a, c - a).normalized().z > 0.99 && heightOver(a, b, c, spot[0], spot[1], height))
+                    highest = std::max(highest, height);
+            }
+        for (int key = 0; key <= 84 * 10; ++key)
+        {
+            Vec3 placed = puntPose(key / 10.0).transformPoint({spot[0], spot[1], highest});
+            ASSERT_GT(placed.z, waterLevel + 0.01) << "inside the punt at " << spot[0] << " " << spot[1] << ", "
+                                                   << key / 10.0 << " s";
+        }
+    }
+}
+
+// A rock's underside above the ground would overhang it, and the lantern, which casts no shadows,
+// lights the ground beneath: the rock seems to float.
+TEST(RocksTest, NoUndersideOverhangsTheGround)
+{
+    const Geometry* rocks = geometry("Rocks");
+    ASSERT_NE(rocks, nullptr);
+    int undersides = 0;
+    for (const Part& part : rocks->parts)
+        for (std::size_t i = 0; i < part.corners.size(); i += 3)
+        {
+            const Vec3 &a = part.corners[i].position, &b = part.corners[i + 1].position, &c = part.corners[i + 2].position;
+            if (cross(b - a, c - a).normalized().z > -0.2)
+                continue;
+            ++undersides;
+            Vec3 middle = (a + b + c) * (1.0 / 3);
+            EXPECT_LT(middle.z, groundSurfaceHeight(middle.x, middle.y))
+                << "an underside above the ground at " << middle.x << " " << middle.y;
+        }
+    EXPECT_GT(undersides, 0);
+}
+
+// The dome holds the whole flight inside the camera's far plane, turns its faces toward the camera
+// and reaches below the horizon, so that the sky fills every gap.
+TEST(SkyTest, SurroundsTheFlightInsideTheFarPlane)
+{
+    const Geometry* sky = geometry("Sky");
+    ASSERT_NE(sky, nullptr);
+    ASSERT_EQ(scene().cameras.size(), 1u);
+    const double far = scene().cameras[0].zfar;
+    double lowest = 1e9;
+    for (int key = 0; key <= 84 * 2; ++key)
+    {
+        Vec3 eye = cameraPosition(key / 2.0);
+        for (const Part& part : sky->parts)
+            for (std::size_t i = 0; i < part.corners.size(); i += 3)
+            {
+                const Vec3 &a = part.corners[i].position, &b = part.corners[i + 1].position, &c = part.corners[i + 2].position;
+                for (const Vec3* corner : {&a, &b, &c})
+                {
+                    ASSERT_LT((*corner - eye).length(), far * 0.95) << key / 2.0 << " s";
+                    lowest = std::min(lowest, corner->z);
+                }
+                ASSERT_GT(dot(cross(b - a, c - a), eye - a), 0.0) << "a face turned away at " << key / 2.0 << " s";
+            }
+    }
+    EXPECT_LT(lowest, -10.0);
+}
+
+// Dark overhead, the mist's colour at the horizon away from the sunset, warmer toward it.
+TEST(SkyTest, PictureDarkensUpwardAndGlowsTowardTheSunset)
+{
+    const int size = 64;
+    const double sunset = 1.0;
+    Picture picture = skyPicture(size, -15, sunset);
+    int horizon = static_cast<int>(90.0 / 105 * size);
+    int sunsetColumn = static_cast<int>(sunset / (2 * pi) * size), oppositeColumn = (sunsetColumn + size / 2) % size;
+    Vec3 zenith = rgbAt(picture, oppositeColumn, 0), away = rgbAt(picture, oppositeColumn, horizon);
+    Vec3 toward = rgbAt(picture, sunsetColumn, horizon);
+    EXPECT_LT(zenith.x + zenith.y + zenith.z, 0.4);
+    EXPECT_NEAR(away.x, mistColour.r, 0.03);
+    EXPECT_NEAR(away.y, mistColour.g, 0.03);
+    EXPECT_NEAR(away.z, mistColour.b, 0.03);
+    EXPECT_GT(toward.x - toward.z, away.x - away.z + 0.1);
+}
+
 class DocumentTest : public testing::Test
 {
 protected:
@@ -379,4 +486,30 @@ TEST_F(DocumentTest, LightsCarryTheEngineTechnique)
     }
     EXPECT_TRUE(shadowedSpot);
     EXPECT_TRUE(movingPoint);
+}
+
+// Rocks are matte: a lambert effect, which the engine draws without highlights. The sky is a constant
+// effect, its picture drawn unlit as its emission. The others keep their highlights.
+TEST_F(DocumentTest, EffectsCarryTheirShading)
+{
+    struct Case
+    {
+        const char* effect;
+        const char* shading;
+        const char* pictureIn;
+    };
+    const Case cases[] = {{"rock-effect", "lambert", "diffuse"},
+                          {"sky-effect", "constant", "emission"},
+                          {"wood-effect", "phong", "diffuse"},
+                          {"ground015-effect", "phong", "diffuse"}};
+    for (const Case& c : cases)
+    {
+        const TiXmlElement* effect = byId("library_effects", "effect", c.effect);
+        ASSERT_NE(effect, nullptr) << c.effect;
+        const TiXmlElement* technique = effect->FirstChildElement("profile_COMMON")->FirstChildElement("technique");
+        const TiXmlElement* shading = technique->FirstChildElement(c.shading);
+        ASSERT_NE(shading, nullptr) << c.effect;
+        EXPECT_NE(shading->FirstChildElement(c.pictureIn)->FirstChildElement("texture"), nullptr) << c.effect;
+        EXPECT_EQ(shading->FirstChildElement("specular") != nullptr, std::string(c.shading) == "phong") << c.effect;
+    }
 }

@@ -170,22 +170,40 @@ void writeFloatParameter(XmlWriter& xml, const std::string& tag, double value)
     xml.close();
 }
 
-void writePhong(XmlWriter& xml, const Effect& effect)
+// An effect's own picture, its image through its sampler, or its plain colour.
+void writeColourOrTexture(XmlWriter& xml, const std::string& tag, const Effect& effect)
 {
-    xml.open("phong");
-    writeColourParameter(xml, "emission", {0, 0, 0, 1});
-    writeColourParameter(xml, "ambient", {0.588, 0.588, 0.588, 1});
-    xml.open("diffuse");
+    xml.open(tag);
     if (effect.diffuseImage.empty())
         xml.leaf("color", colourText(effect.diffuseColour));
     else
         xml.empty("texture", {{"texture", effect.diffuseImage + "-sampler"}, {"texcoord", "CHANNEL1"}});
     xml.close();
-    writeColourParameter(xml, "specular", {0.2, 0.2, 0.2, 1});
-    writeFloatParameter(xml, "shininess", effect.shininess);
+}
+
+// The common technique's shading element; an unlit one shows its picture as its emission.
+void writeShading(XmlWriter& xml, const Effect& effect)
+{
+    const std::string tag = effect.shading == Shading::Phong ? "phong" : effect.shading == Shading::Lambert ? "lambert" : "constant";
+    xml.open(tag);
+    if (effect.shading == Shading::Constant)
+    {
+        writeColourOrTexture(xml, "emission", effect);
+    }
+    else
+    {
+        writeColourParameter(xml, "emission", {0, 0, 0, 1});
+        writeColourParameter(xml, "ambient", {0.588, 0.588, 0.588, 1});
+        writeColourOrTexture(xml, "diffuse", effect);
+    }
+    if (effect.shading == Shading::Phong)
+    {
+        writeColourParameter(xml, "specular", {0.2, 0.2, 0.2, 1});
+        writeFloatParameter(xml, "shininess", effect.shininess);
+    }
     writeColourParameter(xml, "reflective", {0, 0, 0, 1});
     writeFloatParameter(xml, "reflectivity", 0);
-    // The exporter's opacity: the diffuse texture's alpha when it has one.
+    // The exporter's opacity: the picture's alpha when it has one.
     xml.open("transparent", {{"opaque", "A_ONE"}});
     xml.leaf("color", "1 1 1 1");
     xml.close();
@@ -205,7 +223,7 @@ void writeEffects(XmlWriter& xml, const Document& document)
             if (!image.empty())
                 writeSamplerParameters(xml, image);
         xml.open("technique", {{"sid", "common"}});
-        writePhong(xml, effect);
+        writeShading(xml, effect);
         if (!effect.normalImage.empty())
         {
             xml.open("parallax");

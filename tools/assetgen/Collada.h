@@ -18,15 +18,25 @@ struct ImageFile
     std::string file;  // below the demo's resources, e.g. "textures/bark.jpg"
 };
 
+// How the engine lights an effect: with highlights, without them (matte), or not at all (the
+// picture as it is, for the sky).
+enum class Shading
+{
+    Phong,
+    Lambert,
+    Constant
+};
+
 struct Effect
 {
     std::string id;
-    std::string diffuseImage;  // an image id, or empty for a plain colour
+    std::string diffuseImage;  // an image id, or empty for a plain colour; the emission of a Constant
     Colour diffuseColour;
     double shininess = 10;
     // The engine's relief set-up: image ids of the normal and height maps beside the diffuse one.
     std::string normalImage;
     std::string heightImage;
+    Shading shading = Shading::Phong;
 };
 
 struct Material

@@ -23,23 +23,25 @@ void addLibrary(Document& d)
                 {"ground015b_jpg", "textures/ground015b.jpg"}, {"stone_jpg", "textures/stone.jpg"},
                 {"fen_jpg", "textures/fen.jpg"},             {"bark_jpg", "textures/bark.jpg"},
                 {"rock_jpg", "textures/rock.jpg"},           {"water_png", "textures/water.png"},
-                {"wood_jpg", "textures/wood.jpg"}};
+                {"wood_jpg", "textures/wood.jpg"},           {"sky_png", "textures/sky.png"}};
     Effect wall{"ground015-effect", "ground015_jpg", {}, 20, "ground015n_jpg", "ground015b_jpg"};
     d.effects = {wall,
                  {"paving-effect", "stone_jpg", {}, 10, "", ""},
                  {"fen-effect", "fen_jpg", {}, 5, "", ""},
                  {"bark-effect", "bark_jpg", {}, 5, "", ""},
-                 {"rock-effect", "rock_jpg", {}, 10, "", ""},
+                 {"rock-effect", "rock_jpg", {}, 10, "", "", Shading::Lambert},
                  {"zarvel-effect", "water_png", {}, 60, "", ""},
                  {"wood-effect", "wood_jpg", {}, 10, "", ""},
                  {"reed-effect", "", {0.44, 0.40, 0.24, 1}, 5, "", ""},
                  {"iron-effect", "", {0.09, 0.08, 0.07, 1}, 30, "", ""},
-                 {"glow-effect", "", {1.0, 0.86, 0.58, 1}, 5, "", ""}};
+                 {"glow-effect", "", {1.0, 0.86, 0.58, 1}, 5, "", ""},
+                 {"sky-effect", "sky_png", {}, 0, "", "", Shading::Constant}};
     d.materials = {{"ground015-material", "ground015-effect"}, {"paving-material", "paving-effect"},
                    {"fen-material", "fen-effect"},             {"bark-material", "bark-effect"},
                    {"rock-material", "rock-effect"},           {"zarvel-material", "zarvel-effect"},
                    {"wood-material", "wood-effect"},           {"reed-material", "reed-effect"},
-                   {"iron-material", "iron-effect"},           {"glow-material", "glow-effect"}};
+                   {"iron-material", "iron-effect"},           {"glow-material", "glow-effect"},
+                   {"sky-material", "sky-effect"}};
 }
 
 // The pool's surface: an ellipse a little larger than the dip, whose rim hides below the bank.
@@ -57,6 +59,35 @@ Geometry poolGeometry()
         Vec3 p1(std::cos(a1) * poolRadiusX * 1.08, std::sin(a1) * poolRadiusY * 1.08, 0);
         water.addFlat(middle, p0, p1, {0, 0}, {p0.x / tile, p0.y / tile}, {p1.x / tile, p1.y / tile});
     }
+    return g;
+}
+
+// The sky's dome, its faces toward the inside; t climbs from its lowest ring to the zenith and s goes
+// once round from +x toward +y, as the sky's picture has it.
+Geometry skyGeometry()
+{
+    Geometry g{"Sky", false, {}};
+    Part& sky = g.part("sky");
+    const int sides = 48, rings = 14;
+    auto corner = [&](int side, int ring) {
+        double s = static_cast<double>(side) / sides, t = static_cast<double>(ring) / rings;
+        double azimuth = 2 * pi * s, elevation = (skyLowestDegrees + (90 - skyLowestDegrees) * t) * pi / 180;
+        Vec3 outward(std::cos(elevation) * std::cos(azimuth), std::cos(elevation) * std::sin(azimuth), std::sin(elevation));
+        Corner c;
+        c.position = skyCentre + outward * skyRadius;
+        c.normal = -outward;
+        c.uv = {s, t};
+        return c;
+    };
+    for (int ring = 0; ring < rings; ++ring)
+        for (int side = 0; side < sides; ++side)
+        {
+            Corner a = corner(side, ring), b = corner(side + 1, ring), c = corner(side + 1, ring + 1), d = corner(side, ring + 1);
+            // Seen from inside, s grows to the left: round the quad the other way.
+            sky.addTriangle(a, c, b);
+            if (ring + 1 < rings)
+                sky.addTriangle(a, d, c);
+        }
     return g;
 }
 
@@ -177,7 +208,7 @@ void addLights(Document& d)
     // fill needs no shadow and is worked out per vertex.
     Node duskNode;
     duskNode.name = "SunsetLight";
-    duskNode.matrix = Mat4::lookAt({-3.0, -21.0, 9.0}, {0.5, 1.0, 0});
+    duskNode.matrix = Mat4::lookAt(sunsetPlace, {0.5, 1.0, 0});
     duskNode.light = dusk.id;
     Node moonNode;
     moonNode.name = "HarvestMoon";
@@ -256,6 +287,8 @@ Document mirrowfen()
     d.geometries.push_back(poolGeometry());
     d.nodes.push_back(meshNode("Pool", Mat4::translation({poolCentre.x, poolCentre.y, waterLevel}),
                                {{"water", "zarvel-material"}}));
+    d.geometries.push_back(skyGeometry());
+    d.nodes.push_back(meshNode("Sky", Mat4(), {{"sky", "sky-material"}}));
     addMovingThings(d);
     addLights(d);
     return d;

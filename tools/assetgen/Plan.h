@@ -13,6 +13,13 @@ const double pavingSouth = -7.875;   // the paving's south edge, on a line of th
 const Vec3 poolCentre(2.5, -14.5, 0);
 const double poolRadiusX = 5.5, poolRadiusY = 4.0;
 const double waterLevel = -0.25;
+// Where the setting sun's light shines from; the sky glows on that side.
+const Vec3 sunsetPlace(-3.0, -21.0, 9.0);
+// The sky's dome round the whole place, inside the camera's far plane (120 m) from everywhere the
+// flight goes; its lowest ring lies below the horizon, behind the higher ground all round.
+const Vec3 skyCentre(0, -6.0, 0);
+const double skyRadius = 90.0;
+const double skyLowestDegrees = -15.0;
 
 // The show runs from 0 to this many seconds of animation time.
 const double showLength = 84;

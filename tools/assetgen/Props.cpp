@@ -99,7 +99,13 @@ Geometry rocksGeometry()
     for (const Vec3& spot : spots)
     {
         Vec3 size(random.range(0.5, 1.1), random.range(0.45, 0.9), random.range(0.3, 0.6));
-        Vec3 centre(spot.x, spot.y, groundSurfaceHeight(spot.x, spot.y) + size.z * 0.25);
+        // Sunk below its widest into the lowest ground under it, so that no underside overhangs ground
+        // that the lantern, which casts no shadows, would light: the rock sits settled into it.
+        double lowest = groundSurfaceHeight(spot.x, spot.y);
+        for (int k = 0; k < 8; ++k)
+            lowest = std::min(lowest, groundSurfaceHeight(spot.x + 0.6 * size.x * std::cos(k * pi / 4),
+                                                          spot.y + 0.6 * size.y * std::sin(k * pi / 4)));
+        Vec3 centre(spot.x, spot.y, lowest - size.z * 0.15);
         addBoulder(part, random, centre, size, 1.2);
     }
     // The foundation of the fallen south wall, a kerb of blocks across the opening.
@@ -158,7 +164,12 @@ Geometry puntGeometry()
     addHullPanel(wood, bottom(1, -1), bottom(1, 1), top(1, 1), top(1, -1), tile);      // bow
     addHullPanel(wood, bottom(-1, 1), bottom(-1, -1), top(-1, -1), top(-1, 1), tile);  // stern
     addHullPanel(wood, bottom(-1, 1), bottom(1, 1), bottom(1, -1), bottom(-1, -1), tile);
-    addBox(wood, {-0.14, -0.42, 0.06}, {0.14, 0.42, 0.1}, tile);
+    // The bottom lies under the water, which is drawn last and would show through it: boards across
+    // the hull above the waterline, however the punt bobs and rolls, hide it from above.
+    const double boards = 0.06, up = (boards - bottom(0, 0).z) / (top(0, 0).z - bottom(0, 0).z);
+    auto atBoards = [&](double sx, double sy) { return bottom(sx, sy) + (top(sx, sy) - bottom(sx, sy)) * up; };
+    wood.addProjectedQuad(atBoards(-1, -1), atBoards(1, -1), atBoards(1, 1), atBoards(-1, 1), tile);
+    addBox(wood, {-0.14, -0.42, 0.12}, {0.14, 0.42, 0.16}, tile);
     return g;
 }
 

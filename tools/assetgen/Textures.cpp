@@ -152,6 +152,22 @@ Picture rockPicture(int size)
     });
 }
 
+const Colour mistColour{0.42, 0.38, 0.41};
+
+Picture skyPicture(int size, double lowestDegrees, double sunsetAzimuth)
+{
+    const Colour low{0.26, 0.25, 0.34}, high{0.09, 0.10, 0.20}, zenith{0.05, 0.06, 0.13}, glow{0.80, 0.52, 0.33};
+    return paint(size, 3, [&](double u, double v) {
+        double elevation = 90 - v * (90 - lowestDegrees);
+        Colour sky = mix(mistColour, low, smoothstep(0, 12, elevation));
+        sky = mix(sky, high, smoothstep(12, 40, elevation));
+        sky = mix(sky, zenith, smoothstep(40, 90, elevation));
+        double towardSunset = 0.5 + 0.5 * std::cos(2 * pi * u - sunsetAzimuth);
+        double afterglow = towardSunset * towardSunset * towardSunset * smoothstep(-6, 0, elevation) * (1 - smoothstep(-2, 22, elevation));
+        return mix(sky, glow, 0.7 * afterglow);
+    });
+}
+
 // Weathered planks of an old punt.
 Picture woodPicture(int size)
 {

@@ -45,6 +45,13 @@ Picture waterPicture(int size);
 Picture woodPicture(int size);
 Picture rockPicture(int size);
 
+// The dusk sky on a dome, u round it from +x toward +y, v down from the zenith to `lowestDegrees`
+// below the horizon: deep blue overhead, pale mist at the horizon, glowing on the sunset's side
+// (`sunsetAzimuth` radians from +x).
+Picture skyPicture(int size, double lowestDegrees, double sunsetAzimuth);
+// The sky's colour at the horizon away from the sunset, which distant things fade into.
+extern const Colour mistColour;
+
 // The stone-and-mud ground of the walls: its colour and its height (white is high).
 Picture groundColourPicture(int size);
 Picture groundHeightPicture(int size);

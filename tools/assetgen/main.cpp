@@ -7,6 +7,7 @@
 
 #include <IL/il.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -27,6 +28,8 @@ struct TextureFile
 bool writeTextures(const std::filesystem::path& directory)
 {
     const int detailed = 1024, plain = 512;
+    // Seen from the sky dome's centre.
+    const double sunsetAzimuth = std::atan2(sunsetPlace.y - skyCentre.y, sunsetPlace.x - skyCentre.x);
     Picture groundHeight = groundHeightPicture(detailed);
     const TextureFile textures[] = {
         {"ground015.jpg", [] { return groundColourPicture(detailed); }},
@@ -39,6 +42,7 @@ bool writeTextures(const std::filesystem::path& directory)
         {"rock.jpg", [] { return rockPicture(plain); }},
         {"water.png", [] { return waterPicture(plain); }},
         {"wood.jpg", [] { return woodPicture(plain); }},
+        {"sky.png", [&] { return skyPicture(plain, skyLowestDegrees, sunsetAzimuth); }},
     };
     for (const TextureFile& texture : textures)
     {

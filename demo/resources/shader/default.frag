@@ -35,6 +35,8 @@ struct Light
 uniform sampler2D textures[1];
 uniform float specularCoefficient;
 uniform vec3 camPos;
+uniform float mistDensity;
+uniform vec3 mistColour;
 uniform int lightCount;
 uniform Light lightArray[4];
 uniform sampler2D shadowMaps[2];
@@ -137,8 +139,16 @@ vec3 lighting(vec3 albedo, vec3 normal)
     return color;
 }
 
+// Distance mist, none unless the program is given a density (a program's uniforms start at 0): the
+// colour fades toward the mist's with the distance from the eye.
+vec3 misted(vec3 color)
+{
+    float mist = mistDensity > 0.0 ? 1.0 - exp(-mistDensity * distance(camPos, worldPosition)) : 0.0;
+    return mix(color, mistColour, mist);
+}
+
 void main()
 {
     vec4 albedo = texture(textures[0], uv);
-    fragColor = vec4(mix(lighting(albedo.rgb, normalize(worldNormal)), albedo.rgb, unlit), albedo.a);
+    fragColor = vec4(misted(mix(lighting(albedo.rgb, normalize(worldNormal)), albedo.rgb, unlit)), albedo.a);
 }

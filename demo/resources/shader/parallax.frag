@@ -31,6 +31,8 @@ struct Light
 uniform sampler2D textures[3];
 uniform float specularCoefficient;
 uniform vec3 camPos;
+uniform float mistDensity;
+uniform vec3 mistColour;
 uniform int lightCount;
 uniform Light lightArray[4];
 uniform sampler2D shadowMaps[2];
@@ -147,11 +149,19 @@ vec2 surfacePoint(vec3 eye)
     return uv + eye.xy / max(eye.z, 0.2) * (height - 0.5) * reliefDepth;
 }
 
+// Distance mist, none unless the program is given a density (a program's uniforms start at 0): the
+// colour fades toward the mist's with the distance from the eye.
+vec3 misted(vec3 color)
+{
+    float mist = mistDensity > 0.0 ? 1.0 - exp(-mistDensity * distance(camPos, worldPosition)) : 0.0;
+    return mix(color, mistColour, mist);
+}
+
 void main()
 {
     mat3 frame = mat3(normalize(worldTangent), normalize(worldBitangent), normalize(worldNormal));
     vec2 at = surfacePoint(eyeInSurface(frame));
     vec4 albedo = texture(textures[0], at);
     vec3 bump = texture(textures[1], at).xyz * 2.0 - 1.0;
-    fragColor = vec4(lighting(albedo.rgb, normalize(frame * bump)), albedo.a);
+    fragColor = vec4(misted(lighting(albedo.rgb, normalize(frame * bump))), albedo.a);
 }
