@@ -6,6 +6,7 @@
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace Pellux
 {
@@ -104,8 +105,9 @@ unsigned long long DrawState::currentPass()
 void DrawState::drawInto(const RenderTarget& target, unsigned int drawingProgram)
 {
     framebuffer = target.getFramebuffer();
-    width = std::max(static_cast<int>(target.getSize()->width), 0);
-    height = std::max(static_cast<int>(target.getSize()->height), 0);
+    std::shared_ptr<Rectangle> size = target.getSize();
+    width = std::max(static_cast<int>(size->width), 0);
+    height = std::max(static_cast<int>(size->height), 0);
     program = drawingProgram;
     vertexArray = 0;
     textures.clear();

@@ -48,13 +48,14 @@ GeometryBuffers::VertexArray GeometryBuffers::vertexArray(const SubMesh& subMesh
 {
     SetUp& setUp = vertexArrays[Drawing(&subMesh, program)];
     if (setUp.name != 0 && setUp.generation == subMesh.getGeneration())
-        return {setUp.name, false};
+        return {setUp.name, false, setUp.drawable};
     if (setUp.name != 0)
         glDeleteVertexArrays(1, &setUp.name);
     glGenVertexArrays(1, &setUp.name);
     glBindVertexArray(setUp.name);
     setUp.generation = subMesh.getGeneration();
-    return {setUp.name, true};
+    setUp.drawable = subMesh.isDrawable();
+    return {setUp.name, true, setUp.drawable};
 }
 
 }

@@ -207,13 +207,15 @@ float* SinglePassAutoMapMaterial::getValue(const std::string& name)
 
 void SinglePassAutoMapMaterial::draw(Scene* scene, MeshNode* node, SubMesh* subMesh, RenderTarget* target)
 {
-    if (!linked || subMesh->getIndices().empty() || !subMesh->isDrawable())
+    if (!linked || subMesh->getIndices().empty())
         return;
     const RenderPass& pass = scene->getPass();
     ProgramLocations& at = pass.isShadow() && depthOnly != nullptr ? *depthOnly : *shading;
-    unsigned int vertexArray = vertexArrayFor(at, *subMesh);
+    GeometryBuffers::VertexArray vertexArray = vertexArrayFor(at, *subMesh);
+    if (!vertexArray.drawable)
+        return;
     planState(at, scene, pass, *target);
-    state.setVertexArray(vertexArray);
+    state.setVertexArray(vertexArray.name);
     state.applyForDraw();
     mapUniforms(at, scene, node);
     glDrawElements(drawingMode(subMesh->getPrimitive()), static_cast<GLsizei>(subMesh->getIndices().size()),
@@ -288,17 +290,17 @@ void SinglePassAutoMapMaterial::planShadowMaps(ProgramLocations& at, Scene* scen
 }
 
 // Made once for each program that draws the sub-mesh: the program's inputs point at the sub-mesh's
-// arrays, and inputs without an array stay off.
-unsigned int SinglePassAutoMapMaterial::vertexArrayFor(ProgramLocations& at, const SubMesh& subMesh)
+// arrays, and inputs without an array stay off. One with nothing to draw is left empty.
+GeometryBuffers::VertexArray SinglePassAutoMapMaterial::vertexArrayFor(ProgramLocations& at, const SubMesh& subMesh)
 {
     GeometryBuffers& buffers = GeometryBuffers::get();
     GeometryBuffers::VertexArray vertexArray = buffers.vertexArray(subMesh, at.getProgram());
-    if (vertexArray.made)
+    if (vertexArray.made && vertexArray.drawable)
     {
         mapVertexArrays(at, subMesh);
         buffers.indexBuffer(subMesh);
     }
-    return vertexArray.name;
+    return vertexArray;
 }
 
 void SinglePassAutoMapMaterial::mapUniforms(ProgramLocations& at, Scene* scene, MeshNode* node)

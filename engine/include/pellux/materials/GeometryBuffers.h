@@ -32,6 +32,8 @@ public:
         unsigned int name;
         // Just made, and bound: its inputs and index buffer are still to be set up.
         bool made;
+        // The sub-mesh has something to draw (SubMesh::isDrawable), found when the array was made.
+        bool drawable;
     };
     // The vertex array object through which the program reads the sub-mesh; made anew when the
     // sub-mesh changed.
@@ -50,6 +52,7 @@ private:
     {
         unsigned int name = 0;
         unsigned long long generation = 0;
+        bool drawable = false;
     };
 
     using Drawing = std::pair<const SubMesh*, unsigned int>;
