@@ -1,6 +1,9 @@
 // Renders generated scenes of many mesh nodes under spot lights with shadow maps, and the same
 // draws issued by a minimal loop of raw OpenGL calls over the same buffers, and prints what a
-// frame costs. Run it from the demo's directory: scripts/bench.
+// frame costs. The two take turns, round after round, so that a machine whose speed drifts slows
+// both alike; each figure is the median of the rounds, and the ratio's spread is its lowest and
+// highest round. Run it from the demo's directory: scripts/bench scene. With NODES and LIGHTS as
+// arguments it measures that one case.
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/materials/GeometryBuffers.h"
@@ -19,14 +22,17 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <chrono>
-#include <functional>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <functional>
 #include <iostream>
 #include <sstream>
 #include <sys/resource.h>
+#include <vector>
 
 using namespace Pellux;
 
@@ -34,6 +40,10 @@ namespace
 {
 const int width = 1280;
 const int height = 720;
+// Engine and raw frames take turns this many times; each turn lasts at least `turnSeconds`, so that
+// even the largest case has dozens of frames on each side and two runs agree within a few percent.
+const int rounds = 11;
+const double turnSeconds = 1.0;
 
 Matrix4 translation(float x, float y, float z)
 {
@@ -79,10 +89,11 @@ struct Case
     int lights;
 };
 
-struct Figures
+// The wall-clock time of a frame and the main thread's processor time of a draw.
+struct Cost
 {
-    double engineFrameSeconds;
-    double rawFrameSeconds;
+    double frameSeconds;
+    double drawSeconds;
 };
 
 class BenchmarkScene
@@ -143,7 +154,9 @@ public:
             projLocation = glGetUniformLocation(program, "proj");
             const char* arrays[3] = {"position", "normal", "texCoord_0"};
             const int components[3] = {3, 3, 2};
-            glBindVertexArray(buffers.vertexArray());
+            if (rawVertexArray == 0)
+                glGenVertexArrays(1, &rawVertexArray);
+            glBindVertexArray(rawVertexArray);
             for (int array = 0; array < 3; ++array)
             {
                 GLint location = glGetAttribLocation(program, arrays[array]);
@@ -205,16 +218,33 @@ private:
     Scene* scene;
     CameraNode* camera;
     std::vector<MeshNode*> nodes;
+    // The raw loop's own, so that it relies on nothing the engine set up for its draws.
+    GLuint rawVertexArray = 0;
 };
 
-double secondsPerFrame(const std::function<void()>& frame, int frames)
+double threadSeconds()
 {
-    for (int warmUp = 0; warmUp < 2; ++warmUp)
-        frame();
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+Cost costOf(const std::function<void()>& frame, int frames, double drawsPerFrame)
+{
     auto start = std::chrono::steady_clock::now();
+    double processorStart = threadSeconds();
     for (int count = 0; count < frames; ++count)
         frame();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / frames;
+    double processor = threadSeconds() - processorStart;
+    double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return {wall / frames, processor / (frames * drawsPerFrame)};
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    std::size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 long peakMemoryKilobytes()
@@ -241,25 +271,56 @@ void runCase(const Case& size)
     material->setFloat("specularCoefficient", 0.5f);
     Tavrin::getInstance().getMaterialManager()->add(material);
     BenchmarkScene scene(size, *material);
-    int frames = size.nodes >= 10000 ? 3 : 10;
-    double engineSeconds = secondsPerFrame([&] { scene.engineFrame(engine); }, frames);
-    double rawSeconds = secondsPerFrame([&] { scene.rawFrame(engine); }, frames);
+    auto engineFrame = [&] { scene.engineFrame(engine); };
+    auto rawFrame = [&] { scene.rawFrame(engine); };
+    double draws = static_cast<double>(size.nodes) * (1 + size.lights);
+    // The first frames build programs and buffers; the next one tells how many make a turn.
+    for (int warmUp = 0; warmUp < 2; ++warmUp)
+    {
+        engineFrame();
+        rawFrame();
+    }
+    int frames = std::max(2, static_cast<int>(std::ceil(turnSeconds / costOf(engineFrame, 1, draws).frameSeconds)));
+    std::vector<double> engineFrames, rawFrames, ratios, engineDraws, rawDraws;
+    for (int round = 0; round < rounds; ++round)
+    {
+        Cost engineCost = costOf(engineFrame, frames, draws);
+        Cost rawCost = costOf(rawFrame, frames, draws);
+        engineFrames.push_back(engineCost.frameSeconds);
+        rawFrames.push_back(rawCost.frameSeconds);
+        ratios.push_back(engineCost.frameSeconds / rawCost.frameSeconds);
+        engineDraws.push_back(engineCost.drawSeconds);
+        rawDraws.push_back(rawCost.drawSeconds);
+    }
     std::cout.rdbuf(console);
 
-    double draws = static_cast<double>(size.nodes) * (1 + size.lights);
-    std::printf("%7d %6d %14.2f %14.2f %8.2f %14.0f %12.1f\n", size.nodes, size.lights, engineSeconds * 1000,
-                rawSeconds * 1000, engineSeconds / rawSeconds, draws / engineSeconds, peakMemoryKilobytes() / 1024.0);
+    std::printf("%7d %6d %10.2f %10.2f %7.3f %6.3f-%5.3f %9.2f %9.2f %7d %9.1f\n", size.nodes, size.lights,
+                median(engineFrames) * 1000, median(rawFrames) * 1000, median(ratios),
+                *std::min_element(ratios.begin(), ratios.end()), *std::max_element(ratios.begin(), ratios.end()),
+                median(engineDraws) * 1e6, median(rawDraws) * 1e6, frames * rounds, peakMemoryKilobytes() / 1024.0);
     std::fflush(stdout);
 }
 }
 
-int main()
+int main(int argc, char** argv)
 {
+    std::vector<Case> cases = {{100, 1}, {100, 4}, {1000, 1}, {1000, 4}, {10000, 1}, {10000, 4}};
+    if (argc == 3)
+        cases = {{std::atoi(argv[1]), std::atoi(argv[2])}};
+    else if (argc != 1)
+    {
+        std::fprintf(stderr, "usage: pellux-scene-benchmark [NODES LIGHTS]\n");
+        return 2;
+    }
     std::printf("%dx%d, shadow maps 1024x1024, llvmpipe or whatever OpenGL this machine has\n", width, height);
-    std::printf("%7s %6s %14s %14s %8s %14s %12s\n", "nodes", "lights", "engine ms", "raw GL ms", "ratio",
-                "draws/s", "peak MiB");
+    std::printf("medians of %d rounds in which engine and raw frames take turns; ratio range: lowest and highest round\n",
+                rounds);
+    std::printf("%7s %6s %10s %10s %7s %12s %9s %9s %7s %9s\n", "nodes", "lights", "engine ms", "raw ms", "ratio",
+                "ratio range", "engine us", "raw us", "frames", "peak MiB");
+    std::printf("%7s %6s %10s %10s %7s %12s %9s %9s %7s %9s\n", "", "", "/frame", "/frame", "", "", "CPU/draw",
+                "CPU/draw", "each", "");
     std::fflush(stdout);
-    for (Case size : {Case{100, 1}, Case{100, 4}, Case{1000, 1}, Case{1000, 4}, Case{10000, 1}, Case{10000, 4}})
+    for (Case size : cases)
     {
         if (!runInChildProcess([&] { runCase(size); }))
             return 1;
