@@ -59,12 +59,14 @@ Image* ImageManager::decode(const std::string& name, const File& file)
     {
         int width = ilGetInteger(IL_IMAGE_WIDTH);
         int height = ilGetInteger(IL_IMAGE_HEIGHT);
-        if (width > 0 && height > 0)
+        // Converted where DevIL holds it, which costs nothing for a file that is 8-bit RGBA already,
+        // then taken over in one copy of its first slice.
+        if (width > 0 && height > 0 && ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE) &&
+            ilGetInteger(IL_IMAGE_BPP) == 4 && ilGetData() != nullptr)
         {
-            std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
-            ilCopyPixels(0, 0, 0, static_cast<ILuint>(width), static_cast<ILuint>(height), 1, IL_RGBA,
-                         IL_UNSIGNED_BYTE, pixels.data());
-            image = new Image(name, width, height, std::move(pixels));
+            const unsigned char* texels = ilGetData();
+            std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+            image = new Image(name, width, height, std::vector<unsigned char>(texels, texels + bytes));
         }
     }
     ilDeleteImages(1, &handle);
