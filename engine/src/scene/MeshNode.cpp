@@ -45,7 +45,8 @@ void MeshNode::setSkin(std::unique_ptr<Skin> newSkin)
 void MeshNode::bindMaterial(const std::string& symbol, const std::string& materialName)
 {
     materialBinding.emplace(symbol, materialName);
-    foundMaterials.clear();
+    firstFound = FoundMaterial();
+    moreFound.clear();
 }
 
 const std::string& MeshNode::getMaterialName(const SubMesh& subMesh) const
@@ -58,9 +59,9 @@ const std::string& MeshNode::getMaterialName(const SubMesh& subMesh) const
 // another material draws with it from its next draw on.
 Material* MeshNode::materialOf(std::size_t index, const SubMesh& subMesh)
 {
-    if (foundMaterials.size() <= index)
-        foundMaterials.resize(index + 1);
-    FoundMaterial& found = foundMaterials[index];
+    if (index > moreFound.size())
+        moreFound.resize(index);
+    FoundMaterial& found = index == 0 ? firstFound : moreFound[index - 1];
     unsigned long long registryRevision = Tavrin::getInstance().getMaterialManager()->getRevision();
     if (found.subMesh == &subMesh && found.registryRevision == registryRevision &&
         found.subMeshName == subMesh.getMaterialName())

@@ -55,8 +55,10 @@ private:
     Mesh* mesh;
     std::map<std::string, std::string> materialBinding;
     std::unique_ptr<Skin> skin;
-    // By sub-mesh index.
-    std::vector<FoundMaterial> foundMaterials;
+    // The first sub-mesh's is kept in the node itself, as most meshes have one and a pass reads it
+    // for every node; the others' by sub-mesh index from 1.
+    FoundMaterial firstFound;
+    std::vector<FoundMaterial> moreFound;
 };
 
 }
