@@ -1,6 +1,7 @@
 // Plays the show with fixed frame times, not waiting for real time, at 1920 x 1080 and 1280 x 720
-// with the walls in each of their three materials, and reports the frame rate and where a frame's
-// time goes. Run it with scripts/bench show.
+// with the walls as the show starts (the document's own material) and in each of the three materials
+// the keys put on, and reports the frame rate and where a frame's time goes. Run it with
+// scripts/bench show.
 #include "Show.h"
 #include "ShowSetUp.h"
 #include "ShowSound.h"
@@ -23,12 +24,22 @@
 #include <cstdlib>
 #include <iostream>
 #include <sstream>
+#include <string>
 #include <vector>
 
 namespace
 {
 // Animation seconds between two frames; the first argument may set it.
 float frameStep = 0.5f;
+// With "dusk" as the second argument every frame is drawn again without the sky and the mist.
+bool comparingDusk = false;
+// The key that puts a wall look on, and its name.
+struct WallLook
+{
+    int key;
+    const char* walls;
+};
+const int noKey = -1;
 
 struct SilentSound : ShowSound
 {
@@ -58,12 +69,13 @@ double secondsSince(Clock::time_point& start)
     return seconds;
 }
 
-// One frame as the demo draws it, with the passes timed one by one.
-Phases timedFrame(Pellux::RenderEngine& engine, Pellux::Scene& scene, Show& show)
+// One frame as the demo draws it, `step` seconds of animation after the last, with the passes timed
+// one by one.
+Phases timedFrame(Pellux::RenderEngine& engine, Pellux::Scene& scene, Show& show, float step)
 {
     Phases phases;
     Clock::time_point start = Clock::now();
-    show.advanceClock(frameStep);
+    show.advanceClock(step);
     Pellux::RenderTarget* target = scene.getRenderTarget();
     Pellux::Rectangle viewport = engine.getViewport();
     target->resize(static_cast<int>(viewport.width), static_cast<int>(viewport.height));
@@ -77,7 +89,7 @@ Phases timedFrame(Pellux::RenderEngine& engine, Pellux::Scene& scene, Show& show
     const Pellux::Rectangle whole(0, 0, 1, 1);
     engine.drawTexture(target->getColorTexture(), whole, whole, false, show.getFade());
     phases.overlay = secondsSince(start);
-    show.finishFrame(frameStep);
+    show.finishFrame(step);
     engine.endFrame();
     phases.end = secondsSince(start);
     return phases;
@@ -88,6 +100,38 @@ double median(std::vector<double> values)
     std::sort(values.begin(), values.end());
     return values.empty() ? 0 : values[values.size() / 2];
 }
+
+// The median over the frames of what each took longer in `with` than in `without`.
+double medianDifference(const std::vector<double>& with, const std::vector<double>& without)
+{
+    std::vector<double> differences;
+    for (std::size_t frame = 0; frame < std::min(with.size(), without.size()); ++frame)
+        differences.push_back(with[frame] - without[frame]);
+    return median(differences);
+}
+
+// The frames of one look: the median of each pass over the whole show.
+struct Timings
+{
+    std::vector<double> main, shadows, overlay, end, total;
+
+    void add(const Phases& phases)
+    {
+        main.push_back(phases.main);
+        shadows.push_back(phases.shadows);
+        overlay.push_back(phases.overlay);
+        end.push_back(phases.end);
+        total.push_back(phases.total());
+    }
+
+    void print(int width, int height, const std::string& walls) const
+    {
+        std::printf("%4dx%-4d %-20s %6.1f fps %8.1f ms main %8.1f ms shadows %8.1f ms overlay %8.1f ms frame end\n",
+                    width, height, walls.c_str(), 1 / median(total), median(main) * 1000, median(shadows) * 1000,
+                    median(overlay) * 1000, median(end) * 1000);
+        std::fflush(stdout);
+    }
+};
 
 void playAt(int width, int height)
 {
@@ -100,28 +144,46 @@ void playAt(int width, int height)
     Pellux::MaterialManager& materials = *root.getMaterialManager();
     createMaterials(Logger::getInstance(), materials, *root.getImageManager());
     std::shared_ptr<Pellux::Scene> scene = loadShowScene(materials);
-    for (int wallKey : {Show::normalKey, Show::parallaxKey, Show::reliefKey})
+    // The walls first as the show starts, in the document's own material, before any key changes them.
+    const WallLook looks[] = {{noKey, "document"},
+                              {Show::normalKey, "wall_normal"},
+                              {Show::parallaxKey, "wall_parallax"},
+                              {Show::reliefKey, "wall_relief"}};
+    for (const WallLook& look : looks)
     {
         SilentSound sound;
         Show show(*scene, sound, materials);
-        show.handleKeys([&](int key) { return key == wallKey; }, 0);
+        show.handleKeys([&](int key) { return key == look.key; }, 0);
         scene->setTime(0);
-        std::vector<double> main, shadows, overlay, end, total;
-        while (scene->getTime() <= 83.0f)
+        Timings withDusk, withoutDusk;
+        for (int frame = 0; scene->getTime() <= 83.0f; ++frame)
         {
-            Phases phases = timedFrame(engine, *scene, show);
-            main.push_back(phases.main);
-            shadows.push_back(phases.shadows);
-            overlay.push_back(phases.overlay);
-            end.push_back(phases.end);
-            total.push_back(phases.total());
+            if (!comparingDusk)
+            {
+                withDusk.add(timedFrame(engine, *scene, show, frameStep));
+                continue;
+            }
+            // Each moment drawn with and without the sky and the mist, in turn first, so that neither
+            // gains from coming second.
+            bool duskFirst = frame % 2 == 0;
+            for (bool shown : {duskFirst, !duskFirst})
+            {
+                showDusk(*scene, materials, shown);
+                float step = shown == duskFirst ? frameStep : 0.0f;
+                (shown ? withDusk : withoutDusk).add(timedFrame(engine, *scene, show, step));
+            }
+            showDusk(*scene, materials, true);
         }
-        const char* walls = wallKey == Show::normalKey ? "wall_normal" : wallKey == Show::parallaxKey ? "wall_parallax"
-                                                                                                       : "wall_relief";
-        std::printf("%4dx%-4d %-14s %6.1f fps %8.1f ms main %8.1f ms shadows %8.1f ms overlay %8.1f ms frame end\n",
-                    width, height, walls, 1 / median(total), median(main) * 1000, median(shadows) * 1000,
-                    median(overlay) * 1000, median(end) * 1000);
-        std::fflush(stdout);
+        withDusk.print(width, height, look.walls);
+        if (comparingDusk)
+        {
+            withoutDusk.print(width, height, std::string(look.walls) + " no dusk");
+            std::printf("%4dx%-4d %-20s %6.1f ms a frame, %.1f ms main, %.1f ms shadows (median of each frame's difference)\n",
+                        width, height, "  sky and mist add", medianDifference(withDusk.total, withoutDusk.total) * 1000,
+                        medianDifference(withDusk.main, withoutDusk.main) * 1000,
+                        medianDifference(withDusk.shadows, withoutDusk.shadows) * 1000);
+            std::fflush(stdout);
+        }
     }
 }
 }
@@ -130,6 +192,7 @@ int main(int argc, char** argv)
 {
     if (argc > 1)
         frameStep = std::max(0.01f, static_cast<float>(std::atof(argv[1])));
+    comparingDusk = argc > 2 && std::string(argv[2]) == "dusk";
     std::printf("median of the frames of the whole show, one every %.1f s of animation\n", frameStep);
     std::fflush(stdout);
     for (auto [width, height] : {std::pair{1920, 1080}, std::pair{1280, 720}})

@@ -82,7 +82,7 @@ std::set<std::string> showMaterialNames(const Pellux::Scene& scene)
 
 // The engine feeds its shaders only the quantities it knows; the mist's two uniforms are the show's
 // own, set once on each program, which keeps them. Programs the show does not touch keep 0: no mist.
-void addMist(const Pellux::Scene& scene, Pellux::MaterialManager& materials)
+void setMist(const Pellux::Scene& scene, Pellux::MaterialManager& materials, float density)
 {
     GLint previous = 0;
     glGetIntegerv(GL_CURRENT_PROGRAM, &previous);
@@ -93,7 +93,7 @@ void addMist(const Pellux::Scene& scene, Pellux::MaterialManager& materials)
             continue;
         GLuint program = material->getProgram();
         glUseProgram(program);
-        glUniform1f(glGetUniformLocation(program, "mistDensity"), mistDensity);
+        glUniform1f(glGetUniformLocation(program, "mistDensity"), density);
         glUniform3fv(glGetUniformLocation(program, "mistColour"), 1, mistColour);
     }
     glUseProgram(static_cast<GLuint>(previous));
@@ -128,7 +128,14 @@ std::shared_ptr<Pellux::Scene> loadShowScene(Pellux::MaterialManager& materials)
     if (scene)
     {
         drawSkyCheaply(*scene, materials);
-        addMist(*scene, materials);
+        showDusk(*scene, materials, true);
     }
     return scene;
+}
+
+void showDusk(Pellux::Scene& scene, Pellux::MaterialManager& materials, bool shown)
+{
+    if (Pellux::SceneNode* sky = scene.getNode(skyNode))
+        sky->setVisible(shown);
+    setMist(scene, materials, shown ? mistDensity : 0.0f);
 }

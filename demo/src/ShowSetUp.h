@@ -19,3 +19,6 @@ void createMaterials(Logger& logger, Pellux::MaterialManager& materials, Pellux:
 // dome drawn with "show_sky" when that is registered, after the rest, and distance mist in every
 // material it draws with.
 std::shared_ptr<Pellux::Scene> loadShowScene(Pellux::MaterialManager& materials);
+
+// Shows or hides the dusk: the sky dome and the mist (for measuring what they cost).
+void showDusk(Pellux::Scene& scene, Pellux::MaterialManager& materials, bool shown);
