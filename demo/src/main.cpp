@@ -60,6 +60,7 @@ int main(int argc, char** argv)
     soundNode.load(File("resources/audio/mysteriousTickingNoise.mp3"));
     SoundNodeSound sound(soundNode);
     Show show(*scene, sound, materials);
+    renderEngine.warmUp(*scene);
 
     FrameRateReporter frameRate(logger);
     auto isHeld = [&](int key) { return renderEngine.isKeyPressed(key); };

@@ -312,6 +312,21 @@ void RenderEngine::drawScene(Scene& scene, float opacity)
     glErrorCheck.after("overlay");
 }
 
+void RenderEngine::warmUp(Scene& scene)
+{
+    RenderTarget* target = scene.getRenderTarget();
+    target->setSize(warmUpSize);
+    target->resize(1, 1);
+    target->bind();
+    // Only the main pass: a shadow pass leaves its light set up for the next main pass, which
+    // would then show a shadow the first frame does not have.
+    scene.prepareFrame();
+    scene.renderMainPass();
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, static_cast<int>(screenRectangle->width), static_cast<int>(screenRectangle->height));
+    glErrorCheck.after("warm-up");
+}
+
 void RenderEngine::drawTexture(Texture* texture, Rectangle destination, Rectangle source, bool flag, float opacity)
 {
     if (overlay != nullptr)

@@ -69,6 +69,10 @@ public:
     // The scene's passes of a frame: its target sized to the window and cleared, the main pass and
     // the shadow passes, then its picture onto the window with this opacity.
     void drawScene(Scene& scene, float opacity);
+    // Draws the scene's main pass once with its target 1 x 1 pixel, so that OpenGL prepares every
+    // program the scene draws with for the state it draws in before the first frame is due; leaves
+    // the window's viewport. The frames after it look as they would without it.
+    void warmUp(Scene& scene);
     // The scene's target is drawn at this fraction of the window's width and height (at least one
     // pixel each) and its picture stretched over the whole window: fewer pixels to shade on a slow
     // machine. 1, the whole size, unless set; a value outside (0, 1] counts as 1.
@@ -110,6 +114,8 @@ private:
     float wheelTurned = 0;
     std::map<Image*, Texture*> textures;
     float renderScale = 1;
+    // The scene target's size while it is warmed up.
+    std::shared_ptr<Rectangle> warmUpSize = std::make_shared<Rectangle>(0.0f, 0.0f, 1.0f, 1.0f);
     // The scene target's size while it is drawn at a render scale below 1.
     std::shared_ptr<Rectangle> scaledSceneSize = std::make_shared<Rectangle>(0.0f, 0.0f, 1.0f, 1.0f);
 
