@@ -11,14 +11,14 @@ struct RenderPass;
 // Every piece of OpenGL state a draw depends on besides its program's uniforms: the framebuffer and
 // viewport it draws into, the program, the vertex array, the depth test, blending, face culling, the
 // polygon offset of shadow maps, the width of lines and points and the texture each unit holds.
-// Decided as a whole for each draw, then set as a whole, so that no draw depends on what an earlier
-// one left behind.
+// Decided as a whole for each draw, so that no draw depends on what an earlier one left behind.
 //
-// Within a pass of a scene each draw sets only what differs from what the draws before it set. That
-// holds while nothing else changes OpenGL state in the pass: a material or node that sets state itself
-// (any but the engine's own) is followed by forgetApplied(), so that the next draw sets the whole
-// state and sends every uniform again. A pass starts knowing nothing of OpenGL's state and ends with
-// no program and no vertex array in use, as a draw outside a pass does.
+// Outside a pass the whole state is set. Within a pass of a scene each draw sets only what differs
+// from what the draws before it set. That holds while nothing else changes OpenGL state in the
+// pass: a material or node that may set state itself (any but the engine's own) is followed by
+// forgetApplied(), so that the next draw sets the whole state and sends every uniform again. A pass
+// starts knowing nothing of OpenGL's state and ends with no program and no vertex array in use, as
+// a draw outside a pass does.
 class DrawState
 {
 public:
