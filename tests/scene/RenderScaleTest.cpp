@@ -181,3 +181,17 @@ TEST_F(RenderScaleTest, ATinyScaleStillDrawsOnePixel)
     EXPECT_EQ(picture->getWidth(), 1);
     EXPECT_EQ(picture->getHeight(), 1);
 }
+
+TEST_F(RenderScaleTest, TheScaleIsOfTheWindowWhateverViewportWasSetLast)
+{
+    pictureAt(0.5f);
+    std::unique_ptr<RenderTarget> other;
+    captureOutput([&] {
+        other = std::make_unique<RenderTarget>(64, 64);
+        other->bind();
+        engine->drawScene(*scene, 1.0f);
+    });
+    Texture* picture = scene->getRenderTarget()->getColorTexture();
+    EXPECT_EQ(picture->getWidth(), width / 2);
+    EXPECT_EQ(picture->getHeight(), height / 2);
+}

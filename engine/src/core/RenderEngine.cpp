@@ -292,17 +292,17 @@ void RenderEngine::setRenderScale(float scale)
 void RenderEngine::drawScene(Scene& scene, float opacity)
 {
     RenderTarget* target = scene.getRenderTarget();
-    Rectangle viewport = getViewport();
-    int width = static_cast<int>(viewport.width);
-    int height = static_cast<int>(viewport.height);
     if (renderScale < 1)
     {
+        // Of the window's size: the viewport is still the scene's own when no overlay was drawn.
         target->setSize(scaledSceneSize);
-        target->resize(scaledSide(width, renderScale), scaledSide(height, renderScale));
+        target->resize(scaledSide(static_cast<int>(screenRectangle->width), renderScale),
+                       scaledSide(static_cast<int>(screenRectangle->height), renderScale));
     }
     else
     {
-        target->resize(width, height);
+        Rectangle viewport = getViewport();
+        target->resize(static_cast<int>(viewport.width), static_cast<int>(viewport.height));
         target->setSize(getScreenRectangle());
     }
     target->bind();
