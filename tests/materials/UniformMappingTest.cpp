@@ -358,6 +358,23 @@ TEST_F(UniformMappingTest, AMissingParameterIsReportedAtEveryDraw)
     }
 }
 
+// A parameter the draws found missing, or found, is read anew once it is set.
+TEST_F(UniformMappingTest, AParameterSetAfterADrawReachesTheNextDraw)
+{
+    SinglePassAutoMapMaterial* later = build("set-later", everyNameFragment);
+    drawOnce(later);
+    EXPECT_FLOAT_EQ(floatUniform(later, "specularCoefficient"), 0.0f);
+    later->setFloat("shininess", 3.0f);
+    drawOnce(later);
+    EXPECT_FLOAT_EQ(floatUniform(later, "specularCoefficient"), 0.0f) << "another parameter added";
+    for (float value : {0.25f, 0.5f})
+    {
+        later->setFloat("specularCoefficient", value);
+        drawOnce(later);
+        EXPECT_FLOAT_EQ(floatUniform(later, "specularCoefficient"), value);
+    }
+}
+
 TEST_F(UniformMappingTest, AnInputWithoutItsArrayStaysOffAndTheDrawGoesOn)
 {
     EXPECT_EQ(subMesh->getAttribute("tangents"), nullptr);

@@ -395,24 +395,37 @@ void SinglePassAutoMapMaterial::mapSkin(ProgramLocations& at, MeshNode& node)
     at.sendInt(at.jointCount, joints);
 }
 
+// Values are never removed, so one found stays where it is; a missing one may come with any value
+// added.
+const float* SinglePassAutoMapMaterial::valueOf(DrawnParameter& parameter)
+{
+    if (parameter.value == nullptr && parameter.valuesWhenLooked != values.size())
+    {
+        auto found = values.find(parameter.name);
+        parameter.value = found != values.end() ? &found->second : nullptr;
+        parameter.valuesWhenLooked = values.size();
+    }
+    return parameter.value;
+}
+
 // A material without the parameter sends what a program of its own would hold: 0.
 void SinglePassAutoMapMaterial::mapSpecularCoefficient(ProgramLocations& at)
 {
-    static const std::string parameter = "specularCoefficient";
     if (at.specularCoefficient == undeclared)
         return;
-    float* value = getValue(parameter);
+    const float* value = valueOf(specularCoefficient);
+    if (value == nullptr)
+        getValue(specularCoefficient.name);
     at.sendFloat(at.specularCoefficient, value != nullptr ? *value : 0.0f);
 }
 
 // Without the parameter the material is lit, as every material was before it existed.
 void SinglePassAutoMapMaterial::mapUnlit(ProgramLocations& at)
 {
-    static const std::string parameter = "unlit";
     if (at.unlit == undeclared)
         return;
-    auto value = values.find(parameter);
-    at.sendFloat(at.unlit, value != values.end() ? value->second : 0.0f);
+    const float* value = valueOf(unlit);
+    at.sendFloat(at.unlit, value != nullptr ? *value : 0.0f);
 }
 
 void SinglePassAutoMapMaterial::mapAmbientLight(ProgramLocations& at, const Scene& scene)

@@ -103,6 +103,17 @@ private:
     bool linked = false;
     std::vector<Image*> textures;
     std::map<std::string, float> values;
+    // A parameter every draw reads, looked up by name only until it is found, and while missing only
+    // after a value was added.
+    struct DrawnParameter
+    {
+        std::string name;
+        const float* value = nullptr;
+        std::size_t valuesWhenLooked = static_cast<std::size_t>(-1);
+    };
+    const float* valueOf(DrawnParameter& parameter);
+    DrawnParameter specularCoefficient{"specularCoefficient"};
+    DrawnParameter unlit{"unlit"};
 
     ProgramLocations* shading = nullptr;
     ProgramLocations* depthOnly = nullptr;
