@@ -461,6 +461,29 @@ TEST_F(SceneRenderTest, SubMeshesThatCannotBeDrawnAreSkipped)
     EXPECT_EQ(pixelAt({0, 0, 0}), (Rgba{255, 0, 0, 255}));
 }
 
+TEST_F(SceneRenderTest, ASubMeshThatCannotBeDrawnLeavesTheDrawsAfterItRight)
+{
+    // The two quads share one sub-mesh, drawn through one vertex array; the odd sub-mesh comes
+    // between their draws.
+    flatMaterial("red", {255, 0, 0, 255});
+    Mesh* quad = makeQuadMesh("red", 1);
+    auto* mesh = new Mesh("odd");
+    auto* pastItsVertices = new SubMesh();
+    pastItsVertices->setAttribute("position", std::vector<float>{0, 0, 0, 1, 0, 0, 0, 0, 1}, 3);
+    pastItsVertices->setAttribute("jointIndices", std::vector<float>{0, 0, 0, 0}, 4);
+    for (unsigned int index : {0u, 1u, 2u})
+        pastItsVertices->addIndex(index);
+    pastItsVertices->setMaterialName("red");
+    mesh->addSubMesh(pastItsVertices);
+    placeMesh(*scene->getRoot(), "far", quad, {-2, 0, 0});
+    placeMesh(*scene->getRoot(), "between", mesh, {0, 1, 0});
+    placeMesh(*scene->getRoot(), "near", quad, {2, 2, 0});
+    lookFrom({0, 10, 0.01f}, {0, 0, 0});
+    renderFrames(2);
+    EXPECT_EQ(pixelAt({-2, 0, 0}), (Rgba{255, 0, 0, 255}));
+    EXPECT_EQ(pixelAt({2, 2, 0}), (Rgba{255, 0, 0, 255}));
+}
+
 TEST_F(SceneRenderTest, TheWindowShowsTheScenesPictureWithTheFade)
 {
     flatMaterial("white", {255, 255, 255, 255});

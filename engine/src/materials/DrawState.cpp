@@ -88,6 +88,14 @@ void DrawState::forgetApplied()
         beginPass();
 }
 
+void DrawState::useVertexArray(unsigned int array)
+{
+    glBindVertexArray(array);
+    PassRecord& record = passRecord();
+    if (record.pass != 0 && record.drawn)
+        record.applied.vertexArray = array;
+}
+
 void DrawState::endPass()
 {
     glBindVertexArray(0);

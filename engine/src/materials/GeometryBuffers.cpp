@@ -1,5 +1,7 @@
 #include "pellux/materials/GeometryBuffers.h"
 
+#include "pellux/materials/DrawState.h"
+
 #include <GL/glew.h>
 
 namespace Pellux
@@ -48,14 +50,13 @@ GeometryBuffers::VertexArray GeometryBuffers::vertexArray(const SubMesh& subMesh
 {
     SetUp& setUp = vertexArrays[Drawing(&subMesh, program)];
     if (setUp.name != 0 && setUp.generation == subMesh.getGeneration())
-        return {setUp.name, false, setUp.drawable};
+        return {setUp.name, false};
     if (setUp.name != 0)
         glDeleteVertexArrays(1, &setUp.name);
     glGenVertexArrays(1, &setUp.name);
-    glBindVertexArray(setUp.name);
+    DrawState::useVertexArray(setUp.name);
     setUp.generation = subMesh.getGeneration();
-    setUp.drawable = subMesh.isDrawable();
-    return {setUp.name, true, setUp.drawable};
+    return {setUp.name, true};
 }
 
 }

@@ -207,15 +207,14 @@ float* SinglePassAutoMapMaterial::getValue(const std::string& name)
 
 void SinglePassAutoMapMaterial::draw(Scene* scene, MeshNode* node, SubMesh* subMesh, RenderTarget* target)
 {
-    if (!linked || subMesh->getIndices().empty())
+    // Nothing is set for a sub-mesh that has nothing to draw.
+    if (!linked || !subMesh->isDrawable())
         return;
     const RenderPass& pass = scene->getPass();
     ProgramLocations& at = pass.isShadow() && depthOnly != nullptr ? *depthOnly : *shading;
-    GeometryBuffers::VertexArray vertexArray = vertexArrayFor(at, *subMesh);
-    if (!vertexArray.drawable)
-        return;
+    unsigned int vertexArray = vertexArrayFor(at, *subMesh);
     planState(at, scene, pass, *target);
-    state.setVertexArray(vertexArray.name);
+    state.setVertexArray(vertexArray);
     state.applyForDraw();
     mapUniforms(at, scene, node);
     glDrawElements(drawingMode(subMesh->getPrimitive()), static_cast<GLsizei>(subMesh->getIndices().size()),
@@ -290,17 +289,17 @@ void SinglePassAutoMapMaterial::planShadowMaps(ProgramLocations& at, Scene* scen
 }
 
 // Made once for each program that draws the sub-mesh: the program's inputs point at the sub-mesh's
-// arrays, and inputs without an array stay off. One with nothing to draw is left empty.
-GeometryBuffers::VertexArray SinglePassAutoMapMaterial::vertexArrayFor(ProgramLocations& at, const SubMesh& subMesh)
+// arrays, and inputs without an array stay off.
+unsigned int SinglePassAutoMapMaterial::vertexArrayFor(ProgramLocations& at, const SubMesh& subMesh)
 {
     GeometryBuffers& buffers = GeometryBuffers::get();
     GeometryBuffers::VertexArray vertexArray = buffers.vertexArray(subMesh, at.getProgram());
-    if (vertexArray.made && vertexArray.drawable)
+    if (vertexArray.made)
     {
         mapVertexArrays(at, subMesh);
         buffers.indexBuffer(subMesh);
     }
-    return vertexArray;
+    return vertexArray.name;
 }
 
 void SinglePassAutoMapMaterial::mapUniforms(ProgramLocations& at, Scene* scene, MeshNode* node)

@@ -26,6 +26,14 @@ void SubMesh::setAttribute(const std::string& name, std::shared_ptr<const std::v
                            int components)
 {
     attributes[name] = VertexAttribute{std::move(values), components};
+    verticesInEveryArray = 0;
+    if (attributes.count("position") > 0)
+    {
+        verticesInEveryArray = attributes.at("position").vertexCount();
+        for (const auto& [arrayName, attribute] : attributes)
+            if (arrayName != texCoordCountName)
+                verticesInEveryArray = std::min(verticesInEveryArray, attribute.vertexCount());
+    }
     touch();
 }
 
@@ -55,17 +63,12 @@ void SubMesh::addIndex(unsigned int index)
 
 bool SubMesh::hasIndicesOutOfRange() const
 {
-    if (indices.empty())
-        return false;
-    for (const auto& [name, attribute] : attributes)
-        if (name != texCoordCountName && largestIndex >= attribute.vertexCount())
-            return true;
-    return attributes.count("position") == 0;
+    return !indices.empty() && largestIndex >= verticesInEveryArray;
 }
 
 bool SubMesh::isDrawable() const
 {
-    return !indices.empty() && !hasIndicesOutOfRange();
+    return !indices.empty() && largestIndex < verticesInEveryArray;
 }
 
 }

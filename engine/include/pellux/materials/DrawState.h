@@ -43,6 +43,9 @@ public:
     static void endPass();
     // OpenGL's state may have changed behind the pass's back: the pass's record of it is dropped.
     static void forgetApplied();
+    // Binds a vertex array to set it up, noting it where a pass keeps what it bound, so that no
+    // later draw takes another array for bound.
+    static void useVertexArray(unsigned int array);
     static bool inPass() { return currentPass() != 0; }
     // A number no other pass had, renewed when the pass forgets what was applied; 0 outside a pass.
     static unsigned long long currentPass();

@@ -30,13 +30,12 @@ public:
     struct VertexArray
     {
         unsigned int name;
-        // Just made, and bound: its inputs and index buffer are still to be set up.
+        // Just made, and bound through the draw state: its inputs and index buffer are still to be
+        // set up.
         bool made;
-        // The sub-mesh has something to draw (SubMesh::isDrawable), found when the array was made.
-        bool drawable;
     };
     // The vertex array object through which the program reads the sub-mesh; made anew when the
-    // sub-mesh changed.
+    // sub-mesh changed. Only for a sub-mesh that is drawable.
     VertexArray vertexArray(const SubMesh& subMesh, unsigned int program);
 
 private:
@@ -52,7 +51,6 @@ private:
     {
         unsigned int name = 0;
         unsigned long long generation = 0;
-        bool drawable = false;
     };
 
     using Drawing = std::pair<const SubMesh*, unsigned int>;

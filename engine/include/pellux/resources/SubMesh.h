@@ -49,7 +49,8 @@ public:
 
     // True when some index reaches past one of the vertex arrays.
     bool hasIndicesOutOfRange() const;
-    // Something to draw: indices, positions, and no index past any array.
+    // Something to draw: indices, positions, and no index past any array. Kept up to date as the
+    // sub-mesh is built, so that asking costs nothing at a draw.
     bool isDrawable() const;
 
 private:
@@ -58,6 +59,8 @@ private:
     std::map<std::string, VertexAttribute> attributes;
     std::string materialName;
     unsigned int largestIndex = 0;
+    // The fewest vertices any per-vertex array holds; 0 without positions.
+    std::size_t verticesInEveryArray = 0;
     unsigned long long generation;
 
     void touch();
