@@ -2,6 +2,7 @@
 
 #include "pellux/audio/Mixer.h"
 #include "pellux/audio/Sound.h"
+#include "pellux/foundation/FileChecks.h"
 #include "pellux/foundation/Logger.h"
 
 #include <sndfile.h>
@@ -67,6 +68,8 @@ std::vector<float> resample(const std::vector<float>& stereo, int fromRate)
 
 std::vector<float> decodeFile(const std::string& path)
 {
+    if (!unreadableFileReason(path).empty())
+        return {};
     SF_INFO info{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
     if (file == nullptr)

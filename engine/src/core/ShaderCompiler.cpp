@@ -1,5 +1,7 @@
 #include "pellux/core/ShaderCompiler.h"
 
+#include "pellux/foundation/FileChecks.h"
+
 #include <GL/glew.h>
 
 #include <algorithm>
@@ -32,6 +34,8 @@ GLenum glStage(ShaderStage stage)
 
 bool readSource(const std::string& path, std::string& source)
 {
+    if (!unreadableFileReason(path).empty())
+        return false;
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return false;

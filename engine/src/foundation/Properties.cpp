@@ -1,5 +1,6 @@
 #include "pellux/foundation/Properties.h"
 
+#include "pellux/foundation/FileChecks.h"
 #include "pellux/foundation/Logger.h"
 #include "pellux/foundation/StringUtils.h"
 
@@ -60,6 +61,13 @@ void Properties::readProps(const File& file)
         throw std::runtime_error("Datei existiert nicht: " + file.getFullPath());
     LOG(log->trace) << "Properties.readProps(" << file.getPath() << ")" << std::endl;
     std::string fullPath = file.getFullPath();
+    // A pipe would block and a huge file fill the memory: either leaves the properties empty.
+    std::string unreadable = unreadableFileReason(fullPath);
+    if (!unreadable.empty())
+    {
+        LOG(log->err) << "properties file " << fullPath << " " << unreadable << std::endl;
+        return;
+    }
     std::ifstream stream(fullPath);
     LOG(log->info) << "settings path: " << fullPath << std::endl;
 

@@ -1,5 +1,6 @@
 #include "pellux/foundation/Settings.h"
 
+#include "pellux/foundation/FileChecks.h"
 #include "pellux/foundation/Logger.h"
 #include "pellux/foundation/NumberParsing.h"
 
@@ -50,11 +51,15 @@ void reportUnusable(const std::string& section, const std::string& key, const st
 Settings::Settings()
 {
     File settingsFile = file();
-    read = settingsFile.exists();
+    std::string unreadable = settingsFile.exists() ? unreadableFileReason(settingsFile.getPath()) : "";
+    read = settingsFile.exists() && unreadable.empty();
     if (read)
         readProps(settingsFile);
-    else
+    else if (!settingsFile.exists())
         LOG(Logger::getInstance().err) << "no settings file " << settingsFile.getFullPath()
+                                       << ": every setting takes its default" << std::endl;
+    else
+        LOG(Logger::getInstance().err) << "settings file " << settingsFile.getFullPath() << " " << unreadable
                                        << ": every setting takes its default" << std::endl;
 }
 

@@ -1,5 +1,7 @@
 #include "pellux/foundation/XmlDocument.h"
 
+#include "pellux/foundation/FileChecks.h"
+
 #include <tinyxml.h>
 
 #include <algorithm>
@@ -358,6 +360,12 @@ bool parseXmlText(std::string text, TiXmlDocument& document, std::string& proble
 
 bool readXmlFile(const std::string& path, TiXmlDocument& document, std::string& problem)
 {
+    std::string unreadable = unreadableFileReason(path);
+    if (!unreadable.empty())
+    {
+        problem = "the file " + unreadable;
+        return false;
+    }
     std::ifstream file(path, std::ios::binary);
     if (!file)
     {

@@ -3,6 +3,7 @@
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/ShaderCompiler.h"
 #include "pellux/core/Tavrin.h"
+#include "pellux/foundation/FileChecks.h"
 #include "pellux/foundation/Logger.h"
 #include "pellux/materials/GeometryBuffers.h"
 #include "pellux/materials/RenderTarget.h"
@@ -144,8 +145,11 @@ SinglePassAutoMapMaterial::Scanned SinglePassAutoMapMaterial::scan(const File& f
 {
     std::string fullPath = file.getFullPath();
     LOG(logger->info) << "parse File: " << fullPath << std::endl;
-    std::ifstream source(fullPath);
     Scanned scanned;
+    // The compiler reports a file it cannot read.
+    if (!unreadableFileReason(fullPath).empty())
+        return scanned;
+    std::ifstream source(fullPath);
     scanShaderDeclarations(source, readInputs, scanned.uniforms, scanned.inputs);
     limitArrayLengths(scanned.uniforms, fullPath,
                       uniformComponents(readInputs ? GL_MAX_VERTEX_UNIFORM_COMPONENTS : GL_MAX_FRAGMENT_UNIFORM_COMPONENTS));

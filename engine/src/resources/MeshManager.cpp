@@ -8,6 +8,11 @@
 namespace Pellux
 {
 
+MeshManager::MeshManager()
+{
+    findsFilesOutsideSearchPaths = false;
+}
+
 Mesh* MeshManager::get(const std::string& name)
 {
     LOG(logger->trace) << "get(" << name << ")" << std::endl;

@@ -8,6 +8,20 @@
 namespace Pellux
 {
 
+namespace
+{
+bool leavesSearchPaths(const std::string& name)
+{
+    std::filesystem::path path(name);
+    if (path.is_absolute() || path.has_root_name())
+        return true;
+    for (const std::filesystem::path& part : path)
+        if (part == "..")
+            return true;
+    return false;
+}
+}
+
 ResourceManager::ResourceManager() : logger(&Logger::getInstance()), searchPaths{"resources"}
 {
 }
@@ -50,8 +64,11 @@ bool ResourceManager::canFind(const std::string& name) const
 
 std::optional<File> ResourceManager::fileNamed(const std::string& name) const
 {
-    // A resource is a file: an empty name must not find the search directory itself.
+    // A resource is a file: an empty name must not find the search directory itself. Whether it
+    // can be read (a pipe, a device, its size) the loading step says.
     auto isFile = [](const File& file) { return file.exists() && !std::filesystem::is_directory(file.getPath()); };
+    if (!findsFilesOutsideSearchPaths && leavesSearchPaths(name))
+        return std::nullopt;
     for (const std::string& directory : searchPaths)
     {
         File file(directory + "/" + name);

@@ -13,9 +13,11 @@ class Mesh;
 class MeshManager : public ResourceManager
 {
 public:
-    MeshManager() = default;
+    MeshManager();
 
     // The mesh added or loaded under this name; null when there is none or the file is not ".xml".
+    // Names come from documents: only files below the search directories are read, never an
+    // absolute path or one that climbs out with "..".
     Mesh* get(const std::string& name);
     // Stores a mesh built elsewhere under its name, replacing any of that name.
     void add(Mesh* mesh);

@@ -42,6 +42,8 @@ protected:
     std::optional<File> fileNamed(const std::string& name) const;
 
     Logger* logger;
+    // Whether a name may be an absolute path or climb out of the search directories with "..".
+    bool findsFilesOutsideSearchPaths = true;
     std::vector<std::string> searchPaths;
     std::map<std::string, Resource*> resources;
     std::vector<Resource*> replaced;
