@@ -2,6 +2,7 @@
 #include "pellux/resources/ImageManager.h"
 
 #include "CaptureOutput.h"
+#include "ProcessMemory.h"
 #include "TemporaryDirectory.h"
 
 #include <gtest/gtest.h>
@@ -159,6 +160,95 @@ TEST_F(ImageManagerTest, FilesThatCannotHoldAnImageAreReportedWithoutBeingRead)
         EXPECT_EQ(log.rfind("ERR:\t[ ImageManager.cpp     (", 0), 0u) << log;
         EXPECT_NE(log.find(")]:\tloading image failed: " + file.report + "\n"), std::string::npos) << log;
         EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    }
+}
+
+struct ClaimingPicture
+{
+    const char* description;
+    const char* extension;
+    std::string bytes;
+    const char* claim;
+};
+
+std::string littleEndian(unsigned int value, int bytes)
+{
+    std::string text;
+    for (int at = 0; at < bytes; ++at)
+        text += static_cast<char>((value >> (8 * at)) & 0xFF);
+    return text;
+}
+
+std::string tgaHeader(int type, int width, int height)
+{
+    std::string header(18, '\0');
+    header[2] = static_cast<char>(type);
+    header[12] = static_cast<char>(width & 0xFF);
+    header[13] = static_cast<char>(width >> 8);
+    header[14] = static_cast<char>(height & 0xFF);
+    header[15] = static_cast<char>(height >> 8);
+    header[16] = 24;
+    return header;
+}
+
+std::string pngHeader(int width, int height)
+{
+    std::string header("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
+    for (int value : {width, height})
+        for (int shift = 24; shift >= 0; shift -= 8)
+            header += static_cast<char>((value >> shift) & 0xFF);
+    header += std::string("\x08\x06\0\0\0", 5);
+    return header + std::string("\0\0\0\0", 4);
+}
+
+// A DirectDraw surface's header: 32-bit RGBA, a cube map's six faces when asked.
+std::string ddsHeader(unsigned int width, unsigned int height, bool cube)
+{
+    std::string header = "DDS " + littleEndian(124, 4) + littleEndian(0x1007, 4) + littleEndian(height, 4) +
+                         littleEndian(width, 4) + littleEndian(width * 4, 4) + littleEndian(0, 4) + littleEndian(1, 4) +
+                         std::string(44, '\0') + littleEndian(32, 4) + littleEndian(0x41, 4) + littleEndian(0, 4) +
+                         littleEndian(32, 4) + littleEndian(0xFF0000, 4) + littleEndian(0xFF00, 4) +
+                         littleEndian(0xFF, 4) + littleEndian(0xFF000000, 4) + littleEndian(0x1000, 4) +
+                         littleEndian(cube ? 0xFE00 : 0, 4) + std::string(12, '\0');
+    return header;
+}
+
+// A little-endian TIFF whose one directory gives width and length, and nothing of the pixels.
+std::string tiffHeader(unsigned int width, unsigned int height)
+{
+    std::string entries;
+    for (auto [tag, value] : {std::pair<unsigned int, unsigned int>{256, width}, {257, height}, {258, 8}, {277, 1}})
+        entries += littleEndian(tag, 2) + littleEndian(4, 2) + littleEndian(1, 4) + littleEndian(value, 4);
+    return "II*" + std::string(1, '\0') + littleEndian(8, 4) + littleEndian(4, 2) + entries + littleEndian(0, 4);
+}
+
+TEST_F(ImageManagerTest, APictureClaimingMoreThanATextureHoldsIsRefusedBeforeDecoding)
+{
+    const ClaimingPicture pictures[] = {
+        {"a TGA header of 24,000 x 24,000", ".tga", tgaHeader(2, 24000, 24000), "claims 24000 x 24000 pixels"},
+        {"an RLE TGA of 24,000 x 24,000", ".tga", tgaHeader(10, 24000, 24000) + std::string(500, '\x7f'),
+         "claims 24000 x 24000 pixels"},
+        {"a PNG of 16,384 x 16,384", ".png", pngHeader(16384, 16384), "claims 16384 x 16384 pixels"},
+        {"a PNG of 20,000 x 1", ".png", pngHeader(20000, 1), "claims 20000 x 1 pixels"},
+        {"a PNG past what the header reader counts", ".png", pngHeader(60000, 60000), ""},
+        {"a DDS of 40,000 x 40,000", ".dds", ddsHeader(40000, 40000, false), "claims 40000 x 40000 pixels"},
+        {"a DDS cube map of six 8,192 x 8,192 faces", ".dds", ddsHeader(8192, 8192, true),
+         "claims 8192 x 8192 pixels in 6 layers"},
+        {"a TIFF of 40,000 x 40,000", ".tif", tiffHeader(40000, 40000), "claims 40000 x 40000 pixels"},
+        {"a PCX, whose decoder writes past what it gets", ".pcx", std::string(128, '\x0a'),
+         "is in a picture format that is not read"},
+    };
+    int number = 0;
+    for (const ClaimingPicture& picture : pictures)
+    {
+        std::string path = directory.write("claim" + std::to_string(number++) + picture.extension, picture.bytes);
+        long long before = residentBytes();
+        EXPECT_EQ(get(path), nullptr) << picture.description;
+        EXPECT_LT(residentBytes() - before, 300 * megabyte) << picture.description;
+        EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << picture.description << "\n" << log;
+        EXPECT_NE(log.find("loading image failed: " + path + (*picture.claim != '\0' ? " " : "") + picture.claim),
+                  std::string::npos)
+            << picture.description << "\n" << log;
     }
 }
 }

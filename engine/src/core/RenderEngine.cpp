@@ -235,6 +235,15 @@ bool RenderEngine::hasContext()
     return glfwGetCurrentContext() != nullptr && glGenFramebuffers != nullptr;
 }
 
+int RenderEngine::largestTextureSide()
+{
+    if (!hasContext())
+        return 0;
+    GLint side = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
+    return side;
+}
+
 bool RenderEngine::isKeyPressed(int key) const
 {
     int glfwKey = toGlfw3Key(key);

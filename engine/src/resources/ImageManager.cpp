@@ -1,11 +1,15 @@
 #include "pellux/resources/ImageManager.h"
 
+#include "pellux/core/RenderEngine.h"
+#include "pellux/foundation/FileChecks.h"
 #include "pellux/foundation/Logger.h"
 #include "pellux/resources/Image.h"
+#include "pellux/resources/PictureHeader.h"
 
 #include <IL/il.h>
 
 #include <filesystem>
+#include <optional>
 
 namespace Pellux
 {
@@ -15,16 +19,50 @@ namespace
 // Why the file cannot hold an image, without opening it; empty when it may.
 std::string unfitForAnImage(const std::string& path)
 {
+    std::string unreadable = unreadableFileReason(path, ImageManager::largestImageFileBytes);
+    if (!unreadable.empty())
+        return unreadable;
     std::error_code error;
-    if (!std::filesystem::is_regular_file(std::filesystem::status(path, error)))
-        return "is not a regular file";
-    std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error || size == 0)
+    if (std::filesystem::file_size(path, error) == 0)
         return "is empty";
-    if (size > ImageManager::largestImageFileBytes)
-        return "is larger than " + std::to_string(ImageManager::largestImageFileBytes) + " bytes";
     return "";
 }
+
+// The formats whose headers are read before DevIL decodes them. DevIL's other decoders allocate
+// what any header claims and some write past what they got.
+bool headerIsChecked(ILenum type)
+{
+    switch (type)
+    {
+    case IL_PNG:
+    case IL_JPG:
+    case IL_TGA:
+    case IL_BMP:
+    case IL_GIF:
+    case IL_PSD:
+    case IL_HDR:
+    case IL_PNM:
+    case IL_DDS:
+    case IL_TIF: return true;
+    default: return false;
+    }
+}
+
+const std::string notAPicture = "is no picture";
+
+int largestSide()
+{
+    int side = RenderEngine::largestTextureSide();
+    return side > 0 ? side : ImageManager::defaultLargestSide;
+}
+
+// The decoder DevIL takes for the file: by its extension, else by its content.
+ILenum devilTypeOf(const std::string& path)
+{
+    ILenum type = ilTypeFromExt(path.c_str());
+    return type != IL_TYPE_UNKNOWN ? type : ilDetermineType(path.c_str());
+}
+
 }
 
 ImageManager::ImageManager()
@@ -42,13 +80,42 @@ Image* ImageManager::get(const std::string& name)
     return static_cast<Image*>(lookup(name, [&](const File& file) { return decode(name, file); }));
 }
 
+// Decoders allocate what the header claims before they find the data missing, so the header is
+// read first. A header that cannot be read is a file that cannot be decoded, reported as such.
+std::string ImageManager::claimsTooMuch(const std::string& path) const
+{
+    if (!headerIsChecked(devilTypeOf(path)))
+        return "is in a picture format that is not read";
+    std::optional<PictureSize> size = claimedPictureSize(path);
+    if (!size)
+        return notAPicture;
+    if (fitsATexture(*size))
+        return "";
+    std::string claim = "claims " + std::to_string(size->width) + " x " + std::to_string(size->height) + " pixels";
+    if (size->layers > 1)
+        claim += " in " + std::to_string(size->layers) + " layers";
+    return claim + "; at most " + std::to_string(largestSide()) + " on a side and " +
+           std::to_string(largestDecodedBytes) + " bytes decoded are read";
+}
+
+bool ImageManager::fitsATexture(const PictureSize& size) const
+{
+    std::uintmax_t side = static_cast<std::uintmax_t>(largestSide());
+    if (size.width > side || size.height > side)
+        return false;
+    std::uintmax_t layerBytes = size.width * size.height * 4;
+    return layerBytes == 0 || size.layers <= largestDecodedBytes / layerBytes;
+}
+
 Image* ImageManager::decode(const std::string& name, const File& file)
 {
     std::string fullPath = file.getFullPath();
     std::string unfit = unfitForAnImage(fullPath);
+    if (unfit.empty())
+        unfit = claimsTooMuch(fullPath);
     if (!unfit.empty())
     {
-        LOG(logger->err) << "loading image failed: " << fullPath << " " << unfit << std::endl;
+        LOG(logger->err) << "loading image failed: " << fullPath << (unfit == notAPicture ? "" : " " + unfit) << std::endl;
         return nullptr;
     }
     ILuint handle = 0;

@@ -45,6 +45,8 @@ public:
     // Whether an OpenGL context is current with its entry points loaded, so that OpenGL objects can
     // be made now.
     static bool hasContext();
+    // The longest side of a texture the current context takes; 0 without a context.
+    static int largestTextureSide();
     // `key` is an engine key code (see KeyCodes.h).
     bool isKeyPressed(int key) const;
     // `button` is an engine button code (MouseButton in KeyCodes.h). A click between two frames
