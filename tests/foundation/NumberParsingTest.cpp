@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using Pellux::parseFloat;
 using Pellux::parseInt;
 using Pellux::parseUnsigned;
+using Pellux::wholePartToInt;
 
 namespace
 {
@@ -34,6 +37,22 @@ TEST(NumberParsing, ReadsWholeNumbersOnly)
         unsigned int unsignedValue = 0;
         EXPECT_EQ(parseInt(number.text, signedValue), number.asInt) << number.text;
         EXPECT_EQ(parseUnsigned(number.text, unsignedValue), number.asUnsigned) << number.text;
+    }
+}
+
+TEST(NumberParsing, FloatsBecomeIntsOnlyWithinTheirRange)
+{
+    struct Case { float number; bool converted; int value; };
+    const Case cases[] = {
+        {1.9f, true, 1}, {-1.9f, true, -1}, {-2147483648.0f, true, -2147483647 - 1}, {2147483520.0f, true, 2147483520},
+        {2147483648.0f, false, 7}, {-2147483904.0f, false, 7}, {1e30f, false, 7},
+        {std::numeric_limits<float>::infinity(), false, 7}, {std::numeric_limits<float>::quiet_NaN(), false, 7},
+    };
+    for (const Case& row : cases)
+    {
+        int value = 7;
+        EXPECT_EQ(wholePartToInt(row.number, value), row.converted) << row.number;
+        EXPECT_EQ(value, row.value) << row.number;
     }
 }
 }

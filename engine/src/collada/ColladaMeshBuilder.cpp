@@ -21,6 +21,7 @@ void ColladaMeshBuilder::makeMesh(Collada::Geometry& geometry)
         load.report("geometry", geometry.id, "has the id of an earlier geometry and takes its place");
     auto* mesh = new Mesh(geometry.id);
     Tavrin::getInstance().getMeshManager()->add(mesh);
+    load.geometryMeshes[geometry.id] = {mesh, &geometry};
     load.report(geometry.problems);
     for (Collada::Primitive& primitive : geometry.primitives)
     {

@@ -5,6 +5,7 @@
 #include "pellux/collada/ColladaTransforms.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/foundation/Logger.h"
+#include "pellux/foundation/NumberParsing.h"
 #include "pellux/resources/Mesh.h"
 #include "pellux/resources/MeshManager.h"
 #include "pellux/scene/CameraNode.h"
@@ -216,6 +217,11 @@ void ColladaNodeBuilder::attachLight(const Collada::Node& description, SceneNode
         load.report("light", url, "is not a spot, point, directional or ambient light and is left out");
         return;
     }
+    if (lightsMade++ == maxLights)
+        load.report("document", "", "makes more than " + std::to_string(maxLights) +
+                                        " lights; the rest are left out, the first at node '" + node.getName() + "'");
+    if (lightsMade > maxLights)
+        return;
     auto* made = new LightNode(uniqueChildName(node, copyPrefix + url), 2);
     if (light.kind == Collada::Light::Kind::Spot)
     {
@@ -258,8 +264,15 @@ void ColladaNodeBuilder::setLightParameters(LightNode& light, const Collada::Lig
     light.setLinearAttenuation(linear);
     light.setQuadraticAttenuation(quadratic);
     int shadowType = 0;
-    if (description.shadowType.given)
-        shadowType = static_cast<int>(valueOr(description.shadowType, 0.0f, "shadow_type", missing));
+    if (description.shadowType.given &&
+        !wholePartToInt(valueOr(description.shadowType, 0.0f, "shadow_type", missing), shadowType))
+        load.report("light", light.getName(), "has a shadow_type no light has; 0 is used");
+    if (shadowType == 1 && shadowCastingLightsMade++ >= maxShadowCastingLights)
+    {
+        load.report("document", "", "has more than " + std::to_string(maxShadowCastingLights) +
+                                        " lights that cast shadows; the rest cast none");
+        shadowType = 0;
+    }
     light.setShadowType(shadowType);
     light.setShadowDensity(description.shadowDensity.given
                                ? valueOr(description.shadowDensity, 1.0f, "shadow_density", missing)

@@ -1,15 +1,13 @@
 #include "pellux/collada/ColladaSkinBuilder.h"
 
+#include "pellux/collada/ColladaJointIndex.h"
 #include "pellux/collada/ColladaLoad.h"
-#include "pellux/core/Tavrin.h"
 #include "pellux/resources/Mesh.h"
-#include "pellux/resources/MeshManager.h"
 #include "pellux/resources/SubMesh.h"
 #include "pellux/scene/MeshNode.h"
 #include "pellux/scene/Skin.h"
 
 #include <algorithm>
-#include <functional>
 
 namespace Pellux
 {
@@ -38,46 +36,21 @@ std::vector<float> transformed(const VertexAttribute& attribute, const Matrix4& 
     return values;
 }
 
-// The last geometry of the document with that id: a later one takes an earlier one's place.
-const Collada::Geometry* geometryWithId(const Collada::Document& document, const std::string& id)
+// Every vertex of each primitive has its position's influences, and the geometry's mesh was built
+// with a sub-mesh of the same vertices for each primitive.
+bool fitsItsGeometry(const Mesh& source, const Collada::Geometry& geometry)
 {
-    for (auto geometry = document.geometries.rbegin(); geometry != document.geometries.rend(); ++geometry)
-        if (geometry->id == id)
-            return &*geometry;
-    return nullptr;
-}
-
-const Collada::Skin* skinWithId(const Collada::Document& document, const std::string& id)
-{
-    for (auto skin = document.skins.rbegin(); skin != document.skins.rend(); ++skin)
-        if (skin->id == id)
-            return &*skin;
-    return nullptr;
-}
-
-// The first node, depth first, of those below and including `root` that `matches`.
-const Collada::Node* findBelow(const Collada::Node& root, const std::function<bool(const Collada::Node&)>& matches)
-{
-    std::vector<const Collada::Node*> toVisit = {&root};
-    while (!toVisit.empty())
+    if (source.getSubMeshes().size() != geometry.primitives.size())
+        return false;
+    for (std::size_t part = 0; part < geometry.primitives.size(); ++part)
     {
-        const Collada::Node* node = toVisit.back();
-        toVisit.pop_back();
-        if (matches(*node))
-            return node;
-        for (auto child = node->children.rbegin(); child != node->children.rend(); ++child)
-            toVisit.push_back(&*child);
+        const Collada::Primitive& primitive = geometry.primitives[part];
+        const SubMesh& subMesh = *source.getSubMeshes()[part];
+        if (primitive.positionIndices.size() != primitive.vertexCount ||
+            subMesh.getIndices().size() != primitive.vertexCount)
+            return false;
     }
-    return nullptr;
-}
-
-const Collada::Node* findInScene(const Collada::Document& document,
-                                 const std::function<bool(const Collada::Node&)>& matches)
-{
-    for (const Collada::Node& top : document.nodes)
-        if (const Collada::Node* found = findBelow(top, matches))
-            return found;
-    return nullptr;
+    return true;
 }
 }
 
@@ -91,18 +64,25 @@ void ColladaSkinBuilder::makeSkinnedMeshes()
 void ColladaSkinBuilder::makeSkinnedMesh(const Collada::Skin& skin)
 {
     load.report(skin.problems);
-    const Collada::Geometry* geometry = geometryWithId(load.document, skin.geometry);
-    Mesh* source = geometry != nullptr ? Tavrin::getInstance().getMeshManager()->get(skin.geometry) : nullptr;
-    if (source == nullptr || source->getSubMeshes().size() != geometry->primitives.size())
+    auto built = load.geometryMeshes.find(skin.geometry);
+    if (built == load.geometryMeshes.end())
     {
         load.report("controller", skin.id, "skins no geometry of the document: '" + skin.geometry + "'");
+        return;
+    }
+    const Mesh& source = *built->second.mesh;
+    const Collada::Geometry* geometry = built->second.geometry;
+    if (!fitsItsGeometry(source, *geometry))
+    {
+        load.report("controller", skin.id, "does not fit the vertices of its geometry '" + skin.geometry +
+                                               "' and is left out");
         return;
     }
     auto* mesh = new Mesh(skin.id);
     Matrix4 bindShape = matrixAt(skin.bindShapeMatrix);
     for (std::size_t part = 0; part < geometry->primitives.size(); ++part)
-        mesh->addSubMesh(skinnedSubMesh(*source->getSubMeshes()[part], geometry->primitives[part], skin, bindShape));
-    Tavrin::getInstance().getMeshManager()->add(mesh);
+        mesh->addSubMesh(skinnedSubMesh(*source.getSubMeshes()[part], geometry->primitives[part], skin, bindShape));
+    load.skinnedMeshes[skin.id] = {mesh, &skin};
 }
 
 // The source's arrays, shared where the bind shape leaves them as they are, and four joint
@@ -124,15 +104,21 @@ SubMesh* ColladaSkinBuilder::skinnedSubMesh(const SubMesh& source, const Collada
     }
     std::vector<float> indices;
     std::vector<float> weights;
+    // Shaders index their joint matrices with these: one past the skin's joints would read
+    // anything.
+    float jointCount = static_cast<float>(skin.joints.size());
     for (unsigned int position : primitive.positionIndices)
     {
         std::size_t first = static_cast<std::size_t>(position) * 4;
         // A position the skin has no influences for stays where it was bound.
-        bool influenced = position != Collada::noPosition && first + 4 <= skin.jointWeights.size();
+        bool influenced = position != Collada::noPosition && first + 4 <= skin.jointWeights.size() &&
+                          first + 4 <= skin.jointIndices.size();
         for (std::size_t slot = 0; slot < 4; ++slot)
         {
-            indices.push_back(influenced ? skin.jointIndices[first + slot] : 0.0f);
-            weights.push_back(influenced ? skin.jointWeights[first + slot] : 0.0f);
+            float joint = influenced ? skin.jointIndices[first + slot] : 0.0f;
+            bool known = joint >= 0 && joint < jointCount;
+            indices.push_back(known ? joint : 0.0f);
+            weights.push_back(known && influenced ? skin.jointWeights[first + slot] : 0.0f);
         }
     }
     subMesh->setAttribute("jointIndices", std::move(indices), 4);
@@ -144,30 +130,32 @@ SubMesh* ColladaSkinBuilder::skinnedSubMesh(const SubMesh& source, const Collada
 
 void ColladaSkinBuilder::attach(const Collada::Node& description, SceneNode& node, const std::string& meshNodeName)
 {
-    const Collada::Skin* skin = skinWithId(load.document, description.controller);
-    Mesh* mesh = skin != nullptr ? Tavrin::getInstance().getMeshManager()->get(description.controller) : nullptr;
-    if (mesh == nullptr)
+    auto skinned = load.skinnedMeshes.find(description.controller);
+    if (skinned == load.skinnedMeshes.end())
     {
         load.report("node", node.getName(), "instances no skin read before: '" + description.controller + "'");
         return;
     }
-    auto* meshNode = new MeshNode(meshNodeName, mesh);
+    auto* meshNode = new MeshNode(meshNodeName, skinned->second.mesh);
     node.addChild(meshNode);
     for (const auto& [symbol, material] : description.materialBinding)
         meshNode->bindMaterial(symbol, material);
-    load.skinnedNodes.push_back({meshNode, &description});
+    load.skinnedNodes.push_back({meshNode, &description, skinned->second.skin});
 }
 
 void ColladaSkinBuilder::bindJoints()
 {
+    if (load.skinnedNodes.empty())
+        return;
+    ColladaJointIndex index(load.document.nodes);
     for (const ColladaLoad::SkinnedNode& skinned : load.skinnedNodes)
     {
-        const Collada::Skin& skin = *skinWithId(load.document, skinned.description->controller);
+        const Collada::Skin& skin = *skinned.skin;
         std::vector<const SceneNode*> joints;
         std::vector<Matrix4> inverseBinds;
         for (std::size_t joint = 0; joint < skin.joints.size(); ++joint)
         {
-            const SceneNode* found = findJoint(*skinned.description, skin, skin.joints[joint]);
+            const SceneNode* found = findJoint(index, *skinned.description, skin, skin.joints[joint]);
             if (found == nullptr)
             {
                 load.report("controller", skin.id, "names a joint no node of the scene is: '" + skin.joints[joint] +
@@ -185,19 +173,20 @@ void ColladaSkinBuilder::bindJoints()
 
 // A joint is the node of that sid below one of the instance's skeleton roots, or anywhere when it
 // names none; a skin that lists its joints as references names them by node id.
-const SceneNode* ColladaSkinBuilder::findJoint(const Collada::Node& description, const Collada::Skin& skin,
-                                               const std::string& joint)
+const SceneNode* ColladaSkinBuilder::findJoint(const ColladaJointIndex& index, const Collada::Node& description,
+                                               const Collada::Skin& skin, const std::string& joint)
 {
-    auto matches = [&](const Collada::Node& node) { return skin.jointsAreIds ? node.id == joint : node.sid == joint; };
     const Collada::Node* found = nullptr;
-    if (skin.jointsAreIds || description.skeletons.empty())
-        found = findInScene(load.document, matches);
+    if (skin.jointsAreIds)
+        found = index.withId(joint);
+    else if (description.skeletons.empty())
+        found = index.withSid(joint);
     for (const std::string& skeleton : description.skeletons)
     {
         if (found != nullptr)
             break;
-        const Collada::Node* root = findInScene(load.document, [&](const Collada::Node& node) { return node.id == skeleton; });
-        found = root != nullptr ? findBelow(*root, matches) : nullptr;
+        const Collada::Node* root = index.withId(skeleton);
+        found = root != nullptr ? index.withSid(joint, root) : nullptr;
     }
     auto built = found != nullptr ? load.builtNodes.find(found) : load.builtNodes.end();
     return built != load.builtNodes.end() ? built->second : nullptr;

@@ -52,4 +52,15 @@ bool parseUnsigned(std::string_view text, unsigned int& value)
     return parseWhole(text, value);
 }
 
+bool wholePartToInt(float number, int& value)
+{
+    // Both bounds are powers of two, held exactly by a float; NaN fails both tests.
+    const float below = -2147483648.0f;
+    const float above = 2147483648.0f;
+    if (!(number >= below && number < above))
+        return false;
+    value = static_cast<int>(number);
+    return true;
+}
+
 }

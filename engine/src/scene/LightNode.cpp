@@ -1,6 +1,5 @@
 #include "pellux/scene/LightNode.h"
 
-#include "pellux/core/RenderEngine.h"
 #include "pellux/materials/RenderTarget.h"
 #include "pellux/scene/Bounds.h"
 
@@ -43,8 +42,6 @@ LightNode::LightNode(const std::string& name, int lightType) : CameraNode(name),
     type = "LightNode";
     LightNode::updateProjection();
     changed();
-    if (RenderEngine::hasContext())
-        getShadowMap();
 }
 
 LightNode::~LightNode()

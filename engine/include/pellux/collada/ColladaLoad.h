@@ -13,6 +13,7 @@ namespace Pellux
 {
 
 class Image;
+class Mesh;
 class MeshNode;
 class Scene;
 class SceneNode;
@@ -50,6 +51,22 @@ struct ColladaLoad
     std::set<const SceneNode*> topLevelNodes;
     // The transform elements each node of the tree is made of, which its animations drive.
     std::map<const SceneNode*, const std::vector<Collada::Transform>*> nodeTransforms;
+    // The mesh built for each of this document's geometries by id, with the geometry; of several
+    // with one id, the last.
+    struct BuiltGeometry
+    {
+        Mesh* mesh;
+        const Collada::Geometry* geometry;
+    };
+    std::map<std::string, BuiltGeometry> geometryMeshes;
+    // The mesh made for each skin controller by its id, with the skin it was made from: controllers
+    // and geometries name their meshes apart, and a mesh is bound only with its own skin.
+    struct SkinnedMesh
+    {
+        Mesh* mesh;
+        const Collada::Skin* skin;
+    };
+    std::map<std::string, SkinnedMesh> skinnedMeshes;
     // The node built for each node of the document.
     std::map<const Collada::Node*, SceneNode*> builtNodes;
     // The mesh nodes of skinned meshes, which get their joints once the whole tree is built.
@@ -57,6 +74,7 @@ struct ColladaLoad
     {
         MeshNode* node;
         const Collada::Node* description;
+        const Collada::Skin* skin;
     };
     std::vector<SkinnedNode> skinnedNodes;
 

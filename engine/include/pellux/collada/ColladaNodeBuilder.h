@@ -20,6 +20,13 @@ class SceneNode;
 class ColladaNodeBuilder
 {
 public:
+    // How many lights one document may make, and how many of them may cast shadows. Each light costs
+    // every frame, and each that casts shadows a pass over the scene and a 1024 x 1024 depth map;
+    // lights instanced in nested copies multiply fast. Real scenes light with a handful, and the
+    // shaders read the first few.
+    static constexpr std::size_t maxLights = 256;
+    static constexpr std::size_t maxShadowCastingLights = 16;
+
     explicit ColladaNodeBuilder(ColladaLoad& load);
 
     // Reports what the reading found wrong in the cameras.
@@ -65,6 +72,8 @@ private:
     std::string copyPrefix;
     std::map<std::string, const Collada::Light*> lights;
     std::map<std::string, const Collada::Camera*> cameras;
+    std::size_t lightsMade = 0;
+    std::size_t shadowCastingLightsMade = 0;
 };
 
 }

@@ -8,6 +8,7 @@
 namespace Pellux
 {
 
+class ColladaJointIndex;
 struct ColladaLoad;
 class Matrix4;
 class Mesh;
@@ -21,9 +22,9 @@ class ColladaSkinBuilder
 public:
     explicit ColladaSkinBuilder(ColladaLoad& load) : load(load) {}
 
-    // A mesh for each skin, registered under the controller's id with the mesh manager: the
-    // geometry's sub-meshes with the bind shape applied and each vertex's joints and weights.
-    // Needs the geometries' meshes.
+    // A mesh for each skin, kept with its skin under the controller's id: the sub-meshes of the
+    // geometry's own mesh with the bind shape applied and each vertex's joints and weights. Needs the
+    // geometries' meshes.
     void makeSkinnedMeshes();
     // The mesh node of a node that instances a controller; it gets its joints from bindJoints().
     void attach(const Collada::Node& description, SceneNode& node, const std::string& meshNodeName);
@@ -34,7 +35,8 @@ private:
     void makeSkinnedMesh(const Collada::Skin& skin);
     SubMesh* skinnedSubMesh(const SubMesh& source, const Collada::Primitive& primitive, const Collada::Skin& skin,
                             const Matrix4& bindShape);
-    const SceneNode* findJoint(const Collada::Node& description, const Collada::Skin& skin, const std::string& joint);
+    const SceneNode* findJoint(const ColladaJointIndex& index, const Collada::Node& description,
+                               const Collada::Skin& skin, const std::string& joint);
 
     ColladaLoad& load;
 };

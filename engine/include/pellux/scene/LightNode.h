@@ -58,8 +58,8 @@ public:
     int getShadowType() const { return shadowType; }
     float getShadowDensity() const { return shadowDensity; }
 
-    // The depth map, made with the light; a light made before there was an OpenGL context makes it
-    // at the first request.
+    // The depth map, made at the first request: the scene asks for the maps of the lights that cast
+    // shadows before it draws, so that a light that casts none costs no memory.
     RenderTarget* getShadowMap();
 
     // Whether the light changed since the scene last cleared the flag, at the end of a frame.
