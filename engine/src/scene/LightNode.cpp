@@ -51,7 +51,6 @@ LightNode::~LightNode()
 
 void LightNode::changed()
 {
-    lightChanged = true;
     revision = nextRevision();
 }
 

@@ -281,8 +281,6 @@ void Scene::renderShadowPasses()
         activeCamera = camera;
     }
     pass = RenderPass::main();
-    for (LightNode* light : lights)
-        light->setChanged(false);
 }
 
 }

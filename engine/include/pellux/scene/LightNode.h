@@ -62,9 +62,6 @@ public:
     // shadows before it draws, so that a light that casts none costs no memory.
     RenderTarget* getShadowMap();
 
-    // Whether the light changed since the scene last cleared the flag, at the end of a frame.
-    bool hasChanged() const { return lightChanged; }
-    void setChanged(bool changed) { lightChanged = changed; }
     // Takes a move of the light, or of its near or far plane, since the last call as a change.
     void noticeMovement();
     // Changes with everything the shaders receive of the light. No two lights, and no two states of
@@ -92,7 +89,6 @@ private:
     int shadowType = 0;
     float shadowDensity = 1.0f;
     RenderTarget* shadowMap = nullptr;
-    bool lightChanged = true;
     unsigned long long revision = 0;
     // Until the first fit: the cube from -1 to 1 in front of and behind the light.
     Matrix4 parallelProjection{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1};
