@@ -117,7 +117,7 @@ TEST(ColladaGeometryReading, PolygonsBecomeTriangleFansAroundTheirFirstCorner)
         {"small-polygons", {"small"}, {{0, 1, 2, 0, 1, 2, 0, 2, 3}}},
         {"vcount-mismatch", {"sound"}, {{0, 1, 2}}},
         {"negative-vcount", {}, {}},
-        {"mixed", {"first", "second", "third", "fourth"}, {{0, 1, 2}, {0, 1, 2}, {0, 1, 2}, {2, 1, 0}}},
+        {"mixed", {"first", "second", "third", "lines", "fourth"}, {{0, 1, 2}, {0, 1, 2}, {0, 1, 2}, {0, 1}, {2, 1, 0}}},
     };
     for (const Case& expected : cases)
     {
@@ -172,7 +172,7 @@ TEST(ColladaGeometryReading, WhatAPolygonPrimitiveLeavesOutIsReportedOncePerPrim
          {"\"polylist\" of material 'short': \"vcount\" adds up to 8 corners, \"p\" holds 7; the primitive is left out"}},
         {"negative-vcount",
          {"\"polylist\" of material 'negative': \"vcount\" holds a negative number; the primitive is left out"}},
-        {"mixed", {"\"lines\" primitives are not read"}},
+        {"mixed", {"\"tristrips\" primitives are not read"}},
     };
     for (const Case& expected : cases)
     {

@@ -13,15 +13,27 @@ namespace Pellux
 namespace
 {
 // The primitives a document may hold besides those this reader builds.
-const char* const unreadPrimitives[] = {"lines", "linestrips", "trifans", "tristrips"};
+const char* const unreadPrimitives[] = {"trifans", "tristrips"};
 
 // Far more inputs than any primitive has; bounds a damaged offset.
 const int largestOffset = 255;
 
-// The array each input semantic fills, with its floats per vertex.
+// The array each input semantic fills, with its floats per vertex; texture coordinates fill one
+// array for each set.
 const std::map<std::string, std::pair<const char*, int>> arraysBySemantic = {
-    {"VERTEX", {"position", 3}}, {"NORMAL", {"normal", 3}}, {"TEXCOORD", {"texCoord_0", 2}},
-    {"TEXTANGENT", {"tangents", 3}}, {"TEXBINORMAL", {"bitangents", 3}}};
+    {"VERTEX", {"position", 3}}, {"NORMAL", {"normal", 3}}, {"TEXCOORD", {"texCoord_", 2}},
+    {"TEXTANGENT", {"tangents", 3}}, {"TEXBINORMAL", {"bitangents", 3}}, {"COLOR", {"color", 4}}};
+
+// The sub-mesh array a source of the semantic fills: texture-coordinate sets are numbered from 0
+// in the order of their "set" numbers.
+std::string arrayName(const std::string& semantic, int set, const std::vector<int>& texCoordSets)
+{
+    const char* name = arraysBySemantic.at(semantic).first;
+    if (semantic != "TEXCOORD")
+        return name;
+    auto rank = std::find(texCoordSets.begin(), texCoordSets.end(), set) - texCoordSets.begin();
+    return name + std::to_string(rank);
+}
 
 // Appends the triangles of the polygon whose corners are `corners` index tuples of `p` from tuple
 // `first` on: a fan around its first corner, (c0, ci, ci+1) for each i.
@@ -76,20 +88,24 @@ void ColladaGeometryReader::readGeometry(const TiXmlElement* element)
     const TiXmlElement* vertices = Xml::child(mesh, "vertices");
     if (vertices == nullptr)
         report("geometry", geometry->id, "has no \"vertices\"");
-    vertexInput = readInput(Xml::child(vertices, "input"));
+    vertexInputs.clear();
+    Xml::forEachChild(vertices, "input", [&](const TiXmlElement* input) { vertexInputs.push_back(readInput(input)); });
     for (const TiXmlElement* child = mesh->FirstChildElement(); child != nullptr; child = child->NextSiblingElement())
     {
         const std::string kind = child->Value();
         Collada::Primitive primitive;
         primitive.material = Xml::attribute(child, "material");
-        bool read = kind == "triangles"  ? readTriangles(child, primitive)
-                    : kind == "polylist" ? readPolylist(child, primitive)
-                    : kind == "polygons" ? readPolygons(child, primitive)
-                                         : false;
+        bool read = kind == "triangles"    ? readTriangles(child, primitive)
+                    : kind == "polylist"   ? readPolylist(child, primitive)
+                    : kind == "polygons"   ? readPolygons(child, primitive)
+                    : kind == "lines"      ? readLines(child, primitive)
+                    : kind == "linestrips" ? readLineStrips(child, primitive)
+                                           : false;
         if (!read)
             continue;
         auto positions = primitive.arrays.find("position");
-        if (primitive.arrays.count("normal") == 0 && positions != primitive.arrays.end())
+        bool triangles = primitive.kind == Collada::Primitive::Kind::Triangles;
+        if (triangles && primitive.arrays.count("normal") == 0 && positions != primitive.arrays.end())
             primitive.arrays["normal"] = Collada::smoothNormals(positions->second, primitive.positionIndices);
         geometry->primitives.push_back(std::move(primitive));
     }
@@ -125,6 +141,8 @@ ColladaGeometryReader::Input ColladaGeometryReader::readInput(const TiXmlElement
     Input input;
     input.semantic = Xml::attribute(element, "semantic");
     input.source = Xml::attribute(element, "source");
+    if (Xml::hasAttribute(element, "set"))
+        Xml::readInt(Xml::attribute(element, "set").c_str(), input.set);
     if (Xml::hasAttribute(element, "offset") &&
         (!Xml::readInt(Xml::attribute(element, "offset").c_str(), input.offset) || input.offset < 0 ||
          input.offset > largestOffset))
@@ -153,12 +171,9 @@ void ColladaGeometryReader::reportPrimitive(const TiXmlElement* element, const s
 
 bool ColladaGeometryReader::readInputs(const TiXmlElement* element, Inputs& inputs, int& tupleLength)
 {
-    Xml::forEachChild(element, "input", [&](const TiXmlElement* inputElement) {
-        Input input = readInput(inputElement);
-        inputs[input.semantic] = input;
-    });
+    Xml::forEachChild(element, "input", [&](const TiXmlElement* inputElement) { inputs.push_back(readInput(inputElement)); });
     tupleLength = 1;
-    for (const auto& [semantic, input] : inputs)
+    for (const Input& input : inputs)
     {
         if (input.offset < 0)
             return false;
@@ -263,23 +278,93 @@ bool ColladaGeometryReader::readPolygons(const TiXmlElement* polygons, Collada::
     return true;
 }
 
-void ColladaGeometryReader::readVertices(const Inputs& inputs, int tupleLength, const std::vector<int>& p,
+bool ColladaGeometryReader::readLines(const TiXmlElement* lines, Collada::Primitive& primitive)
+{
+    Inputs inputs;
+    int tupleLength = 1;
+    if (!readInputs(lines, inputs, tupleLength))
+        return false;
+    std::vector<int> p;
+    if (!readIndices(Xml::child(lines, "p"), p))
+        report("geometry", geometry->id, "has \"p\" words that are not numbers, read as 0");
+    std::size_t pair = 2 * static_cast<std::size_t>(tupleLength);
+    if (p.size() % pair != 0)
+        reportPrimitive(lines, "\"p\" ends inside a line; the rest is left out");
+    p.resize(p.size() - p.size() % pair);
+    primitive.kind = Collada::Primitive::Kind::Lines;
+    readVertices(inputs, tupleLength, p, primitive);
+    return true;
+}
+
+// Each strip of n corners becomes the n - 1 lines between neighbours.
+bool ColladaGeometryReader::readLineStrips(const TiXmlElement* strips, Collada::Primitive& primitive)
+{
+    Inputs inputs;
+    int tupleLength = 1;
+    if (!readInputs(strips, inputs, tupleLength))
+        return false;
+    std::size_t length = static_cast<std::size_t>(tupleLength);
+    std::vector<int> lines;
+    bool allNumbers = true;
+    Xml::forEachChild(strips, "p", [&](const TiXmlElement* element) {
+        std::vector<int> p;
+        allNumbers = readIndices(element, p) && allNumbers;
+        std::size_t corners = p.size() / length;
+        for (std::size_t corner = 0; corner + 1 < corners; ++corner)
+            lines.insert(lines.end(), p.begin() + static_cast<std::ptrdiff_t>(corner * length),
+                         p.begin() + static_cast<std::ptrdiff_t>((corner + 2) * length));
+    });
+    if (!allNumbers)
+        report("geometry", geometry->id, "has \"p\" words that are not numbers, read as 0");
+    primitive.kind = Collada::Primitive::Kind::Lines;
+    readVertices(inputs, tupleLength, lines, primitive);
+    return true;
+}
+
+ColladaGeometryReader::Inputs ColladaGeometryReader::withVertexInputs(const Inputs& inputs) const
+{
+    // The primitive's own inputs come last, so that they hold where the "vertices" give the same.
+    Inputs all;
+    for (const Input& input : inputs)
+        if (input.semantic == "VERTEX")
+            for (Input shared : vertexInputs)
+            {
+                shared.offset = input.offset;
+                if (shared.semantic == "POSITION")
+                    shared.semantic = "VERTEX";
+                all.push_back(shared);
+            }
+    for (const Input& input : inputs)
+        if (input.semantic != "VERTEX")
+            all.push_back(input);
+    return all;
+}
+
+void ColladaGeometryReader::readVertices(const Inputs& primitiveInputs, int tupleLength, const std::vector<int>& p,
                                          Collada::Primitive& primitive)
 {
     std::size_t corners = p.size() / static_cast<std::size_t>(tupleLength);
     primitive.vertexCount = corners;
     primitive.positionIndices.assign(corners, Collada::noPosition);
+    Inputs inputs = withVertexInputs(primitiveInputs);
+    for (const Input& input : inputs)
+        if (input.semantic == "TEXCOORD")
+            primitive.texCoordSets.push_back(input.set);
+    std::sort(primitive.texCoordSets.begin(), primitive.texCoordSets.end());
+    primitive.texCoordSets.erase(std::unique(primitive.texCoordSets.begin(), primitive.texCoordSets.end()),
+                                 primitive.texCoordSets.end());
     bool pastSource = false;
-    for (const auto& [semantic, input] : inputs)
+    for (const Input& input : inputs)
     {
-        auto kind = arraysBySemantic.find(semantic);
+        auto kind = arraysBySemantic.find(input.semantic);
         if (kind == arraysBySemantic.end())
             continue;
-        const Source* source = sourceFor(semantic == "VERTEX" ? vertexInput.source : input.source);
+        const Source* source = sourceFor(input.source);
         if (source == nullptr)
             continue;
-        Collada::VertexArray& array = primitive.arrays[kind->second.first];
+        Collada::VertexArray& array = primitive.arrays[arrayName(input.semantic, input.set, primitive.texCoordSets)];
         array.components = kind->second.second;
+        array.values.clear();
         array.values.reserve(corners * static_cast<std::size_t>(array.components));
         for (std::size_t corner = 0; corner < corners; ++corner)
         {
@@ -288,13 +373,15 @@ void ColladaGeometryReader::readVertices(const Inputs& inputs, int tupleLength, 
             std::size_t available = static_cast<std::size_t>(std::min(source->stride, array.components));
             bool inside = k >= 0 && first + available <= source->values.size();
             pastSource = pastSource || !inside;
-            if (semantic == "VERTEX" && inside)
+            if (input.semantic == "VERTEX" && inside)
                 primitive.positionIndices[corner] = static_cast<unsigned int>(k);
-            // Components the source does not have read as 0; a texture's t is turned over.
+            // Components the source does not have read as 0, and a colour's alpha as 1; a
+            // texture's t is turned over.
             for (std::size_t component = 0; component < static_cast<std::size_t>(array.components); ++component)
             {
-                float value = inside && component < available ? source->values[first + component] : 0.0f;
-                array.values.push_back(semantic == "TEXCOORD" && component == 1 ? -value : value);
+                float missing = input.semantic == "COLOR" && component == 3 ? 1.0f : 0.0f;
+                float value = inside && component < available ? source->values[first + component] : missing;
+                array.values.push_back(input.semantic == "TEXCOORD" && component == 1 ? -value : value);
             }
         }
     }

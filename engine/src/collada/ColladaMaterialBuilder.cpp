@@ -18,6 +18,9 @@ namespace Pellux
 
 namespace
 {
+// The colour of surfaces that name no material.
+const float defaultGrey = 0.8f;
+
 unsigned char colorByte(float component)
 {
     return static_cast<unsigned char>(std::lround(std::clamp(std::isfinite(component) ? component : 1.0f, 0.0f, 1.0f) * 255));
@@ -122,6 +125,18 @@ SinglePassAutoMapMaterial* ColladaMaterialBuilder::defaultShaderMaterial(const s
         material->setFloat("unlit", 1.0f);
     material->addTexture(diffuseImageOf(effect));
     return material;
+}
+
+std::string ColladaMaterialBuilder::makeDefaultMaterial()
+{
+    Collada::Effect plain;
+    plain.id = load.documentName + "#default-material";
+    plain.technique = Collada::Effect::Technique::Lambert;
+    plain.hasColor = true;
+    std::fill(plain.color, plain.color + 3, defaultGrey);
+    if (makes(plain.id))
+        Tavrin::getInstance().getMaterialManager()->add(defaultShaderMaterial(plain.id, plain));
+    return plain.id;
 }
 
 bool ColladaMaterialBuilder::makes(const std::string& materialId)

@@ -27,12 +27,10 @@ void ColladaMeshBuilder::makeMesh(Collada::Geometry& geometry)
     {
         auto* subMesh = new SubMesh();
         subMesh->setMaterialName(primitive.material);
-        float texCoordSets = 0;
+        subMesh->setPrimitive(primitive.kind == Collada::Primitive::Kind::Lines ? SubMesh::lines : SubMesh::triangles);
+        float texCoordSets = static_cast<float>(primitive.texCoordSets.size());
         for (auto& [name, array] : primitive.arrays)
-        {
-            texCoordSets += name == "texCoord_0" ? 1.0f : 0.0f;
             subMesh->setAttribute(name, std::move(array.values), array.components);
-        }
         subMesh->setAttribute("texCoordCount", std::vector<float>{texCoordSets}, 1);
         for (std::size_t vertex = 0; vertex < primitive.vertexCount; ++vertex)
             subMesh->addIndex(static_cast<unsigned int>(vertex));

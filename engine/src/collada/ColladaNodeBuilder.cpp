@@ -1,6 +1,7 @@
 #include "pellux/collada/ColladaNodeBuilder.h"
 
 #include "pellux/collada/ColladaLoad.h"
+#include "pellux/collada/ColladaMaterialBinding.h"
 #include "pellux/collada/ColladaSkinBuilder.h"
 #include "pellux/collada/ColladaTransforms.h"
 #include "pellux/core/Tavrin.h"
@@ -113,6 +114,11 @@ void ColladaNodeBuilder::buildNodeTree()
         SceneNode* node = buildNode(pending, pending.parent == colladaRoot);
         pushChildren(&pending, *node, toVisit);
     }
+    if (load.primitivesWithoutMaterial > 0)
+        load.report("document", load.documentName,
+                    std::to_string(load.primitivesWithoutMaterial) +
+                        " drawn primitives have no material symbol or one bound to no material; they are drawn "
+                        "plain light grey");
 }
 
 void ColladaNodeBuilder::pushChildren(const PendingNode* built, SceneNode& parent, std::stack<PendingNode>& toVisit)
@@ -165,10 +171,17 @@ SceneNode* ColladaNodeBuilder::buildNode(const PendingNode& pending, bool topLev
         load.topLevelNodes.insert(node);
     load.builtNodes[&description] = node;
     setTransform(description, *node, topLevel);
-    if (description.instancesGeometry)
-        attachGeometry(description, *node);
-    if (description.instancesController && !description.instancesGeometry)
-        ColladaSkinBuilder(load).attach(description, *node, uniqueChildName(*node, node->getName() + "_mesh"));
+    for (std::size_t index = 0; index < description.meshInstances.size(); ++index)
+    {
+        const Collada::MeshInstance& instance = description.meshInstances[index];
+        // The first keeps the name a node's one mesh node has always had.
+        std::string suffix = index == 0 ? "_mesh" : "_mesh-" + std::to_string(index + 1);
+        std::string name = uniqueChildName(*node, node->getName() + suffix);
+        if (instance.ofController)
+            ColladaSkinBuilder(load).attach(instance, *node, name);
+        else
+            attachGeometry(instance, *node, name);
+    }
     if (description.instancesLight)
         attachLight(description, *node);
     if (description.instancesCamera)
@@ -187,19 +200,19 @@ void ColladaNodeBuilder::setTransform(const Collada::Node& description, SceneNod
     node.setTransform(upAxisTurn(load.document.upAxis, topLevel) * compose(elementsOf(description.transforms)));
 }
 
-void ColladaNodeBuilder::attachGeometry(const Collada::Node& description, SceneNode& node)
+void ColladaNodeBuilder::attachGeometry(const Collada::MeshInstance& instance, SceneNode& node,
+                                        const std::string& meshNodeName)
 {
-    Mesh* mesh = Tavrin::getInstance().getMeshManager()->get(description.geometry);
+    Mesh* mesh = Tavrin::getInstance().getMeshManager()->get(instance.url);
     if (mesh == nullptr)
     {
-        LOG(load.logger.err) << "Mesh nicht gefunden: '" << description.geometry << "'" << std::endl;
+        LOG(load.logger.err) << "Mesh nicht gefunden: '" << instance.url << "'" << std::endl;
         return;
     }
-    auto* meshNode = new MeshNode(uniqueChildName(node, node.getName() + "_mesh"), mesh);
+    auto* meshNode = new MeshNode(meshNodeName, mesh);
     node.addChild(meshNode);
     // The binding belongs to this instance: other nodes may draw the same mesh with other materials.
-    for (const auto& [symbol, material] : description.materialBinding)
-        meshNode->bindMaterial(symbol, material);
+    bindMaterials(load, instance, *meshNode);
 }
 
 void ColladaNodeBuilder::attachLight(const Collada::Node& description, SceneNode& node)

@@ -27,6 +27,8 @@ void forEachNode(const std::vector<Collada::Node>& trees, Visit visit)
 }
 
 const std::string meshNodeSuffix = "_mesh";
+// What numbers a node's second and later mesh nodes: "-2", "-3", ...
+const std::size_t numberedSuffix = 8;
 }
 
 ColladaNodeInstancing::ColladaNodeInstancing(ColladaLoad& load) : load(load)
@@ -84,7 +86,9 @@ bool ColladaNodeInstancing::admit(const Collada::Node& node, std::size_t prefixL
     if (boundReached)
         return false;
     std::size_t name = prefixLength + node.id.size();
-    std::size_t nameBytes = 2 * name + meshNodeSuffix.size() + (node.instancesLight ? prefixLength + node.light.size() : 0) +
+    std::size_t nameBytes = 2 * name + meshNodeSuffix.size() +
+                            node.meshInstances.size() * (name + meshNodeSuffix.size() + numberedSuffix) +
+                            (node.instancesLight ? prefixLength + node.light.size() : 0) +
                             (node.instancesCamera ? prefixLength + node.camera.size() : 0);
     if (nodesMade + 1 > maxNodesMadeByInstancing || nameBytesMade + nameBytes > maxNameBytesMadeByInstancing ||
         depth > maxXmlNestingDepth)

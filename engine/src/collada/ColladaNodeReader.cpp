@@ -130,24 +130,20 @@ void ColladaNodeReader::readLibraryNodes(const TiXmlElement* library)
         document.libraryNodes.push_back(std::move(node));
 }
 
-void ColladaNodeReader::readMaterialBinding(const TiXmlElement* instance, Collada::Node& node)
+Collada::MeshInstance ColladaNodeReader::readMeshInstance(const TiXmlElement* instance)
 {
+    Collada::MeshInstance mesh;
+    mesh.ofController = std::string(instance->Value()) == "instance_controller";
+    mesh.url = Xml::reference(Xml::attribute(instance, "url"));
     const TiXmlElement* binding = Xml::child(Xml::child(instance, "bind_material"), "technique_common");
     Xml::forEachChild(binding, "instance_material", [&](const TiXmlElement* material) {
-        node.materialBinding.emplace_back(Xml::attribute(material, "symbol"),
+        mesh.materialBinding.emplace_back(Xml::attribute(material, "symbol"),
                                           Xml::reference(Xml::attribute(material, "target")));
     });
-}
-
-void ColladaNodeReader::readControllerInstance(const TiXmlElement* instance, Collada::Node& node)
-{
-    node.instancesController = true;
-    node.controller = Xml::reference(Xml::attribute(instance, "url"));
     Xml::forEachChild(instance, "skeleton", [&](const TiXmlElement* skeleton) {
-        node.skeletons.push_back(Xml::reference(Xml::text(skeleton)));
+        mesh.skeletons.push_back(Xml::reference(Xml::text(skeleton)));
     });
-    if (!node.instancesGeometry)
-        readMaterialBinding(instance, node);
+    return mesh;
 }
 
 std::vector<Collada::Node> ColladaNodeReader::readNodes(const TiXmlElement* parent)
@@ -165,6 +161,8 @@ Collada::Node ColladaNodeReader::readNode(const TiXmlElement* element)
     for (const TiXmlElement* part = element->FirstChildElement(); part != nullptr; part = part->NextSiblingElement())
     {
         std::string kind = part->Value();
+        if (kind == "instance_geometry" || kind == "instance_controller")
+            node.meshInstances.push_back(readMeshInstance(part));
         if (!isTransform(kind))
             continue;
         Collada::Transform transform;
@@ -173,14 +171,6 @@ Collada::Node ColladaNodeReader::readNode(const TiXmlElement* element)
         transform.wordsThatAreNoNumbers = Xml::readFloats(Xml::text(part), transform.values) > 0;
         node.transforms.push_back(std::move(transform));
     }
-    if (const TiXmlElement* instance = Xml::child(element, "instance_geometry"))
-    {
-        node.instancesGeometry = true;
-        node.geometry = Xml::reference(Xml::attribute(instance, "url"));
-        readMaterialBinding(instance, node);
-    }
-    if (const TiXmlElement* instance = Xml::child(element, "instance_controller"))
-        readControllerInstance(instance, node);
     if (const TiXmlElement* instance = Xml::child(element, "instance_light"))
     {
         node.instancesLight = true;

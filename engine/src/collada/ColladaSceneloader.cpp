@@ -67,6 +67,7 @@ std::size_t ColladaSceneloader::build(Collada::Document& document, const std::st
     upAxis = document.upAxis;
     ColladaLoad load(scene, Logger::getInstance(), document);
     std::error_code noDirectory;
+    load.documentName = documentName;
     load.documentDirectory = std::filesystem::absolute(documentName, noDirectory).parent_path().string();
     load.rendering = rendering;
     if (!document.hasColladaElement)

@@ -2,6 +2,7 @@
 
 #include "pellux/collada/ColladaJointIndex.h"
 #include "pellux/collada/ColladaLoad.h"
+#include "pellux/collada/ColladaMaterialBinding.h"
 #include "pellux/resources/Mesh.h"
 #include "pellux/resources/SubMesh.h"
 #include "pellux/scene/MeshNode.h"
@@ -128,19 +129,18 @@ SubMesh* ColladaSkinBuilder::skinnedSubMesh(const SubMesh& source, const Collada
     return subMesh;
 }
 
-void ColladaSkinBuilder::attach(const Collada::Node& description, SceneNode& node, const std::string& meshNodeName)
+void ColladaSkinBuilder::attach(const Collada::MeshInstance& instance, SceneNode& node, const std::string& meshNodeName)
 {
-    auto skinned = load.skinnedMeshes.find(description.controller);
+    auto skinned = load.skinnedMeshes.find(instance.url);
     if (skinned == load.skinnedMeshes.end())
     {
-        load.report("node", node.getName(), "instances no skin read before: '" + description.controller + "'");
+        load.report("node", node.getName(), "instances no skin read before: '" + instance.url + "'");
         return;
     }
     auto* meshNode = new MeshNode(meshNodeName, skinned->second.mesh);
     node.addChild(meshNode);
-    for (const auto& [symbol, material] : description.materialBinding)
-        meshNode->bindMaterial(symbol, material);
-    load.skinnedNodes.push_back({meshNode, &description, skinned->second.skin});
+    bindMaterials(load, instance, *meshNode);
+    load.skinnedNodes.push_back({meshNode, &instance, skinned->second.skin});
 }
 
 void ColladaSkinBuilder::bindJoints()
@@ -155,7 +155,7 @@ void ColladaSkinBuilder::bindJoints()
         std::vector<Matrix4> inverseBinds;
         for (std::size_t joint = 0; joint < skin.joints.size(); ++joint)
         {
-            const SceneNode* found = findJoint(index, *skinned.description, skin, skin.joints[joint]);
+            const SceneNode* found = findJoint(index, *skinned.instance, skin, skin.joints[joint]);
             if (found == nullptr)
             {
                 load.report("controller", skin.id, "names a joint no node of the scene is: '" + skin.joints[joint] +
@@ -173,15 +173,15 @@ void ColladaSkinBuilder::bindJoints()
 
 // A joint is the node of that sid below one of the instance's skeleton roots, or anywhere when it
 // names none; a skin that lists its joints as references names them by node id.
-const SceneNode* ColladaSkinBuilder::findJoint(const ColladaJointIndex& index, const Collada::Node& description,
+const SceneNode* ColladaSkinBuilder::findJoint(const ColladaJointIndex& index, const Collada::MeshInstance& instance,
                                                const Collada::Skin& skin, const std::string& joint)
 {
     const Collada::Node* found = nullptr;
     if (skin.jointsAreIds)
         found = index.withId(joint);
-    else if (description.skeletons.empty())
+    else if (instance.skeletons.empty())
         found = index.withSid(joint);
-    for (const std::string& skeleton : description.skeletons)
+    for (const std::string& skeleton : instance.skeletons)
     {
         if (found != nullptr)
             break;

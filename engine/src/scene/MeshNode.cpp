@@ -16,9 +16,12 @@ namespace Pellux
 
 namespace
 {
-Material* materialNamed(const std::string& name)
+Material* materialNamed(const std::string& name, const std::string& fallback)
 {
-    Material* material = Tavrin::getInstance().getMaterialManager()->get(name);
+    MaterialManager& materials = *Tavrin::getInstance().getMaterialManager();
+    Material* material = materials.get(name);
+    if (material == nullptr && !fallback.empty())
+        material = materials.get(fallback);
     if (material == nullptr)
     {
         // Once per name: this runs for every frame and every pass.
@@ -49,6 +52,13 @@ void MeshNode::bindMaterial(const std::string& symbol, const std::string& materi
     moreFound.clear();
 }
 
+void MeshNode::setFallbackMaterial(const std::string& materialName)
+{
+    fallbackMaterial = materialName;
+    firstFound = FoundMaterial();
+    moreFound.clear();
+}
+
 const std::string& MeshNode::getMaterialName(const SubMesh& subMesh) const
 {
     auto bound = materialBinding.find(subMesh.getMaterialName());
@@ -66,7 +76,7 @@ Material* MeshNode::materialOf(std::size_t index, const SubMesh& subMesh)
     if (found.subMesh == &subMesh && found.registryRevision == registryRevision &&
         found.subMeshName == subMesh.getMaterialName())
         return found.material;
-    found.material = materialNamed(getMaterialName(subMesh));
+    found.material = materialNamed(getMaterialName(subMesh), fallbackMaterial);
     found.subMesh = &subMesh;
     found.subMeshName = subMesh.getMaterialName();
     found.registryRevision = registryRevision;

@@ -75,11 +75,24 @@ const unsigned int noPosition = ~0u;
 // One primitive element of a geometry, every index tuple a vertex of its own.
 struct Primitive
 {
+    // Triangles (from "triangles", "polylist" and "polygons"), or lines (from "lines" and
+    // "linestrips"), each two vertices one line.
+    enum class Kind
+    {
+        Triangles,
+        Lines
+    };
+
+    Kind kind = Kind::Triangles;
     // The material symbol it is drawn with.
     std::string material;
     std::size_t vertexCount = 0;
-    // By the sub-mesh attribute they fill: "position", "normal", "texCoord_0", "tangents", "bitangents".
+    // By the sub-mesh attribute they fill: "position", "normal", "texCoord_0", "texCoord_1", ...,
+    // "tangents", "bitangents", "color".
     std::map<std::string, VertexArray> arrays;
+    // The document's "set" number of each texture-coordinate array: texCoord_k holds set
+    // texCoordSets[k].
+    std::vector<int> texCoordSets;
     // For each vertex, the index into the position source its "VERTEX" input gave it, so that data
     // kept per position (skin weights, smooth normals) can be found for it; noPosition when there is
     // none.
@@ -145,19 +158,26 @@ struct Transform
     bool wordsThatAreNoNumbers = false;
 };
 
+// An "instance_geometry" or "instance_controller" of a node.
+struct MeshInstance
+{
+    // A skin controller, drawn with the joints found by sid below its skeleton roots; else a geometry.
+    bool ofController = false;
+    // The id of the geometry or controller.
+    std::string url;
+    // The material binding: symbol, material id.
+    std::vector<std::pair<std::string, std::string>> materialBinding;
+    // The ids of the skeleton roots, without their "#".
+    std::vector<std::string> skeletons;
+};
+
 struct Node
 {
     std::string id;
     std::string sid;
     std::vector<Transform> transforms;
-    bool instancesGeometry = false;
-    std::string geometry;
-    // The geometry's or the controller's material binding: symbol, material id.
-    std::vector<std::pair<std::string, std::string>> materialBinding;
-    // A skin controller, drawn with the joints found by sid below its skeleton roots ("#id" each).
-    bool instancesController = false;
-    std::string controller;
-    std::vector<std::string> skeletons;
+    // Its meshes, in document order: geometries and controllers alike.
+    std::vector<MeshInstance> meshInstances;
     bool instancesLight = false;
     std::string light;
     bool instancesCamera = false;

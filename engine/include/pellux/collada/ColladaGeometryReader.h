@@ -12,9 +12,10 @@ class TiXmlElement;
 namespace Pellux
 {
 
-// Reads each "geometry" of a document: one primitive for each "triangles", "polylist" and
-// "polygons" element, every index tuple a vertex of its own. Polygons become triangle fans around
-// their first corner. A primitive without normals gets smooth ones.
+// Reads each "geometry" of a document: one primitive for each "triangles", "polylist", "polygons",
+// "lines" and "linestrips" element, every index tuple a vertex of its own. Polygons become triangle
+// fans around their first corner, line strips separate lines. A primitive of triangles without
+// normals gets smooth ones.
 class ColladaGeometryReader
 {
 public:
@@ -36,10 +37,11 @@ private:
         std::string semantic;
         std::string source;
         int offset = 0;
+        int set = 0;
     };
 
-    // By semantic; a later input of a semantic takes the place of an earlier one.
-    using Inputs = std::map<std::string, Input>;
+    // In document order.
+    using Inputs = std::vector<Input>;
 
     // Into `geometry`.
     void readGeometry(const TiXmlElement* element);
@@ -55,6 +57,11 @@ private:
     bool readTriangles(const TiXmlElement* triangles, Collada::Primitive& primitive);
     bool readPolylist(const TiXmlElement* polylist, Collada::Primitive& primitive);
     bool readPolygons(const TiXmlElement* polygons, Collada::Primitive& primitive);
+    bool readLines(const TiXmlElement* lines, Collada::Primitive& primitive);
+    bool readLineStrips(const TiXmlElement* strips, Collada::Primitive& primitive);
+    // The primitive's inputs with its "VERTEX" input replaced by each input of the "vertices",
+    // at the VERTEX input's offset; "POSITION" among them becomes "VERTEX".
+    Inputs withVertexInputs(const Inputs& inputs) const;
     // The vertices of a primitive: each whole index tuple of `p`, in order.
     void readVertices(const Inputs& inputs, int tupleLength, const std::vector<int>& p,
                       Collada::Primitive& primitive);
@@ -64,9 +71,9 @@ private:
     void reportPrimitive(const TiXmlElement* element, const std::string& text);
 
     Collada::Document& document;
-    // The geometry being read, and the input of its "vertices".
+    // The geometry being read, and the inputs of its "vertices".
     Collada::Geometry* geometry = nullptr;
-    Input vertexInput;
+    Inputs vertexInputs;
     std::set<std::string> geometryIds;
     std::map<std::string, Source> sources;
 };

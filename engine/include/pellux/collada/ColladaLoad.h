@@ -38,9 +38,14 @@ struct ColladaLoad
     // shaders, and the names of those that would be are kept in `materialsNotMade`.
     bool rendering = true;
     std::set<std::string> materialsNotMade;
-    // The absolute path of the directory the document lies in, where its images are looked for
-    // last; empty when it is not known.
+    // The document's path as the caller named it, and the absolute path of the directory it lies
+    // in, where its images are looked for last; empty when it is not known.
+    std::string documentName;
     std::string documentDirectory;
+    // The material of primitives that name none the engine has, made for the first of them, and
+    // how many there are.
+    std::string defaultMaterial;
+    std::size_t primitivesWithoutMaterial = 0;
     // The images by id, null where the document's image could not be loaded.
     std::map<std::string, Image*> images;
     // The effects by id, and the 1 x 1 image of the diffuse colour each colour-only effect's
@@ -73,7 +78,7 @@ struct ColladaLoad
     struct SkinnedNode
     {
         MeshNode* node;
-        const Collada::Node* description;
+        const Collada::MeshInstance* instance;
         const Collada::Skin* skin;
     };
     std::vector<SkinnedNode> skinnedNodes;

@@ -27,6 +27,9 @@ public:
     // Reports what the reading found wrong in the effects.
     void reportEffects();
     void makeMaterials();
+    // The document's default material, plain light grey, registered (or noted, without rendering)
+    // under a name made from the document's; returns the name.
+    std::string makeDefaultMaterial();
 
 private:
     void makeMaterial(const Collada::Material& material);

@@ -60,7 +60,7 @@ private:
     void pushChildren(const PendingNode* built, SceneNode& parent, std::stack<PendingNode>& toVisit);
     SceneNode* buildNode(const PendingNode& pending, bool topLevel);
     void setTransform(const Collada::Node& description, SceneNode& node, bool topLevel);
-    void attachGeometry(const Collada::Node& description, SceneNode& node);
+    void attachGeometry(const Collada::MeshInstance& instance, SceneNode& node, const std::string& meshNodeName);
     void attachLight(const Collada::Node& description, SceneNode& node);
     void setLightParameters(LightNode& light, const Collada::Light& description);
     void attachCamera(const Collada::Node& description, SceneNode& node);

@@ -58,8 +58,6 @@ private:
         Chain around;
     };
 
-    void index(const std::vector<Collada::Node>& nodes);
-    void collectInstanced(const std::vector<Collada::Node>& nodes);
     const Collada::Node* find(const std::string& url) const;
 
     ColladaLoad& load;

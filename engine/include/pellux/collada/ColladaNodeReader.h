@@ -25,8 +25,7 @@ private:
     // The element's "node" children, each with its own children; the document's depth is bounded.
     std::vector<Collada::Node> readNodes(const TiXmlElement* parent);
     Collada::Node readNode(const TiXmlElement* element);
-    void readMaterialBinding(const TiXmlElement* instance, Collada::Node& node);
-    void readControllerInstance(const TiXmlElement* instance, Collada::Node& node);
+    Collada::MeshInstance readMeshInstance(const TiXmlElement* instance);
 
     Collada::Document& document;
 };

@@ -27,7 +27,7 @@ public:
     // geometries' meshes.
     void makeSkinnedMeshes();
     // The mesh node of a node that instances a controller; it gets its joints from bindJoints().
-    void attach(const Collada::Node& description, SceneNode& node, const std::string& meshNodeName);
+    void attach(const Collada::MeshInstance& instance, SceneNode& node, const std::string& meshNodeName);
     // Gives every skinned mesh node its joints, found in the whole built tree.
     void bindJoints();
 
@@ -35,7 +35,7 @@ private:
     void makeSkinnedMesh(const Collada::Skin& skin);
     SubMesh* skinnedSubMesh(const SubMesh& source, const Collada::Primitive& primitive, const Collada::Skin& skin,
                             const Matrix4& bindShape);
-    const SceneNode* findJoint(const ColladaJointIndex& index, const Collada::Node& description,
+    const SceneNode* findJoint(const ColladaJointIndex& index, const Collada::MeshInstance& instance,
                                const Collada::Skin& skin, const std::string& joint);
 
     ColladaLoad& load;

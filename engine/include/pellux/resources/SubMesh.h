@@ -38,7 +38,11 @@ public:
     const std::vector<unsigned int>& getIndices() const { return indices; }
 
     // 0 triangles, 1 lines, 2 points.
+    static constexpr int triangles = 0;
+    static constexpr int lines = 1;
+    static constexpr int points = 2;
     int getPrimitive() const { return primitive; }
+    void setPrimitive(int kind) { primitive = kind; }
 
     void setMaterialName(const std::string& name) { materialName = name; }
     const std::string& getMaterialName() const { return materialName; }

@@ -30,12 +30,15 @@ public:
     void bindMaterial(const std::string& symbol, const std::string& materialName);
     // The material the sub-mesh draws with here: the one its name is bound to, else its name as is.
     const std::string& getMaterialName(const SubMesh& subMesh) const;
+    // What sub-meshes draw with whose material is not registered.
+    void setFallbackMaterial(const std::string& materialName);
 
     // A skinned mesh bends with the skin's joints; without a skin it is drawn as it stands.
     void setSkin(std::unique_ptr<Skin> newSkin);
     Skin* getSkin() const { return skin.get(); }
 
-    // Draws nothing while invisible. A sub-mesh whose material is not registered is skipped.
+    // Draws nothing while invisible. A sub-mesh whose material is not registered draws with the
+    // fallback material, or is skipped without one.
     void render(Scene* scene, RenderTarget* target) override;
     // True when every sub-mesh's material draws early; a missing material does not.
     bool drawnEarly() override;
@@ -54,6 +57,7 @@ private:
 
     Mesh* mesh;
     std::map<std::string, std::string> materialBinding;
+    std::string fallbackMaterial;
     std::unique_ptr<Skin> skin;
     // The first sub-mesh's is kept in the node itself, as most meshes have one and a pass reads it
     // for every node; the others' by sub-mesh index from 1.

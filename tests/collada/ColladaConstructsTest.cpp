@@ -1,0 +1,151 @@
+// Constructs of real exporters' documents: primitives without materials, inputs in "vertices",
+// many meshes on one node, lines, colours and texture-coordinate sets.
+#include "pellux/resources/Mesh.h"
+#include "pellux/resources/SubMesh.h"
+#include "pellux/scene/MeshNode.h"
+#include "pellux/scene/Scene.h"
+
+#include "ColladaText.h"
+#include "DrawnDocument.h"
+#include "ScenePixels.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace Pellux;
+using namespace ColladaText;
+
+namespace
+{
+int countOf(const std::string& text, const std::string& part)
+{
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+std::vector<float> valuesOf(const SubMesh& subMesh, const std::string& name)
+{
+    auto attribute = subMesh.getAttributes().find(name);
+    return attribute != subMesh.getAttributes().end() ? *attribute->second.values : std::vector<float>{};
+}
+
+// A triangle whose "vertices" hold more than positions, and whose primitive adds `inputs`, `p` its
+// indices; its sources: positions, normals "n" (one, +Z), colours "rgb" (stride 3), texture
+// coordinates "uv0" and "uv1".
+std::string richGeometry(const std::string& vertexInputs, const std::string& inputs, const std::string& p,
+                         const std::string& material = " material=\"paint\"")
+{
+    return R"(<geometry id="rich"><mesh>
+        <source id="positions"><float_array>-1 -1 0 1 -1 0 0 1 0</float_array></source>
+        <source id="n"><float_array>0 0 1 0 0 1 0 0 1</float_array></source>
+        <source id="rgb"><float_array>1 0 0 0 1 0 0 0 1</float_array></source>
+        <source id="uv0"><float_array>0 0 1 0 0 1</float_array>
+          <technique_common><accessor count="3" stride="2"/></technique_common></source>
+        <source id="uv1"><float_array>0.5 0.5 0.25 0.25 0.75 0.75</float_array>
+          <technique_common><accessor count="3" stride="2"/></technique_common></source>
+        <vertices id="v"><input semantic="POSITION" source="#positions"/>)" +
+           vertexInputs + "</vertices><triangles" + material + " count=\"1\"><input semantic=\"VERTEX\" source=\"#v\" offset=\"0\"/>" +
+           inputs + "<p>" + p + "</p></triangles></mesh></geometry>";
+}
+
+using ColladaConstructsTest = DrawnDocumentTest;
+
+TEST_F(ColladaConstructsTest, PrimitivesWithoutAMaterialDrawPlainLightGreyWithOneLine)
+{
+    // No material symbol on one triangle, a symbol bound to no material on the other.
+    std::string geometries = richGeometry("", "", "0 1 2", "") +
+                             "<geometry id=\"unbound\"><mesh><source id=\"up\"><float_array>-1 -1 0 1 -1 0 0 1 0</float_array>"
+                             "</source><vertices id=\"uv\"><input semantic=\"POSITION\" source=\"#up\"/></vertices>"
+                             "<triangles material=\"lost\" count=\"1\"><input semantic=\"VERTEX\" source=\"#uv\" offset=\"0\"/>"
+                             "<p>0 1 2</p></triangles></mesh></geometry>";
+    std::string nodes = node("plain", -2, 0, "<instance_geometry url=\"#rich\"/>") +
+                        node("lost", 2, 0,
+                             "<instance_geometry url=\"#unbound\"><bind_material><technique_common><instance_material "
+                             "symbol=\"lost\" target=\"#nowhere\"/></technique_common></bind_material></instance_geometry>");
+    std::unique_ptr<Scene> scene = loadAndDraw(document(geometries, "", nodes));
+    for (float x : {-2.0f, 2.0f})
+    {
+        Rgba pixel = seenAt(*scene, {x, -0.3f, 0});
+        EXPECT_GT(pixel[0], 120) << x << ": drawn, and lit";
+        EXPECT_EQ(pixel[0], pixel[1]) << x << ": grey";
+        EXPECT_EQ(pixel[1], pixel[2]) << x << ": grey";
+    }
+    EXPECT_EQ(countOf(log, "ERR:"), 1) << log;
+    EXPECT_NE(log.find(": 2 drawn primitives have no material symbol or one bound to no material; they are drawn plain "
+                       "light grey"),
+              std::string::npos)
+        << log;
+}
+
+TEST_F(ColladaConstructsTest, EveryInputOfTheVerticesGoesWithEachVertex)
+{
+    std::string geometries = richGeometry(R"(<input semantic="NORMAL" source="#n"/><input semantic="TEXCOORD" source="#uv0"/>
+        <input semantic="COLOR" source="#rgb"/>)", "", "2 1 0");
+    std::unique_ptr<Scene> scene = loadAndDraw(document(geometries, "", node("rich", 0, 0, bound("instance_geometry", "#rich"))));
+    MeshNode* meshNode = meshNodeOf(*scene, "rich");
+    ASSERT_NE(meshNode, nullptr) << log;
+    const SubMesh& triangle = *meshNode->getMesh()->getSubMeshes()[0];
+    EXPECT_EQ(valuesOf(triangle, "normal"), (std::vector<float>{0, 0, 1, 0, 0, 1, 0, 0, 1}));
+    EXPECT_EQ(valuesOf(triangle, "texCoord_0"), (std::vector<float>{0, -1, 1, 0, 0, 0}));
+    EXPECT_EQ(valuesOf(triangle, "color"), (std::vector<float>{0, 0, 1, 1, 0, 1, 0, 1, 1, 0, 0, 1}))
+        << "three components each, alpha 1";
+    EXPECT_EQ(countOf(log, "ERR:"), 0) << log;
+}
+
+TEST_F(ColladaConstructsTest, TextureCoordinateSetsAreKeptInTheOrderOfTheirSetNumbers)
+{
+    std::string geometries = richGeometry("", R"(<input semantic="TEXCOORD" source="#uv1" offset="0" set="3"/>
+        <input semantic="TEXCOORD" source="#uv0" offset="0" set="1"/>)", "0 1 2");
+    std::unique_ptr<Scene> scene = loadAndDraw(document(geometries, "", node("rich", 0, 0, bound("instance_geometry", "#rich"))));
+    MeshNode* meshNode = meshNodeOf(*scene, "rich");
+    ASSERT_NE(meshNode, nullptr) << log;
+    const SubMesh& triangle = *meshNode->getMesh()->getSubMeshes()[0];
+    EXPECT_EQ(valuesOf(triangle, "texCoord_0"), (std::vector<float>{0, 0, 1, 0, 0, -1})) << "set 1";
+    EXPECT_EQ(valuesOf(triangle, "texCoord_1"), (std::vector<float>{0.5f, -0.5f, 0.25f, -0.25f, 0.75f, -0.75f})) << "set 3";
+    EXPECT_EQ(valuesOf(triangle, "texCoordCount"), (std::vector<float>{2}));
+}
+
+TEST_F(ColladaConstructsTest, EveryMeshANodeInstancesGetsAMeshNodeOfItsOwn)
+{
+    std::string nodes = skeleton(1) + node("many", 0, 0,
+                                           bound("instance_geometry", "#A") + bound("instance_geometry", "#B") +
+                                               bound("instance_controller", "#S", "<skeleton>#skeleton</skeleton>"));
+    std::unique_ptr<Scene> scene = loadAndDraw(document(geometry("A", true) + geometry("B", false), skin("S", "B", 1), nodes));
+    MeshNode* first = meshNodeOf(*scene, "many");
+    MeshNode* second = meshNodeOf(*scene, "many", "-2");
+    MeshNode* third = meshNodeOf(*scene, "many", "-3");
+    ASSERT_NE(first, nullptr) << log;
+    ASSERT_NE(second, nullptr) << log;
+    ASSERT_NE(third, nullptr) << log;
+    EXPECT_EQ(first->getMesh()->getName(), "A");
+    EXPECT_EQ(second->getMesh()->getName(), "B");
+    EXPECT_EQ(third->getMesh()->getName(), "S");
+    EXPECT_NE(third->getSkin(), nullptr);
+    EXPECT_EQ(countOf(log, "ERR:"), 0) << log;
+}
+
+TEST_F(ColladaConstructsTest, LinesAndLineStripsBecomeLines)
+{
+    std::string geometries = R"(<geometry id="wire"><mesh>
+        <source id="wp"><float_array>-2 -2 0 2 -2 0 2 2 0 -2 2 0</float_array></source>
+        <vertices id="wv"><input semantic="POSITION" source="#wp"/></vertices>
+        <lines material="paint" count="1"><input semantic="VERTEX" source="#wv" offset="0"/><p>0 1</p></lines>
+        <linestrips material="paint" count="1"><input semantic="VERTEX" source="#wv" offset="0"/><p>1 2 3</p></linestrips>
+        </mesh></geometry>)";
+    std::unique_ptr<Scene> scene = loadAndDraw(document(geometries, "", node("wire", 0, 0, bound("instance_geometry", "#wire"))));
+    MeshNode* meshNode = meshNodeOf(*scene, "wire");
+    ASSERT_NE(meshNode, nullptr) << log;
+    ASSERT_EQ(meshNode->getMesh()->getSubMeshes().size(), 2u);
+    const SubMesh& line = *meshNode->getMesh()->getSubMeshes()[0];
+    const SubMesh& strip = *meshNode->getMesh()->getSubMeshes()[1];
+    EXPECT_EQ(line.getPrimitive(), SubMesh::lines);
+    EXPECT_EQ(strip.getPrimitive(), SubMesh::lines);
+    EXPECT_EQ(valuesOf(strip, "position"), (std::vector<float>{2, -2, 0, 2, 2, 0, 2, 2, 0, -2, 2, 0}));
+    EXPECT_EQ(seenAt(*scene, {0, -2, 0})[3], 255) << "the line is drawn";
+    EXPECT_EQ(seenAt(*scene, {2, 0, 0})[3], 255) << "the strip's first line is drawn";
+    EXPECT_EQ(seenAt(*scene, {0, 0, 0})[3], 0) << "nothing between the lines";
+}
+}
