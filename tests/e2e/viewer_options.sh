@@ -66,7 +66,7 @@ pellux-view: ../documents/empty.dae holds nothing to draw"
   *left_mesh MeshNode triangles=2*|"
     "../documents/effects.dae --summary --quiet|0|*
 textures:
-  red-image red.png found $work/documents/red.png
+  red-image red.png found ../documents/red.png
   green-image green.png missing|ERR:*"
 )
 

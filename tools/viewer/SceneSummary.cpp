@@ -188,7 +188,7 @@ void printTextures(std::ostream& out, const std::vector<TextureFile>& textures)
     }
 }
 
-void printExtent(std::ostream& out, const std::vector<MeshRow>& rows, Scene& scene)
+void printExtent(std::ostream& out, const std::vector<MeshRow>& rows, Scene& scene, float unitInMetres)
 {
     std::size_t vertices = 0;
     for (const MeshRow& row : rows)
@@ -199,6 +199,8 @@ void printExtent(std::ostream& out, const std::vector<MeshRow>& rows, Scene& sce
         out << "bounds: none\n";
     else
         out << "bounds: " << bounds.low << " to " << bounds.high << " size " << (bounds.high - bounds.low) << "\n";
+    if (!bounds.empty && unitInMetres != 1.0f)
+        out << "unit: 1 = " << unitInMetres << " m, size in metres " << (bounds.high - bounds.low) * unitInMetres << "\n";
 }
 
 void printAnimation(std::ostream& out, Animation& animation)
@@ -213,7 +215,7 @@ void printAnimation(std::ostream& out, Animation& animation)
 }
 
 void printSceneSummary(std::ostream& out, Scene& scene, std::size_t materialsRegistered,
-                       const std::vector<TextureFile>& textures)
+                       const std::vector<TextureFile>& textures, float unitInMetres)
 {
     std::vector<SceneNode*> nodes;
     scene.getRoot()->collectDescendants(nodes);
@@ -224,7 +226,7 @@ void printSceneSummary(std::ostream& out, Scene& scene, std::size_t materialsReg
         << " skins=" << counts.skins << "\n";
     out << std::setprecision(4);
     std::vector<MeshRow> rows = meshRows(nodes);
-    printExtent(out, rows, scene);
+    printExtent(out, rows, scene, unitInMetres);
     for (SceneNode* node : nodes)
         out << "node " << node->getName() << " " << kindOf(*node) << " " << node->getWorldPosition() << "\n";
     for (SceneNode* node : nodes)

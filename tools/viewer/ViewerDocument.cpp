@@ -56,6 +56,16 @@ void loadOgreMesh(const std::string& path, bool rendering, ViewerDocument& docum
     document.scene->getRoot()->addChild(holder);
 }
 
+// The path of a file as seen from the working directory, so that a summary is the same on every
+// machine.
+std::string fromWorkingDirectory(const std::filesystem::path& file)
+{
+    std::error_code unknown;
+    std::filesystem::path absolute = std::filesystem::absolute(file, unknown).lexically_normal();
+    std::filesystem::path relative = absolute.lexically_relative(std::filesystem::current_path(unknown));
+    return relative.empty() ? absolute.string() : relative.string();
+}
+
 // The file the image manager reads for a name it can find: the name below the first of its
 // directories that holds it, or else the name itself.
 std::string fileOf(const ImageManager& images, const std::string& name)
@@ -65,9 +75,9 @@ std::string fileOf(const ImageManager& images, const std::string& name)
     {
         std::filesystem::path file = std::filesystem::path(directory) / name;
         if (std::filesystem::is_regular_file(file, unknown))
-            return std::filesystem::absolute(file, unknown).lexically_normal().string();
+            return fromWorkingDirectory(file);
     }
-    return name;
+    return fromWorkingDirectory(name);
 }
 
 // Each image as the importer looked for it: under the first of its names that is found.
@@ -97,6 +107,7 @@ void loadCollada(const std::string& path, bool rendering, ViewerDocument& docume
     document.read = ColladaSceneloader::read(File(path), read);
     if (!document.read)
         return;
+    document.unitInMetres = read.unitInMeters;
     document.materials = ColladaSceneloader::build(read, path, *document.scene, rendering);
     document.textures = texturesOf(read, path);
 }

@@ -22,6 +22,8 @@ struct ViewerDocument
     std::size_t materials = 0;
     // The images it names, as the importer looked for them.
     std::vector<TextureFile> textures;
+    // How long one of its units is in metres.
+    float unitInMetres = 1.0f;
 };
 
 // Without `rendering` nothing needs an OpenGL context: no material is made.

@@ -156,7 +156,7 @@ int view(const ViewerOptions& options, std::ostream& printed)
     Scene& scene = *loaded.scene;
     scene.setTime(options.time);
     if (options.summary)
-        printSceneSummary(printed, scene, loaded.materials, loaded.textures);
+        printSceneSummary(printed, scene, loaded.materials, loaded.textures, loaded.unitInMetres);
     if (options.tree)
         printSceneTree(printed, scene);
     if (!hasTriangles(scene))
