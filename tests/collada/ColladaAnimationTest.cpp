@@ -391,7 +391,7 @@ TEST(ColladaAnimationBuilding, ChannelsPastTheDocumentsLimitOfKeyValuesAreLeftOu
     Scene scene("limited");
     ColladaLoad load(scene, Logger::getInstance(), document);
     std::string log = captureStdout([&] {
-        ColladaNodeBuilder(load).buildNodeTree();
+        ColladaNodeBuilder(load).buildNodeTree(1.0f);
         for (Animation* made : ColladaAnimationBuilder(load, 10).makeAnimations())
             scene.addAnimation(made);
     });

@@ -1,10 +1,13 @@
 // Constructs of real exporters' documents: primitives without materials, inputs in "vertices",
 // many meshes on one node, lines, colours and texture-coordinate sets.
+#include "pellux/collada/ColladaSceneloader.h"
+#include "pellux/collada/XmlReading.h"
 #include "pellux/resources/Mesh.h"
 #include "pellux/resources/SubMesh.h"
 #include "pellux/scene/MeshNode.h"
 #include "pellux/scene/Scene.h"
 
+#include "CaptureOutput.h"
 #include "ColladaText.h"
 #include "DrawnDocument.h"
 #include "ScenePixels.h"
@@ -147,5 +150,81 @@ TEST_F(ColladaConstructsTest, LinesAndLineStripsBecomeLines)
     EXPECT_EQ(seenAt(*scene, {0, -2, 0})[3], 255) << "the line is drawn";
     EXPECT_EQ(seenAt(*scene, {2, 0, 0})[3], 255) << "the strip's first line is drawn";
     EXPECT_EQ(seenAt(*scene, {0, 0, 0})[3], 0) << "nothing between the lines";
+}
+
+TEST(ColladaNumberReading, WordsAreNumbersAsAWholeOrWithOneDecimalComma)
+{
+    struct Case
+    {
+        const char* text;
+        std::vector<float> values;
+        int notNumbers;
+        const char* first;
+    };
+    const Case cases[] = {
+        {"1.5 -2 +3e1", {1.5f, -2, 30}, 0, ""},
+        {"0,588235 21,920870 -0,5", {0.588235f, 21.92087f, -0.5f}, 0, ""},
+        {"1,5,2 4", {0, 4}, 1, "1,5,2"},
+        {"1.5x 2", {0, 2}, 1, "1.5x"},
+        {"1,5.0 ,5 5, 2", {0, 0, 0, 2}, 3, "1,5.0"},
+        {"1,5e3", {0}, 1, "1,5e3"},
+    };
+    for (const Case& row : cases)
+    {
+        std::vector<float> values;
+        std::string first;
+        EXPECT_EQ(Xml::readFloats(row.text, values, &first), row.notNumbers) << row.text;
+        EXPECT_EQ(values, row.values) << row.text;
+        EXPECT_EQ(first, row.first) << row.text;
+    }
+    std::vector<int> indices;
+    std::string first;
+    EXPECT_EQ(Xml::readInts("0 1,0 2x 3", indices, &first), 2);
+    EXPECT_EQ(indices, (std::vector<int>{0, 0, 0, 3}));
+    EXPECT_EQ(first, "1,0");
+}
+
+TEST_F(ColladaConstructsTest, ADocumentWrittenWithDecimalCommasReadsItsNumbers)
+{
+    std::string text = document(geometry("A", true), "", node("square", 0, 0, bound("instance_geometry", "#A")));
+    text.replace(text.find("-1 -1 0 1 -1 0 1 1 0 -1 1 0"), 27, "-1,5 -1,5 0 1,5 -1,5 0 1,5 1,5 0 -1,5 1,5 0");
+    text.replace(text.find("<asset>"), 7, "<asset><unit meter=\"0,01\" name=\"centimeter\"/>");
+    text.replace(text.find("<color>1 1 1</color>"), 20, "<color>0,5 0,5 0,5</color>");
+    std::unique_ptr<Scene> scene = loadAndDraw(text);
+    MeshNode* square = meshNodeOf(*scene, "square");
+    ASSERT_NE(square, nullptr) << log;
+    std::vector<float> positions = valuesOf(*square->getMesh()->getSubMeshes()[0], "position");
+    ASSERT_EQ(positions.size(), 18u);
+    EXPECT_EQ(positions[0], -1.5f);
+    EXPECT_EQ(countOf(log, "ERR:"), 0) << log;
+    EXPECT_GT(seenAt(*scene, {1.3f, 1.2f, 0})[0], 20) << "the square reaches past 1, and the half-bright light lights it";
+}
+
+TEST_F(ColladaConstructsTest, WordsThatAreNoNumbersAreNamedOncePerSource)
+{
+    std::string text = document(geometry("A", true), "", node("square", 0, 0, bound("instance_geometry", "#A")));
+    text.replace(text.find("-1 -1 0 1 -1 0"), 14, "-1 -1 0 1,0,0 -1 0");
+    std::unique_ptr<Scene> scene = loadAndDraw(text);
+    EXPECT_EQ(countOf(log, "ERR:"), 1) << log;
+    EXPECT_NE(log.find("COLLADA source 'A-p': holds words that are not numbers, read as 0; the first is '1,0,0' in "
+                       "\"float_array\""),
+              std::string::npos)
+        << log;
+}
+
+TEST_F(ColladaConstructsTest, AskedForMetresTheSceneIsScaledByTheDocumentsUnit)
+{
+    std::string text = document(geometry("A", true), "", node("square", 0, 0, bound("instance_geometry", "#A")));
+    text.replace(text.find("<asset>"), 7, "<asset><unit meter=\"0.0254\" name=\"inch\"/>");
+    std::string path = directory.write("inches.dae", text);
+    for (auto units : {ColladaSceneloader::Units::AsWritten, ColladaSceneloader::Units::Metres})
+    {
+        std::unique_ptr<Scene> scene;
+        captureOutput([&] { scene.reset(ColladaSceneloader::load(File(path), nullptr, units)); });
+        SceneNode* square = scene->getNode("square");
+        ASSERT_NE(square, nullptr);
+        Vector3 corner = square->getWorldMatrix().transformPoint({1, 1, 0});
+        EXPECT_FLOAT_EQ(corner.x, units == ColladaSceneloader::Units::Metres ? 0.0254f : 1.0f);
+    }
 }
 }

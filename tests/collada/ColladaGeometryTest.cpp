@@ -197,7 +197,7 @@ TEST(ColladaGeometryReading, DamagedPolygonListsAreReportedAndReadAsFarAsTheyGo)
         <vertices id="v"><input semantic="POSITION" source="#p"/></vertices>)";
     const Case cases[] = {
         {R"(<polylist material="m"><input semantic="VERTEX" source="#v"/><vcount>4 x</vcount><p>0 1 2 3</p></polylist>)", 6,
-         {"has \"vcount\" words that are not numbers, read as 0",
+         {"has \"vcount\" words that are not numbers, read as 0; the first is 'x' in \"vcount\"",
           "\"polylist\" of material 'm': polygons of fewer than 3 corners are left out"}},
         {R"(<polylist material="m"><input semantic="VERTEX" source="#v"/><p>0 1 2</p></polylist>)", 0,
          {"\"polylist\" of material 'm': \"vcount\" adds up to 0 corners, \"p\" holds 3; the primitive is left out"}},
@@ -207,7 +207,7 @@ TEST(ColladaGeometryReading, DamagedPolygonListsAreReportedAndReadAsFarAsTheyGo)
         {R"(<polylist material="m"><input semantic="VERTEX" source="#v"/><vcount>4</vcount><p>0 1 2 9</p></polylist>)", 6,
          {"has indices past the end of a source; those values read as 0"}},
         {R"(<polygons material="m"><input semantic="VERTEX" source="#v"/><p>0 1 2 x</p><ph><h>0 1 2</h></ph></polygons>)", 6,
-         {"has \"p\" words that are not numbers, read as 0",
+         {"has \"p\" words that are not numbers, read as 0; the first is 'x' in \"p\"",
           "\"polygons\" of material 'm': polygons of fewer than 3 corners are left out",
           "\"polygons\" of material 'm': holes (\"h\" in \"ph\") are left out"}},
         {R"(<polygons material="m"><input semantic="VERTEX" source="#v" offset="-3"/><p>0 1 2</p></polygons>)", 0,

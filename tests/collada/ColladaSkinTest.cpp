@@ -121,7 +121,7 @@ TEST(ColladaSkinReading, WhatCannotBeReadIsSaidOnce)
          "COLLADA controller 'c': has fewer vertex weights than its vcount says; the rest stay in the bind pose"},
         {nameJoints, vertexWeights("1", "9 0"), "",
          "COLLADA controller 'c': has vertex weights of joints or weights it does not have; they are left out"},
-        {nameJoints, vertexWeights("1", "0 x"), "", "COLLADA controller 'c': has vertex weights with words that are not numbers, read as 0"},
+        {nameJoints, vertexWeights("1", "0 x"), "", "COLLADA controller 'c': has vertex weights with words that are not numbers, read as 0; the first is 'x' in \"v\""},
         {R"(<joints><input semantic="JOINT" source="#names"/><input semantic="INV_BIND_MATRIX" source="#two-binds"/></joints>)",
          vertexWeights("1", "0 0"), "",
          "COLLADA controller 'c': has fewer inverse bind matrices than joints; the missing ones are the identity"},

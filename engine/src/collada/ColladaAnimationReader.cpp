@@ -54,8 +54,10 @@ Collada::Animation ColladaAnimationReader::readAnimation(const TiXmlElement* ele
         std::string id = Xml::attribute(source, "id");
         std::vector<float>& values = animation.sources[id];
         values.clear();
-        if (Xml::readFloats(Xml::text(Xml::child(source, "float_array")), values) > 0)
-            animation.problems.push_back(Collada::problem("source", id, "holds words that are not numbers, read as 0"));
+        std::string word;
+        if (Xml::readFloats(Xml::text(Xml::child(source, "float_array")), values, &word) > 0)
+            animation.problems.push_back(Collada::problem(
+                "source", id, "holds words that are not numbers, read as 0" + Xml::firstNotNumber(word, "float_array")));
         animation.names.erase(id);
         if (const TiXmlElement* names = Xml::child(source, "Name_array"))
             animation.names[id] = words(Xml::text(names));

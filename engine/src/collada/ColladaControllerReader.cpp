@@ -73,8 +73,10 @@ void ColladaControllerReader::readSources(const TiXmlElement* element)
             source.names = words(Xml::text(ids));
             source.namesAreIds = true;
         }
-        else if (Xml::readFloats(Xml::text(Xml::child(sourceElement, "float_array")), source.numbers) > 0)
-            report("has a source '" + Xml::attribute(sourceElement, "id") + "' with words that are not numbers, read as 0");
+        else if (std::string word;
+                 Xml::readFloats(Xml::text(Xml::child(sourceElement, "float_array")), source.numbers, &word) > 0)
+            report("has a source '" + Xml::attribute(sourceElement, "id") + "' with words that are not numbers, read as 0" +
+                   Xml::firstNotNumber(word, "float_array"));
     });
 }
 
@@ -123,10 +125,13 @@ void ColladaControllerReader::readVertexWeights(const TiXmlElement* weights)
     const Source* weightSource = sourceOf(weights, "WEIGHT", &weightOffset);
     std::vector<int> counts;
     std::vector<int> v;
-    bool words = Xml::readInts(Xml::text(Xml::child(weights, "vcount")), counts) > 0;
-    words = Xml::readInts(Xml::text(Xml::child(weights, "v")), v) > 0 || words;
-    if (words)
-        report("has vertex weights with words that are not numbers, read as 0");
+    std::string countWord;
+    std::string weightWord;
+    bool countWords = Xml::readInts(Xml::text(Xml::child(weights, "vcount")), counts, &countWord) > 0;
+    bool weightWords = Xml::readInts(Xml::text(Xml::child(weights, "v")), v, &weightWord) > 0;
+    if (countWords || weightWords)
+        report("has vertex weights with words that are not numbers, read as 0" +
+               (countWords ? Xml::firstNotNumber(countWord, "vcount") : Xml::firstNotNumber(weightWord, "v")));
     if (jointSource == nullptr || weightSource == nullptr || jointOffset < 0 || weightOffset < 0)
     {
         report("has no vertex weights of joints; it is drawn in its bind pose");

@@ -116,8 +116,9 @@ void ColladaGeometryReader::readSources(const TiXmlElement* mesh)
     Xml::forEachChild(mesh, "source", [&](const TiXmlElement* element) {
         std::string id = Xml::attribute(element, "id");
         Source source;
-        if (Xml::readFloats(Xml::text(Xml::child(element, "float_array")), source.values) > 0)
-            report("source", id, "holds words that are not numbers, read as 0");
+        std::string word;
+        if (Xml::readFloats(Xml::text(Xml::child(element, "float_array")), source.values, &word) > 0)
+            report("source", id, "holds words that are not numbers, read as 0" + Xml::firstNotNumber(word, "float_array"));
         const TiXmlElement* accessor = Xml::child(Xml::child(element, "technique_common"), "accessor");
         if (Xml::hasAttribute(accessor, "stride") &&
             (!Xml::readInt(Xml::attribute(accessor, "stride").c_str(), source.stride) || source.stride < 1))
@@ -182,9 +183,19 @@ bool ColladaGeometryReader::readInputs(const TiXmlElement* element, Inputs& inpu
     return true;
 }
 
-bool ColladaGeometryReader::readIndices(const TiXmlElement* element, std::vector<int>& p)
+bool ColladaGeometryReader::readIndices(const TiXmlElement* element, std::vector<int>& p, std::string& firstNotNumber)
 {
-    return Xml::readInts(Xml::text(element), p) == 0;
+    std::string word;
+    bool numbers = Xml::readInts(Xml::text(element), p, &word) == 0;
+    if (!numbers && firstNotNumber.empty())
+        firstNotNumber = word;
+    return numbers;
+}
+
+void ColladaGeometryReader::reportNotNumbers(const char* element, const std::string& word)
+{
+    report("geometry", geometry->id, std::string("has \"") + element + "\" words that are not numbers, read as 0" +
+                                         Xml::firstNotNumber(word, element));
 }
 
 bool ColladaGeometryReader::readTriangles(const TiXmlElement* triangles, Collada::Primitive& primitive)
@@ -194,8 +205,9 @@ bool ColladaGeometryReader::readTriangles(const TiXmlElement* triangles, Collada
     if (!readInputs(triangles, inputs, tupleLength))
         return false;
     std::vector<int> p;
-    if (!readIndices(Xml::child(triangles, "p"), p))
-        report("geometry", geometry->id, "has \"p\" words that are not numbers, read as 0");
+    std::string word;
+    if (!readIndices(Xml::child(triangles, "p"), p, word))
+        reportNotNumbers("p", word);
     if (p.size() % static_cast<std::size_t>(tupleLength) != 0)
         report("geometry", geometry->id, "has a \"p\" list that ends inside an index tuple; the rest is left out");
     readVertices(inputs, tupleLength, p, primitive);
@@ -209,11 +221,13 @@ bool ColladaGeometryReader::readPolylist(const TiXmlElement* polylist, Collada::
     if (!readInputs(polylist, inputs, tupleLength))
         return false;
     std::vector<int> counts;
-    if (!readIndices(Xml::child(polylist, "vcount"), counts))
-        report("geometry", geometry->id, "has \"vcount\" words that are not numbers, read as 0");
+    std::string word;
+    if (!readIndices(Xml::child(polylist, "vcount"), counts, word))
+        reportNotNumbers("vcount", word);
     std::vector<int> p;
-    if (!readIndices(Xml::child(polylist, "p"), p))
-        report("geometry", geometry->id, "has \"p\" words that are not numbers, read as 0");
+    word.clear();
+    if (!readIndices(Xml::child(polylist, "p"), p, word))
+        reportNotNumbers("p", word);
     if (std::any_of(counts.begin(), counts.end(), [](int count) { return count < 0; }))
     {
         reportPrimitive(polylist, "\"vcount\" holds a negative number; the primitive is left out");
@@ -251,6 +265,7 @@ bool ColladaGeometryReader::readPolygons(const TiXmlElement* polygons, Collada::
     if (!readInputs(polygons, inputs, tupleLength))
         return false;
     std::vector<int> fans;
+    std::string word;
     bool allNumbers = true, wholeTuples = true, smallPolygons = false, holes = false;
     for (const TiXmlElement* child = polygons->FirstChildElement(); child != nullptr; child = child->NextSiblingElement())
     {
@@ -260,14 +275,14 @@ bool ColladaGeometryReader::readPolygons(const TiXmlElement* polygons, Collada::
         else if (kind != "p")
             continue;
         std::vector<int> p;
-        allNumbers = readIndices(kind == "p" ? child : Xml::child(child, "p"), p) && allNumbers;
+        allNumbers = readIndices(kind == "p" ? child : Xml::child(child, "p"), p, word) && allNumbers;
         wholeTuples = wholeTuples && p.size() % static_cast<std::size_t>(tupleLength) == 0;
         std::size_t corners = p.size() / static_cast<std::size_t>(tupleLength);
         smallPolygons = smallPolygons || corners < 3;
         appendFan(p, 0, corners, tupleLength, fans);
     }
     if (!allNumbers)
-        report("geometry", geometry->id, "has \"p\" words that are not numbers, read as 0");
+        reportNotNumbers("p", word);
     if (!wholeTuples)
         report("geometry", geometry->id, "has a \"p\" list that ends inside an index tuple; the rest is left out");
     if (smallPolygons)
@@ -285,8 +300,9 @@ bool ColladaGeometryReader::readLines(const TiXmlElement* lines, Collada::Primit
     if (!readInputs(lines, inputs, tupleLength))
         return false;
     std::vector<int> p;
-    if (!readIndices(Xml::child(lines, "p"), p))
-        report("geometry", geometry->id, "has \"p\" words that are not numbers, read as 0");
+    std::string word;
+    if (!readIndices(Xml::child(lines, "p"), p, word))
+        reportNotNumbers("p", word);
     std::size_t pair = 2 * static_cast<std::size_t>(tupleLength);
     if (p.size() % pair != 0)
         reportPrimitive(lines, "\"p\" ends inside a line; the rest is left out");
@@ -305,17 +321,18 @@ bool ColladaGeometryReader::readLineStrips(const TiXmlElement* strips, Collada::
         return false;
     std::size_t length = static_cast<std::size_t>(tupleLength);
     std::vector<int> lines;
+    std::string word;
     bool allNumbers = true;
     Xml::forEachChild(strips, "p", [&](const TiXmlElement* element) {
         std::vector<int> p;
-        allNumbers = readIndices(element, p) && allNumbers;
+        allNumbers = readIndices(element, p, word) && allNumbers;
         std::size_t corners = p.size() / length;
         for (std::size_t corner = 0; corner + 1 < corners; ++corner)
             lines.insert(lines.end(), p.begin() + static_cast<std::ptrdiff_t>(corner * length),
                          p.begin() + static_cast<std::ptrdiff_t>((corner + 2) * length));
     });
     if (!allNumbers)
-        report("geometry", geometry->id, "has \"p\" words that are not numbers, read as 0");
+        reportNotNumbers("p", word);
     primitive.kind = Collada::Primitive::Kind::Lines;
     readVertices(inputs, tupleLength, lines, primitive);
     return true;

@@ -4,6 +4,7 @@
 #include "pellux/collada/ColladaMaterialBinding.h"
 #include "pellux/collada/ColladaSkinBuilder.h"
 #include "pellux/collada/ColladaTransforms.h"
+#include "pellux/collada/XmlReading.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/foundation/Logger.h"
 #include "pellux/foundation/NumberParsing.h"
@@ -95,9 +96,11 @@ void ColladaNodeBuilder::reportCameras()
         load.report(camera.problems);
 }
 
-void ColladaNodeBuilder::buildNodeTree()
+void ColladaNodeBuilder::buildNodeTree(float scale)
 {
     auto* colladaRoot = new SceneNode("colladaRoot");
+    if (scale != 1.0f)
+        colladaRoot->setTransform(Matrix4(scale, 0, 0, 0, 0, scale, 0, 0, 0, 0, scale, 0, 0, 0, 0, 1));
     load.scene.getRoot()->addChild(colladaRoot);
     if (!load.document.hasVisualScene)
     {
@@ -192,9 +195,10 @@ SceneNode* ColladaNodeBuilder::buildNode(const PendingNode& pending, bool topLev
 void ColladaNodeBuilder::setTransform(const Collada::Node& description, SceneNode& node, bool topLevel)
 {
     for (const Collada::Transform& transform : description.transforms)
-        if (transform.wordsThatAreNoNumbers)
+        if (!transform.firstNotNumber.empty())
             load.report("node", node.getName(),
-                        "has a " + transform.kind + " with words that are not numbers, read as 0");
+                        "has a " + transform.kind + " with words that are not numbers, read as 0" +
+                            Xml::firstNotNumber(transform.firstNotNumber, transform.kind.c_str()));
     load.nodeTransforms[&node] = &description.transforms;
     // The elements compose in document order; a top-level node turns to Y up with or without them.
     node.setTransform(upAxisTurn(load.document.upAxis, topLevel) * compose(elementsOf(description.transforms)));

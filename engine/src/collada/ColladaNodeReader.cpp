@@ -168,7 +168,7 @@ Collada::Node ColladaNodeReader::readNode(const TiXmlElement* element)
         Collada::Transform transform;
         transform.kind = kind;
         transform.sid = Xml::attribute(part, "sid");
-        transform.wordsThatAreNoNumbers = Xml::readFloats(Xml::text(part), transform.values) > 0;
+        Xml::readFloats(Xml::text(part), transform.values, &transform.firstNotNumber);
         node.transforms.push_back(std::move(transform));
     }
     if (const TiXmlElement* instance = Xml::child(element, "instance_light"))

@@ -37,30 +37,31 @@ bool ColladaSceneloader::read(const File& file, Collada::Document& document)
     return true;
 }
 
-Scene* ColladaSceneloader::load(File file, bool* documentRead)
+Scene* ColladaSceneloader::load(File file, bool* documentRead, Units units)
 {
     std::size_t materials = 0;
-    return loadFile(file, documentRead, true, materials);
+    return loadFile(file, documentRead, true, materials, units);
 }
 
 Scene* ColladaSceneloader::loadWithoutRendering(File file, bool* documentRead, std::size_t& materials)
 {
-    return loadFile(file, documentRead, false, materials);
+    return loadFile(file, documentRead, false, materials, Units::AsWritten);
 }
 
-Scene* ColladaSceneloader::loadFile(const File& file, bool* documentRead, bool rendering, std::size_t& materials)
+Scene* ColladaSceneloader::loadFile(const File& file, bool* documentRead, bool rendering, std::size_t& materials,
+                                    Units units)
 {
     auto* scene = new Scene("scene");
     Collada::Document document;
     bool documentFound = read(file, document);
     if (documentRead != nullptr)
         *documentRead = documentFound;
-    materials = documentFound ? build(document, file.getPath(), *scene, rendering) : 0;
+    materials = documentFound ? build(document, file.getPath(), *scene, rendering, units) : 0;
     return scene;
 }
 
 std::size_t ColladaSceneloader::build(Collada::Document& document, const std::string& documentName, Scene& scene,
-                                      bool rendering)
+                                      bool rendering, Units units)
 {
     MaterialManager& materialManager = *Tavrin::getInstance().getMaterialManager();
     std::size_t materialsBefore = materialManager.size();
@@ -82,7 +83,7 @@ std::size_t ColladaSceneloader::build(Collada::Document& document, const std::st
     skins.makeSkinnedMeshes();
     ColladaNodeBuilder nodes(load);
     nodes.reportCameras();
-    nodes.buildNodeTree();
+    nodes.buildNodeTree(units == Units::Metres ? document.unitInMeters : 1.0f);
     skins.bindJoints();
     for (Animation* made : ColladaAnimationBuilder(load).makeAnimations())
         scene.addAnimation(made);

@@ -14,22 +14,47 @@ bool isSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-// The leading number of [begin, end), as the C conversions read it; false when there is none.
+// The number [begin, end) holds as a whole; false when it holds none, or more than one.
 template <class Number>
-bool leadingNumber(const char* begin, const char* end, Number& value)
+bool wholeNumber(const char* begin, const char* end, Number& value)
 {
     if (begin != end && *begin == '+')
         ++begin;
     Number parsed{};
     std::from_chars_result result = std::from_chars(begin, end, parsed);
-    if (result.ptr == begin || result.ec != std::errc())
+    if (result.ptr != end || result.ec != std::errc())
         return false;
     value = parsed;
     return true;
 }
 
+// Exporters running under a European locale write a decimal comma: digits, one comma and digits,
+// with no point.
+bool decimalCommaNumber(const char* begin, const char* end, float& value)
+{
+    std::string written(begin, end);
+    std::size_t comma = written.find(',');
+    std::size_t digitsFrom = !written.empty() && (written[0] == '-' || written[0] == '+') ? 1 : 0;
+    if (comma == std::string::npos || comma == digitsFrom || comma + 1 == written.size() ||
+        written.find_first_not_of("0123456789", digitsFrom) != comma ||
+        written.find_first_not_of("0123456789", comma + 1) != std::string::npos)
+        return false;
+    written[comma] = '.';
+    return wholeNumber(written.data(), written.data() + written.size(), value);
+}
+
+bool numberOf(const char* begin, const char* end, float& value)
+{
+    return wholeNumber(begin, end, value) || decimalCommaNumber(begin, end, value);
+}
+
+bool numberOf(const char* begin, const char* end, int& value)
+{
+    return wholeNumber(begin, end, value);
+}
+
 template <class Number>
-int readNumbers(const char* text, std::vector<Number>& values)
+int readNumbers(const char* text, std::vector<Number>& values, std::string* firstNotNumber)
 {
     int failures = 0;
     const char* at = text != nullptr ? text : "";
@@ -43,8 +68,8 @@ int readNumbers(const char* text, std::vector<Number>& values)
         while (*end != '\0' && !isSpace(*end))
             ++end;
         Number value{};
-        if (!leadingNumber(at, end, value))
-            ++failures;
+        if (!numberOf(at, end, value) && failures++ == 0 && firstNotNumber != nullptr)
+            *firstNotNumber = std::string(at, end);
         values.push_back(value);
         at = end;
     }
@@ -89,14 +114,19 @@ std::string reference(const std::string& url)
     return url.empty() ? url : url.substr(1);
 }
 
-int readFloats(const char* text, std::vector<float>& values)
+int readFloats(const char* text, std::vector<float>& values, std::string* firstNotNumber)
 {
-    return readNumbers(text, values);
+    return readNumbers(text, values, firstNotNumber);
 }
 
-int readInts(const char* text, std::vector<int>& values)
+int readInts(const char* text, std::vector<int>& values, std::string* firstNotNumber)
 {
-    return readNumbers(text, values);
+    return readNumbers(text, values, firstNotNumber);
+}
+
+std::string firstNotNumber(const std::string& word, const char* element)
+{
+    return "; the first is '" + word + "' in \"" + element + "\"";
 }
 
 namespace
@@ -105,7 +135,7 @@ template <class Number>
 bool readOne(const char* text, Number& value)
 {
     std::vector<Number> values;
-    if (readNumbers(text, values) != 0 || values.size() != 1)
+    if (readNumbers(text, values, nullptr) != 0 || values.size() != 1)
         return false;
     value = values[0];
     return true;

@@ -155,7 +155,8 @@ struct Transform
     // What animation channels call it by; empty without one.
     std::string sid;
     std::vector<float> values;
-    bool wordsThatAreNoNumbers = false;
+    // The first word of its text that is no number; empty when all are numbers.
+    std::string firstNotNumber;
 };
 
 // An "instance_geometry" or "instance_controller" of a node.

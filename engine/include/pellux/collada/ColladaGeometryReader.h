@@ -51,8 +51,10 @@ private:
     // The inputs of a primitive and how many numbers of "p" make one of its index tuples; false
     // when an offset is damaged.
     bool readInputs(const TiXmlElement* element, Inputs& inputs, int& tupleLength);
-    // The numbers of a "p" element, appended to `p`; true when all were numbers.
-    static bool readIndices(const TiXmlElement* element, std::vector<int>& p);
+    // The numbers of a "p" element, appended to `p`; true when all were numbers. Otherwise the first
+    // word that was no number is kept in `firstNotNumber`, unless it holds one already.
+    static bool readIndices(const TiXmlElement* element, std::vector<int>& p, std::string& firstNotNumber);
+    void reportNotNumbers(const char* element, const std::string& word);
     // Each false when the primitive cannot be read at all.
     bool readTriangles(const TiXmlElement* triangles, Collada::Primitive& primitive);
     bool readPolylist(const TiXmlElement* polylist, Collada::Primitive& primitive);

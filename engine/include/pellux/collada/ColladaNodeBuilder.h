@@ -31,7 +31,8 @@ public:
 
     // Reports what the reading found wrong in the cameras.
     void reportCameras();
-    void buildNodeTree();
+    // Below one node that scales the document's lengths by `scale`.
+    void buildNodeTree(float scale);
 
 private:
     // Where a node to build lies.

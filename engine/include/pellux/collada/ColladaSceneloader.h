@@ -18,9 +18,17 @@ class Scene;
 class ColladaSceneloader
 {
 public:
+    // The lengths of the scene: as the document writes them, or in metres, by the document's unit
+    // (its "unit meter"), which scales the node that holds the document's nodes.
+    enum class Units
+    {
+        AsWritten,
+        Metres
+    };
+
     // The caller owns the scene. A document that cannot be read gives an empty scene, with
     // `documentRead` (when given) false.
-    static Scene* load(File file, bool* documentRead = nullptr);
+    static Scene* load(File file, bool* documentRead = nullptr, Units units = Units::AsWritten);
     // The same without an OpenGL context, for tools that only look at the scene: no material is
     // made, as materials compile their shaders; `materials` is set to how many load would register.
     static Scene* loadWithoutRendering(File file, bool* documentRead, std::size_t& materials);
@@ -33,13 +41,13 @@ public:
     // `rendering` no material is made. Returns how many materials it registered, or would have.
     // `documentName` names the document in reports.
     static std::size_t build(Collada::Document& document, const std::string& documentName, Scene& scene,
-                             bool rendering);
+                             bool rendering, Units units = Units::AsWritten);
 
     // The up axis of the last document loaded ("Z_UP" turns it to the engine's Y up).
     static const std::string& getUpAxis() { return upAxis; }
 
 private:
-    static Scene* loadFile(const File& file, bool* documentRead, bool rendering, std::size_t& materials);
+    static Scene* loadFile(const File& file, bool* documentRead, bool rendering, std::size_t& materials, Units units);
 
     static std::string upAxis;
 };

@@ -31,14 +31,17 @@ void forEachChild(const TiXmlElement* parent, const char* name, Visit visit)
         visit(element);
 }
 
-// The numbers of a text separated by white space, each read as atof reads it (its leading number,
-// 0 when it has none). Returns how many words held no number.
-int readFloats(const char* text, std::vector<float>& values);
-// Likewise, as atoi reads them; a number that does not fit an int counts as none.
-int readInts(const char* text, std::vector<int>& values);
-// One number; false when the text holds none.
+// The numbers of a text separated by white space. A word must be a number as a whole; a word of
+// digits, one comma and digits is a number with a decimal comma. Any other word reads as 0. Returns
+// how many words were no number, and gives the first of them in `firstNotNumber` when asked.
+int readFloats(const char* text, std::vector<float>& values, std::string* firstNotNumber = nullptr);
+// Likewise whole numbers; a number that does not fit an int counts as none.
+int readInts(const char* text, std::vector<int>& values, std::string* firstNotNumber = nullptr);
+// One number; false when the text holds none, or more.
 bool readFloat(const char* text, float& value);
 bool readInt(const char* text, int& value);
+// What a report of words that are no numbers adds: "; the first is '<word>' in "<element>"".
+std::string firstNotNumber(const std::string& word, const char* element);
 }
 
 }
