@@ -6,6 +6,7 @@
 #include "pellux/resources/SubMesh.h"
 #include "pellux/scene/MeshNode.h"
 #include "pellux/scene/Scene.h"
+#include "pellux/scene/Skin.h"
 
 #include "CaptureOutput.h"
 #include "ColladaText.h"
@@ -226,5 +227,49 @@ TEST_F(ColladaConstructsTest, AskedForMetresTheSceneIsScaledByTheDocumentsUnit)
         Vector3 corner = square->getWorldMatrix().transformPoint({1, 1, 0});
         EXPECT_FLOAT_EQ(corner.x, units == ColladaSceneloader::Units::Metres ? 0.0254f : 1.0f);
     }
+}
+
+// A skin of two joints whose names hold spaces, every vertex bound to the second, and two joint
+// nodes with those sids, the second lifted by `lift` and one level below `skeletonNode`.
+std::string spacedSkinDocument(const std::string& skeletonRoot, const std::string& secondSid, float lift)
+{
+    std::string spaced = skin("S", "A", 2);
+    spaced.replace(spaced.find("<Name_array> j0 j1</Name_array>"), 31, "<Name_array count=\"2\">Bip01 Head Bip01 L Calf</Name_array>");
+    std::string joints = "<node id=\"rig\"><node id=\"head\" sid=\"Bip01 Head\"/><node id=\"calf\" sid=\"" + secondSid +
+                         "\"><translate>0 " + std::to_string(lift) + " 0</translate></node></node>";
+    return document(geometry("A", true), spaced,
+                    joints + node("body", 0, 0, bound("instance_controller", "#S", "<skeleton>" + skeletonRoot + "</skeleton>")));
+}
+
+TEST_F(ColladaConstructsTest, JointNamesWithSpacesAreJoinedWhereTheyNameNodes)
+{
+    for (const char* skeleton : {"#rig", "#scene", "#nowhere"})
+    {
+        std::unique_ptr<Scene> scene = loadAndDraw(spacedSkinDocument(skeleton, "Bip01 L Calf", 3));
+        MeshNode* body = meshNodeOf(*scene, "body");
+        ASSERT_NE(body, nullptr) << log;
+        ASSERT_NE(body->getSkin(), nullptr) << skeleton << "\n" << log;
+        EXPECT_EQ(body->getSkin()->getJointCount(), 2u) << skeleton;
+        EXPECT_EQ(body->getSkin()->getJoints()[1], scene->getNode("calf")) << skeleton;
+        EXPECT_EQ(countOf(log, "ERR:"), 0) << skeleton << "\n" << log;
+        EXPECT_GT(seenAt(*scene, {0, 3, 0})[3], 0) << skeleton << ": the square moves with its joint";
+        EXPECT_EQ(seenAt(*scene, {0, 0, 0})[3], 0) << skeleton << ": and is no longer where it was bound";
+    }
+}
+
+TEST_F(ColladaConstructsTest, ASkinKeepsTheJointsItFindsAndHoldsTheOthersVerticesWhereTheyWereBound)
+{
+    std::unique_ptr<Scene> scene = loadAndDraw(spacedSkinDocument("#rig", "Bip01 R Calf", 3));
+    MeshNode* body = meshNodeOf(*scene, "body");
+    ASSERT_NE(body, nullptr) << log;
+    ASSERT_NE(body->getSkin(), nullptr) << log;
+    EXPECT_EQ(body->getSkin()->getJoints()[0], scene->getNode("head"));
+    EXPECT_EQ(body->getSkin()->getJoints()[1], nullptr);
+    EXPECT_EQ(countOf(log, "ERR:"), 1) << log;
+    EXPECT_NE(log.find("COLLADA controller 'S': names a joint no node of the scene is: 'Bip01 L Calf'; the vertices "
+                       "bound to it stay in their bind pose"),
+              std::string::npos)
+        << log;
+    EXPECT_GT(seenAt(*scene, {0, 0, 0})[3], 0) << "the vertices of the missing joint stay in their bind pose";
 }
 }

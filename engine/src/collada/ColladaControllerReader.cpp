@@ -66,12 +66,16 @@ void ColladaControllerReader::readSources(const TiXmlElement* element)
 {
     Xml::forEachChild(element, "source", [&](const TiXmlElement* sourceElement) {
         Source& source = sources[Xml::attribute(sourceElement, "id")];
-        if (const TiXmlElement* names = Xml::child(sourceElement, "Name_array"))
-            source.names = words(Xml::text(names));
-        else if (const TiXmlElement* ids = Xml::child(sourceElement, "IDREF_array"))
+        const TiXmlElement* names = Xml::child(sourceElement, "Name_array");
+        const TiXmlElement* ids = Xml::child(sourceElement, "IDREF_array");
+        if (names != nullptr || ids != nullptr)
         {
-            source.names = words(Xml::text(ids));
-            source.namesAreIds = true;
+            const TiXmlElement* array = names != nullptr ? names : ids;
+            source.names = words(Xml::text(array));
+            source.namesAreIds = names == nullptr;
+            int declared = 0;
+            if (Xml::readInt(Xml::attribute(array, "count").c_str(), declared) && declared > 0)
+                source.declaredNames = static_cast<std::size_t>(declared);
         }
         else if (std::string word;
                  Xml::readFloats(Xml::text(Xml::child(sourceElement, "float_array")), source.numbers, &word) > 0)
@@ -105,8 +109,9 @@ void ColladaControllerReader::readJoints(const TiXmlElement* joints)
     }
     skin->joints = names->names;
     skin->jointsAreIds = names->namesAreIds;
+    skin->declaredJoints = names->declaredNames;
     skin->inverseBindMatrices = binds->numbers;
-    std::size_t needed = skin->joints.size() * valuesPerMatrix;
+    std::size_t needed = Collada::jointCount(*skin) * valuesPerMatrix;
     if (skin->inverseBindMatrices.size() < needed)
         report("has fewer inverse bind matrices than joints; the missing ones are the identity");
     for (std::size_t value = skin->inverseBindMatrices.size(); value < needed; ++value)
@@ -155,7 +160,7 @@ void ColladaControllerReader::readVertexWeights(const TiXmlElement* weights)
             int joint = v[at + static_cast<std::size_t>(jointOffset)];
             int weightIndex = v[at + static_cast<std::size_t>(weightOffset)];
             bool known = weightIndex >= 0 && static_cast<std::size_t>(weightIndex) < weightSource->numbers.size() &&
-                         joint >= -1 && (joint < 0 || static_cast<std::size_t>(joint) < skin->joints.size());
+                         joint >= -1 && (joint < 0 || static_cast<std::size_t>(joint) < Collada::jointCount(*skin));
             float weight = known ? weightSource->numbers[static_cast<std::size_t>(weightIndex)] : 0.0f;
             unknownJoint = unknownJoint || !known;
             if (!known || !std::isfinite(weight) || weight <= 0)

@@ -29,6 +29,8 @@ ColladaJointIndex::ColladaJointIndex(const std::vector<Collada::Node>& scene)
         walk.push_back(visit.node);
         places[visit.node] = {number, number + 1};
         byId.try_emplace(visit.node->id, number);
+        if (!visit.node->name.empty())
+            byName.try_emplace(visit.node->name, number);
         if (!visit.node->sid.empty())
             bySid[visit.node->sid].push_back(number);
         toVisit.push_back({visit.node, true});
@@ -41,6 +43,17 @@ const Collada::Node* ColladaJointIndex::withId(const std::string& id) const
 {
     auto found = byId.find(id);
     return found != byId.end() ? walk[found->second] : nullptr;
+}
+
+const Collada::Node* ColladaJointIndex::withName(const std::string& name) const
+{
+    auto found = byName.find(name);
+    return found != byName.end() ? walk[found->second] : nullptr;
+}
+
+bool ColladaJointIndex::names(const std::string& word) const
+{
+    return bySid.count(word) > 0 || byId.count(word) > 0 || byName.count(word) > 0;
 }
 
 const Collada::Node* ColladaJointIndex::withSid(const std::string& sid, const Collada::Node* root) const

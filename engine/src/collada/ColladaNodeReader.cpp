@@ -121,6 +121,7 @@ void ColladaNodeReader::readVisualScene(const TiXmlElement* library)
 {
     const TiXmlElement* visualScene = Xml::child(library, "visual_scene");
     document.hasVisualScene = visualScene != nullptr;
+    document.visualSceneId = Xml::attribute(visualScene, "id");
     document.nodes = readNodes(visualScene);
 }
 
@@ -158,6 +159,7 @@ Collada::Node ColladaNodeReader::readNode(const TiXmlElement* element)
     Collada::Node node;
     node.id = Xml::attribute(element, "id");
     node.sid = Xml::attribute(element, "sid");
+    node.name = Xml::attribute(element, "name");
     for (const TiXmlElement* part = element->FirstChildElement(); part != nullptr; part = part->NextSiblingElement())
     {
         std::string kind = part->Value();

@@ -16,6 +16,8 @@ namespace Pellux
 namespace
 {
 const std::size_t valuesPerMatrix = 16;
+// More words than real joint names hold; bounds the search through a long array.
+const std::size_t maxWordsInAJointName = 8;
 
 Matrix4 matrixAt(const float* m)
 {
@@ -55,11 +57,52 @@ bool fitsItsGeometry(const Mesh& source, const Collada::Geometry& geometry)
 }
 }
 
+ColladaSkinBuilder::ColladaSkinBuilder(ColladaLoad& load) : load(load)
+{
+}
+
+ColladaSkinBuilder::~ColladaSkinBuilder() = default;
+
 void ColladaSkinBuilder::makeSkinnedMeshes()
 {
     load.report(load.document.controllerProblems);
+    if (!load.document.skins.empty())
+        index = std::make_unique<ColladaJointIndex>(load.document.nodes);
     for (const Collada::Skin& skin : load.document.skins)
         makeSkinnedMesh(skin);
+}
+
+// Joint names may hold spaces, which split them into more words than the array's count: each joint
+// takes the longest run of words, leaving one for each joint after it, that names a node, else one
+// word.
+std::vector<std::string> ColladaSkinBuilder::jointNames(const Collada::Skin& skin) const
+{
+    std::size_t wanted = Collada::jointCount(skin);
+    if (skin.joints.size() <= wanted)
+        return skin.joints;
+    auto joined = [&](std::size_t first, std::size_t words) {
+        std::string name = skin.joints[first];
+        for (std::size_t word = first + 1; word < first + words; ++word)
+            name += " " + skin.joints[word];
+        return name;
+    };
+    std::vector<std::string> names;
+    for (std::size_t at = 0; names.size() < wanted;)
+    {
+        std::size_t jointsAfter = wanted - names.size() - 1;
+        std::size_t longest = std::min(skin.joints.size() - at - jointsAfter, maxWordsInAJointName);
+        // Of a joint that names no node, the last takes the words left.
+        std::size_t take = jointsAfter == 0 ? longest : 1;
+        for (std::size_t words = longest; words > 1; --words)
+            if (index->names(joined(at, words)))
+            {
+                take = words;
+                break;
+            }
+        names.push_back(joined(at, take));
+        at += take;
+    }
+    return names;
 }
 
 void ColladaSkinBuilder::makeSkinnedMesh(const Collada::Skin& skin)
@@ -79,6 +122,7 @@ void ColladaSkinBuilder::makeSkinnedMesh(const Collada::Skin& skin)
                                                "' and is left out");
         return;
     }
+    jointNamesOf[&skin] = jointNames(skin);
     auto* mesh = new Mesh(skin.id);
     Matrix4 bindShape = matrixAt(skin.bindShapeMatrix);
     for (std::size_t part = 0; part < geometry->primitives.size(); ++part)
@@ -107,7 +151,7 @@ SubMesh* ColladaSkinBuilder::skinnedSubMesh(const SubMesh& source, const Collada
     std::vector<float> weights;
     // Shaders index their joint matrices with these: one past the skin's joints would read
     // anything.
-    float jointCount = static_cast<float>(skin.joints.size());
+    float jointCount = static_cast<float>(Collada::jointCount(skin));
     for (unsigned int position : primitive.positionIndices)
     {
         std::size_t first = static_cast<std::size_t>(position) * 4;
@@ -145,49 +189,52 @@ void ColladaSkinBuilder::attach(const Collada::MeshInstance& instance, SceneNode
 
 void ColladaSkinBuilder::bindJoints()
 {
-    if (load.skinnedNodes.empty())
-        return;
-    ColladaJointIndex index(load.document.nodes);
     for (const ColladaLoad::SkinnedNode& skinned : load.skinnedNodes)
     {
         const Collada::Skin& skin = *skinned.skin;
+        const std::vector<std::string>& names = jointNamesOf.at(&skin);
         std::vector<const SceneNode*> joints;
         std::vector<Matrix4> inverseBinds;
-        for (std::size_t joint = 0; joint < skin.joints.size(); ++joint)
+        std::string missing;
+        for (std::size_t joint = 0; joint < names.size(); ++joint)
         {
-            const SceneNode* found = findJoint(index, *skinned.instance, skin, skin.joints[joint]);
+            const SceneNode* found = findJoint(*skinned.instance, skin, names[joint]);
             if (found == nullptr)
-            {
-                load.report("controller", skin.id, "names a joint no node of the scene is: '" + skin.joints[joint] +
-                                                       "'; it is drawn in its bind pose");
-                joints.clear();
-                break;
-            }
+                missing += (missing.empty() ? "'" : ", '") + names[joint] + "'";
             joints.push_back(found);
             inverseBinds.push_back(matrixAt(&skin.inverseBindMatrices[joint * valuesPerMatrix]));
         }
-        if (!joints.empty())
+        if (!missing.empty())
+            load.report("controller", skin.id, "names a joint no node of the scene is: " + missing +
+                                                   "; the vertices bound to it stay in their bind pose");
+        if (joints.size() != static_cast<std::size_t>(std::count(joints.begin(), joints.end(), nullptr)))
             skinned.node->setSkin(std::make_unique<Skin>(std::move(joints), std::move(inverseBinds)));
     }
 }
 
 // A joint is the node of that sid below one of the instance's skeleton roots, or anywhere when it
-// names none; a skin that lists its joints as references names them by node id.
-const SceneNode* ColladaSkinBuilder::findJoint(const ColladaJointIndex& index, const Collada::MeshInstance& instance,
-                                               const Collada::Skin& skin, const std::string& joint)
+// names none, names the visual scene or names no node; a skin that lists its joints as references
+// names them by node id. A name that no sid has may be a node's id or name.
+const SceneNode* ColladaSkinBuilder::findJoint(const Collada::MeshInstance& instance, const Collada::Skin& skin,
+                                               const std::string& joint)
 {
     const Collada::Node* found = nullptr;
+    bool wholeScene = instance.skeletons.empty();
     if (skin.jointsAreIds)
-        found = index.withId(joint);
-    else if (instance.skeletons.empty())
-        found = index.withSid(joint);
+        found = index->withId(joint);
     for (const std::string& skeleton : instance.skeletons)
     {
-        if (found != nullptr)
-            break;
-        const Collada::Node* root = index.withId(skeleton);
-        found = root != nullptr ? index.withSid(joint, root) : nullptr;
+        const Collada::Node* root = skeleton == load.document.visualSceneId ? nullptr : index->withId(skeleton);
+        wholeScene = wholeScene || root == nullptr;
+        if (found == nullptr && root != nullptr)
+            found = index->withSid(joint, root);
     }
+    if (found == nullptr && wholeScene)
+        found = index->withSid(joint);
+    if (found == nullptr)
+        found = index->withId(joint);
+    if (found == nullptr)
+        found = index->withName(joint);
     auto built = found != nullptr ? load.builtNodes.find(found) : load.builtNodes.end();
     return built != load.builtNodes.end() ? built->second : nullptr;
 }

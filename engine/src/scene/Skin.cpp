@@ -18,7 +18,10 @@ const std::vector<float>& Skin::jointMatrices(const SceneNode& meshNode)
     Matrix4 fromWorld = meshNode.getWorldMatrix().inverse();
     for (std::size_t joint = 0; joint < joints.size(); ++joint)
     {
-        Matrix4 matrix = fromWorld * joints[joint]->getWorldMatrix() * inverseBindMatrices[joint];
+        // A joint the skin's document did not have holds its vertices where they were bound.
+        Matrix4 matrix = joints[joint] != nullptr
+                             ? fromWorld * joints[joint]->getWorldMatrix() * inverseBindMatrices[joint]
+                             : Matrix4::identity();
         std::copy(matrix.data(), matrix.data() + 16, matrices.begin() + static_cast<std::ptrdiff_t>(joint * 16));
     }
     return matrices;

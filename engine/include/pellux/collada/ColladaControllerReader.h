@@ -25,6 +25,8 @@ private:
     {
         std::vector<std::string> names;
         bool namesAreIds = false;
+        // The "count" of its name array; 0 when it gives none.
+        std::size_t declaredNames = 0;
         std::vector<float> numbers;
     };
 

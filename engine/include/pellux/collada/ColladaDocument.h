@@ -176,6 +176,7 @@ struct Node
 {
     std::string id;
     std::string sid;
+    std::string name;
     std::vector<Transform> transforms;
     // Its meshes, in document order: geometries and controllers alike.
     std::vector<MeshInstance> meshInstances;
@@ -196,9 +197,12 @@ struct Skin
     std::string geometry;
     // Applied to the geometry's positions and normals before the joints; row by row.
     float bindShapeMatrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-    // The joints, by sid, or by node id when the document lists them as references.
+    // The joints, by sid, or by node id when the document lists them as references: the words of
+    // the array, which may be more than its "count" says when joint names hold spaces.
     std::vector<std::string> joints;
     bool jointsAreIds = false;
+    // The array's "count"; 0 when it gives none.
+    std::size_t declaredJoints = 0;
     // Sixteen numbers for each joint, row by row.
     std::vector<float> inverseBindMatrices;
     // For each position of the geometry, four joint indices and their weights: the largest four
@@ -207,6 +211,13 @@ struct Skin
     std::vector<float> jointWeights;
     Problems problems;
 };
+
+// How many joints a skin's influences and inverse bind matrices count: its array's "count" where the
+// array holds more words (joint names with spaces), else its words.
+inline std::size_t jointCount(const Skin& skin)
+{
+    return skin.declaredJoints > 0 && skin.declaredJoints < skin.joints.size() ? skin.declaredJoints : skin.joints.size();
+}
 
 struct AnimationSampler
 {
@@ -258,6 +269,7 @@ struct Document
     std::vector<Light> lights;
     std::vector<Camera> cameras;
     bool hasVisualScene = false;
+    std::string visualSceneId;
     std::vector<Node> nodes;
     // The nodes of "library_nodes", which exist in the scene only as copies where they are instanced.
     std::vector<Node> libraryNodes;

@@ -19,8 +19,11 @@ class ColladaJointIndex
 public:
     explicit ColladaJointIndex(const std::vector<Collada::Node>& scene);
 
-    // The first node with that id; null when there is none.
+    // The first node with that id, or name; null when there is none.
     const Collada::Node* withId(const std::string& id) const;
+    const Collada::Node* withName(const std::string& name) const;
+    // Whether some node has that sid, id or name.
+    bool names(const std::string& word) const;
     // The first node with that sid anywhere, or below and including `root` when one is given.
     const Collada::Node* withSid(const std::string& sid, const Collada::Node* root = nullptr) const;
 
@@ -36,6 +39,7 @@ private:
     std::unordered_map<const Collada::Node*, Place> places;
     std::unordered_map<std::string, std::vector<std::size_t>> bySid;
     std::unordered_map<std::string, std::size_t> byId;
+    std::unordered_map<std::string, std::size_t> byName;
 };
 
 }
