@@ -10,8 +10,6 @@
 #include "pellux/scene/MeshNode.h"
 #include "pellux/scene/Scene.h"
 
-#include <GL/glew.h>
-
 #include <set>
 #include <string>
 #include <vector>
@@ -80,23 +78,18 @@ std::set<std::string> showMaterialNames(const Pellux::Scene& scene)
     return names;
 }
 
-// The engine feeds its shaders only the quantities it knows; the mist's two uniforms are the show's
-// own, set once on each program, which keeps them. Programs the show does not touch keep 0: no mist.
+// The mist's two uniforms are the show's own: each of its materials whose shaders declare them
+// gives them; other materials, of the same programs or not, give 0: no mist.
 void setMist(const Pellux::Scene& scene, Pellux::MaterialManager& materials, float density)
 {
-    GLint previous = 0;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &previous);
     for (const std::string& name : showMaterialNames(scene))
     {
         auto* material = dynamic_cast<Pellux::SinglePassAutoMapMaterial*>(materials.get(name));
-        if (material == nullptr || !material->isLinked())
+        if (material == nullptr || material->getUniforms().count("mistDensity") == 0)
             continue;
-        GLuint program = material->getProgram();
-        glUseProgram(program);
-        glUniform1f(glGetUniformLocation(program, "mistDensity"), density);
-        glUniform3fv(glGetUniformLocation(program, "mistColour"), 1, mistColour);
+        material->setFloat("mistDensity", density);
+        material->setValue("mistColour", Pellux::MaterialValue::vector(mistColour[0], mistColour[1], mistColour[2]));
     }
-    glUseProgram(static_cast<GLuint>(previous));
 }
 }
 

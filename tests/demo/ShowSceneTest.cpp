@@ -113,16 +113,12 @@ TEST_F(ShowPictureTest, RocksAreMatteAndTheDocumentsSkyUnlit)
 TEST_F(ShowPictureTest, MistVeilsTheFarFenAndTheDuskSkyFillsTheTop)
 {
     std::vector<unsigned char> misted = frameAt(5);
-    GLint previous = 0;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &previous);
     for (const char* name : {"paving-material", "fen-material", "ground015-material", "bark-material", "rock-material",
                              "reed-material", "wood-material", "zarvel-material"})
     {
         ASSERT_NE(material(name), nullptr) << name;
-        glUseProgram(material(name)->getProgram());
-        glUniform1f(glGetUniformLocation(material(name)->getProgram(), "mistDensity"), 0.0f);
+        material(name)->setFloat("mistDensity", 0.0f);
     }
-    glUseProgram(static_cast<GLuint>(previous));
     std::vector<unsigned char> clear = frameAt(5);
     EXPECT_FALSE(glErrorRaised());
 

@@ -2,6 +2,7 @@
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/materials/MaterialManager.h"
+#include "pellux/materials/MaterialValue.h"
 #include "pellux/materials/RenderTarget.h"
 #include "pellux/materials/SinglePassAutoMapMaterial.h"
 #include "pellux/resources/Image.h"
@@ -482,6 +483,62 @@ TEST_F(SceneRenderTest, ASubMeshThatCannotBeDrawnLeavesTheDrawsAfterItRight)
     renderFrames(2);
     EXPECT_EQ(pixelAt({-2, 0, 0}), (Rgba{255, 0, 0, 255}));
     EXPECT_EQ(pixelAt({2, 2, 0}), (Rgba{255, 0, 0, 255}));
+}
+
+TEST_F(SceneRenderTest, AMaterialsOwnUniformsTakeItsValuesAndNoOtherMaterialsOfItsProgram)
+{
+    const char* ownUniforms = R"(#version 150
+uniform vec3 tint;
+uniform float strength;
+uniform int mode;
+uniform mat4 shift;
+uniform sampler2D detail;
+out vec4 fragColor;
+void main()
+{
+    vec3 shifted = (shift * vec4(0.0, 0.0, 0.0, 1.0)).xyz;
+    fragColor = vec4((tint * strength * float(mode) + shifted) * texture(detail, vec2(0.5)).rgb, 1.0);
+}
+)";
+    auto vertex = std::make_shared<File>(shaders.write("flat.vert", flatVertex));
+    auto fragment = std::make_shared<File>(shaders.write("own.frag", ownUniforms));
+    SinglePassAutoMapMaterial* given = material("given", vertex, fragment);
+    SinglePassAutoMapMaterial* bare = material("bare", vertex, fragment);
+    ASSERT_EQ(given->getProgram(), bare->getProgram()) << "one program for both";
+    std::string reports = captureStdout([&] {
+        given->setValue("tint", MaterialValue::vector(1, 0, 0));
+        given->setFloat("strength", 1);
+        given->setInt("mode", 1);
+        given->setValue("shift", MaterialValue::matrix4(translation({0, 0.5f, 0})));
+        given->setValue("detail", MaterialValue::texture(new Image("half", 1, 1, {128, 128, 128, 255})));
+        for (int twice = 0; twice < 2; ++twice)
+        {
+            given->setValue("nowhere", MaterialValue::number(1));
+            given->setValue("tint", MaterialValue::number(1));
+        }
+        given->setValue("tint", MaterialValue::vector(1, 0, 0));
+    });
+    placeMesh(*scene->getRoot(), "given", makeQuadMesh("given", 1), {-2, 0, 0});
+    placeMesh(*scene->getRoot(), "bare", makeQuadMesh("bare", 1), {2, 0, 0});
+    lookFrom({0, 10, 0.01f}, {0, 0, 0});
+    renderFrames(2);
+    Rgba shown = pixelAt({-2, 0, 0});
+    EXPECT_NEAR(shown[0], 128, 2);
+    EXPECT_NEAR(shown[1], 64, 2);
+    EXPECT_EQ(shown[2], 0);
+    EXPECT_EQ(pixelAt({2, 0, 0}), (Rgba{0, 0, 0, 255})) << "nothing of the other material's values";
+    EXPECT_NE(reports.find(")]:\tmaterial 'given': no shader of it declares the uniform 'nowhere'; its value is kept "
+                           "and not sent\n"),
+              std::string::npos)
+        << reports;
+    EXPECT_NE(reports.find(")]:\tmaterial 'given': the uniform 'tint' is a vec3, which the value given does not fit; it "
+                           "is not sent\n"),
+              std::string::npos)
+        << reports;
+    std::size_t errorLines = 0;
+    for (std::size_t at = reports.find("ERR:"); at != std::string::npos; at = reports.find("ERR:", at + 1))
+        ++errorLines;
+    EXPECT_EQ(errorLines, 2u) << reports;
 }
 
 TEST_F(SceneRenderTest, TheWindowShowsTheScenesPictureWithTheFade)

@@ -1,5 +1,6 @@
 #include "pellux/materials/ProgramLocations.h"
 
+#include "pellux/foundation/NumberParsing.h"
 #include "pellux/materials/DrawState.h"
 #include "pellux/scene/LightNode.h"
 #include "pellux/scene/Matrix4.h"
@@ -7,7 +8,9 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -19,6 +22,16 @@ namespace
 {
 // Locations beyond it (a shader's own layout qualifiers may place uniforms anywhere) are always sent.
 const int highestHeldLocation = 4095;
+
+// The names the engine feeds from its own data.
+const char* const engineUniforms[] = {"world",       "view",         "proj",       "camPos",        "camDir",
+                                      "textures",    "specularCoefficient",        "lightArray",    "lightCount",
+                                      "shadowMaps",  "ambientLight", "unlit",      "jointMatrices", "jointCount"};
+
+bool isEngineUniform(const std::string& name)
+{
+    return std::find(std::begin(engineUniforms), std::end(engineUniforms), name) != std::end(engineUniforms);
+}
 
 int declaredLength(const ShaderVariables& uniforms, const char* name)
 {
@@ -63,6 +76,15 @@ ProgramLocations::ProgramLocations(unsigned int program, const ShaderVariables& 
     declaredTextures = declaredLength(uniforms, "textures");
     declaredLights = declaredLength(uniforms, "lightArray");
     declaredJoints = declaredLength(uniforms, "jointMatrices");
+    for (const auto& [name, variable] : uniforms)
+    {
+        if (isEngineUniform(name))
+            continue;
+        OpenUniform open{name, variable.type, MaterialValue::Kind::Number, false,
+                         variable.type == "int" || variable.type == "bool", glGetUniformLocation(program, name.c_str())};
+        open.fed = MaterialValue::kindFor(variable.type, open.kind);
+        openUniforms.push_back(open);
+    }
 }
 
 int ProgramLocations::uniform(const char* name) const
@@ -155,6 +177,48 @@ void ProgramLocations::sendFloat(int location, float value)
 {
     if (!holds(location, &value, sizeof value))
         glUniform1f(location, value);
+}
+
+void ProgramLocations::sendValue(const OpenUniform& uniform, const MaterialValue& value)
+{
+    using Kind = MaterialValue::Kind;
+    const float* numbers = value.numbers.data();
+    int location = uniform.location;
+    switch (value.kind)
+    {
+    case Kind::Number:
+        if (uniform.integer)
+        {
+            int whole = 0;
+            wholePartToInt(numbers[0], whole);
+            sendInt(location, whole);
+        }
+        else
+            sendFloat(location, numbers[0]);
+        break;
+    case Kind::Vector2:
+        if (!holds(location, numbers, 2 * sizeof(float)))
+            glUniform2fv(location, 1, numbers);
+        break;
+    case Kind::Vector3:
+        if (!holds(location, numbers, 3 * sizeof(float)))
+            glUniform3fv(location, 1, numbers);
+        break;
+    case Kind::Vector4:
+        if (!holds(location, numbers, 4 * sizeof(float)))
+            glUniform4fv(location, 1, numbers);
+        break;
+    case Kind::Matrix3:
+        if (!holds(location, numbers, 9 * sizeof(float)))
+            glUniformMatrix3fv(location, 1, GL_TRUE, numbers);
+        break;
+    case Kind::Matrix4:
+        if (!holds(location, numbers, 16 * sizeof(float)))
+            glUniformMatrix4fv(location, 1, GL_TRUE, numbers);
+        break;
+    case Kind::Texture:
+        break;
+    }
 }
 
 }

@@ -117,6 +117,12 @@ bool depthDependsOnShading(const std::string& vertexSource, const std::string& f
            vertexSource.find("sampler") != std::string::npos;
 }
 
+// Parameters the engine feeds by itself, or keeps without a uniform.
+bool isEngineParameter(const std::string& name)
+{
+    return name == "specularCoefficient" || name == "unlit" || name == "specularExponent";
+}
+
 const char* const emptyFragmentShader = "#version 150\nout vec4 fragColor;\nvoid main() { fragColor = vec4(1.0); }\n";
 }
 
@@ -200,6 +206,36 @@ void SinglePassAutoMapMaterial::buildDepthProgram(unsigned int vertexShader, con
         depthOnly = &ProgramLocations::of(depthProgram, vertexUniforms, attributes);
 }
 
+void SinglePassAutoMapMaterial::setFloat(const std::string& name, float value)
+{
+    values[name] = value;
+    if (!isEngineParameter(name))
+        setValue(name, MaterialValue::number(value));
+}
+
+void SinglePassAutoMapMaterial::setValue(const std::string& name, const MaterialValue& value)
+{
+    openValues[name] = value;
+    ++openValuesRevision;
+    auto declared = uniforms.find(name);
+    MaterialValue::Kind kind = MaterialValue::Kind::Number;
+    if (declared == uniforms.end())
+    {
+        if (reportsUndeclared(name))
+            LOG(logger->err) << "material '" << getMaterialName() << "': no shader of it declares the uniform '" << name
+                             << "'; its value is kept and not sent" << std::endl;
+    }
+    else if ((!MaterialValue::kindFor(declared->second.type, kind) || kind != value.kind) && reportsUndeclared(name))
+        LOG(logger->err) << "material '" << getMaterialName() << "': the uniform '" << name << "' is a "
+                         << declared->second.type << ", which the value given does not fit; it is not sent" << std::endl;
+}
+
+// Once for each name.
+bool SinglePassAutoMapMaterial::reportsUndeclared(const std::string& name) const
+{
+    return reportedValues.insert(name).second;
+}
+
 float* SinglePassAutoMapMaterial::getValue(const std::string& name)
 {
     auto found = values.find(name);
@@ -253,6 +289,39 @@ void SinglePassAutoMapMaterial::planState(ProgramLocations& at, Scene* scene, co
         return;
     planTextures(at);
     planShadowMaps(at, scene, pass);
+    planOpenTextures(at);
+}
+
+// Samplers of the shaders' own take the material's pictures, white where it gives none.
+void SinglePassAutoMapMaterial::planOpenTextures(ProgramLocations& at)
+{
+    const std::vector<ProgramLocations::OpenUniform>& open = at.getOpenUniforms();
+    const std::vector<const MaterialValue*>& given = openValuesFor(at);
+    RenderEngine* renderEngine = Tavrin::getInstance().getRenderEngine();
+    for (std::size_t index = 0; index < open.size(); ++index)
+    {
+        if (!open[index].fed || open[index].kind != MaterialValue::Kind::Texture)
+            continue;
+        Image* image = given[index] != nullptr ? given[index]->image : nullptr;
+        addSampler(image != nullptr ? renderEngine->getTexture(image)->getId() : whiteTexture(), open[index].location);
+    }
+}
+
+const std::vector<const MaterialValue*>& SinglePassAutoMapMaterial::openValuesFor(const ProgramLocations& at)
+{
+    ResolvedValues& resolved = &at == shading ? resolvedShading : resolvedDepth;
+    if (resolved.at == &at && resolved.revision == openValuesRevision)
+        return resolved.values;
+    resolved.at = &at;
+    resolved.revision = openValuesRevision;
+    resolved.values.clear();
+    for (const ProgramLocations::OpenUniform& uniform : at.getOpenUniforms())
+    {
+        auto value = openValues.find(uniform.name);
+        bool fits = value != openValues.end() && uniform.fed && value->second.kind == uniform.kind;
+        resolved.values.push_back(fits ? &value->second : nullptr);
+    }
+    return resolved.values;
 }
 
 void SinglePassAutoMapMaterial::addSampler(unsigned int texture, int location)
@@ -317,6 +386,7 @@ void SinglePassAutoMapMaterial::mapUniforms(ProgramLocations& at, Scene* scene, 
     mapUnlit(at);
     mapAmbientLight(at, *scene);
     mapLights(at, scene);
+    mapOpenValues(at);
     if (&at == shading)
         lightsDirty = false;
 }
@@ -435,6 +505,24 @@ void SinglePassAutoMapMaterial::mapAmbientLight(ProgramLocations& at, const Scen
 {
     if (at.ambientLight != undeclared)
         at.sendVector(at.ambientLight, scene.getAmbientLight());
+}
+
+// Every uniform of the shaders' own gets this material's value, or 0: another material of the same
+// program may have sent it something else.
+void SinglePassAutoMapMaterial::mapOpenValues(ProgramLocations& at)
+{
+    const std::vector<ProgramLocations::OpenUniform>& open = at.getOpenUniforms();
+    if (open.empty())
+        return;
+    const std::vector<const MaterialValue*>& given = openValuesFor(at);
+    for (std::size_t index = 0; index < open.size(); ++index)
+    {
+        if (!open[index].fed || open[index].kind == MaterialValue::Kind::Texture)
+            continue;
+        MaterialValue zero;
+        zero.kind = open[index].kind;
+        at.sendValue(open[index], given[index] != nullptr ? *given[index] : zero);
+    }
 }
 
 void SinglePassAutoMapMaterial::mapLights(ProgramLocations& at, Scene* scene)

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "pellux/materials/MaterialValue.h"
 #include "pellux/materials/ShaderDeclarations.h"
 
 #include <array>
 #include <cstddef>
+#include <string>
 #include <vector>
 
 namespace Pellux
@@ -22,6 +24,20 @@ class ProgramLocations
 public:
     // The location of a name the sources do not declare; nothing is sent to it.
     static constexpr int undeclared = -2;
+
+    // A uniform the sources declare under a name the engine does not feed: the material's own.
+    struct OpenUniform
+    {
+        std::string name;
+        // The GLSL type as declared, and the kind of value it takes; `fed` is false for a type no
+        // material value feeds.
+        std::string type;
+        MaterialValue::Kind kind;
+        bool fed;
+        // An int or bool: numbers go as integers.
+        bool integer;
+        int location;
+    };
 
     struct Light
     {
@@ -49,6 +65,10 @@ public:
     void sendVector(int location, const Vector3& vector);
     void sendInt(int location, int value);
     void sendFloat(int location, float value);
+    // Numbers of any kind but a texture, as the uniform takes them.
+    void sendValue(const OpenUniform& uniform, const MaterialValue& value);
+
+    const std::vector<OpenUniform>& getOpenUniforms() const { return openUniforms; }
 
     int world, view, proj, camPos, camDir, specularCoefficient, lightCount;
     // The scene's ambient light, and the material's switch to draw its colour as it is, unlit.
@@ -85,6 +105,7 @@ private:
     std::vector<int> texCoords;
     std::vector<Light> lights;
     std::vector<unsigned long long> receivedRevisions;
+    std::vector<OpenUniform> openUniforms;
     // By location.
     std::vector<Held> held;
 };

@@ -4,10 +4,12 @@
 #include "pellux/materials/DrawState.h"
 #include "pellux/materials/GeometryBuffers.h"
 #include "pellux/materials/Material.h"
+#include "pellux/materials/MaterialValue.h"
 #include "pellux/materials/ProgramLocations.h"
 #include "pellux/materials/ShaderDeclarations.h"
 
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <utility>
@@ -33,8 +35,15 @@ public:
 
     // The n-th image added goes to element n of the sampler array "textures".
     void addTexture(Image* image) { textures.push_back(image); }
-    void setFloat(const std::string& name, float value) { values[name] = value; }
+    // A parameter: "specularCoefficient" and "unlit" feed the engine's uniforms of those names, any
+    // other name a uniform of the shaders' own (as setValue does), "specularExponent" nothing.
+    void setFloat(const std::string& name, float value);
     void setInt(const std::string& name, int value) { setFloat(name, static_cast<float>(value)); }
+    // The value of a uniform the shaders declare under a name of their own, sent at each of this
+    // material's draws; where the material gives none, the uniform gets 0 (a sampler: white), so
+    // that no value of another material of the same program shows. A name no shader declares, or a
+    // value of another kind than the uniform's, is reported once and not sent.
+    void setValue(const std::string& name, const MaterialValue& value);
     // Null, logged at level ERR, when the parameter was never set.
     float* getValue(const std::string& name);
 
@@ -74,6 +83,7 @@ private:
     void planState(ProgramLocations& at, Scene* scene, const RenderPass& pass, const RenderTarget& target);
     void planTextures(ProgramLocations& at);
     void planShadowMaps(ProgramLocations& at, Scene* scene, const RenderPass& pass);
+    void planOpenTextures(ProgramLocations& at);
     void addSampler(unsigned int texture, int location);
 
     // The vertex array object that feeds the program's inputs from the sub-mesh.
@@ -90,6 +100,11 @@ private:
     void mapUnlit(ProgramLocations& at);
     void mapAmbientLight(ProgramLocations& at, const Scene& scene);
     void mapLights(ProgramLocations& at, Scene* scene);
+    void mapOpenValues(ProgramLocations& at);
+    // The material's value for each of the program's open uniforms, null where it gives none or one
+    // of another kind; worked out again when the material's values changed.
+    const std::vector<const MaterialValue*>& openValuesFor(const ProgramLocations& at);
+    bool reportsUndeclared(const std::string& name) const;
     void uploadLight(LightNode& light, const ProgramLocations::Light& at);
 
     std::shared_ptr<File> vertexShaderFile;
@@ -103,6 +118,18 @@ private:
     bool linked = false;
     std::vector<Image*> textures;
     std::map<std::string, float> values;
+    std::map<std::string, MaterialValue> openValues;
+    unsigned long long openValuesRevision = 0;
+    struct ResolvedValues
+    {
+        const ProgramLocations* at = nullptr;
+        unsigned long long revision = ~0ull;
+        std::vector<const MaterialValue*> values;
+    };
+    // For the shading program and the depth-only one.
+    ResolvedValues resolvedShading;
+    ResolvedValues resolvedDepth;
+    mutable std::set<std::string> reportedValues;
     // A parameter every draw reads, looked up by name only until it is found, and while missing only
     // after a value was added.
     struct DrawnParameter
