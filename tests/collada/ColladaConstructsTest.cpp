@@ -272,4 +272,48 @@ TEST_F(ColladaConstructsTest, ASkinKeepsTheJointsItFindsAndHoldsTheOthersVertice
         << log;
     EXPECT_GT(seenAt(*scene, {0, 0, 0})[3], 0) << "the vertices of the missing joint stay in their bind pose";
 }
+
+// An uncompressed 24-bit TGA of two pixels, red on the left and green on the right.
+std::string redGreenTga()
+{
+    std::string tga(18, '\0');
+    tga[2] = 2;
+    tga[12] = 2;
+    tga[14] = 1;
+    tga[16] = 24;
+    return tga + std::string("\x00\x00\xff\x00\xff\x00", 6);
+}
+
+TEST_F(ColladaConstructsTest, VertexColoursTintAndATextureReadsTheSetItsInstanceBinds)
+{
+    std::string picture = directory.write("red-green.tga", redGreenTga());
+    // Set 0 reads the red pixel, set 1 the green one; the vertex colours halve the blue-less light.
+    std::string geometries = R"(<geometry id="tinted"><mesh>
+        <source id="tp"><float_array>-1 -1 0 1 -1 0 1 1 0 -1 1 0</float_array></source>
+        <source id="tn"><float_array>0 0 1</float_array></source>
+        <source id="red-uv"><float_array>0.25 0.5</float_array><technique_common><accessor count="1" stride="2"/></technique_common></source>
+        <source id="green-uv"><float_array>0.75 0.5</float_array><technique_common><accessor count="1" stride="2"/></technique_common></source>
+        <source id="grey"><float_array>0.5 0.5 0.5</float_array></source>
+        <vertices id="tv"><input semantic="POSITION" source="#tp"/></vertices>
+        <triangles material="paint" count="2"><input semantic="VERTEX" source="#tv" offset="0"/>
+          <input semantic="NORMAL" source="#tn" offset="1"/><input semantic="TEXCOORD" source="#red-uv" offset="1" set="0"/>
+          <input semantic="TEXCOORD" source="#green-uv" offset="1" set="1"/><input semantic="COLOR" source="#grey" offset="1"/>
+          <p>0 0 1 0 2 0 0 0 2 0 3 0</p></triangles></mesh></geometry>)";
+    std::string text = document(geometries, "", node("tinted", 0, 0, R"(<instance_geometry url="#tinted"><bind_material>
+        <technique_common><instance_material symbol="paint" target="#textured"><bind_vertex_input semantic="UVMap"
+        input_semantic="TEXCOORD" input_set="1"/></instance_material></technique_common></bind_material></instance_geometry>)"));
+    text.insert(text.find("</library_effects>"), R"(<effect id="textured-effect"><profile_COMMON>
+        <newparam sid="s"><sampler2D><source>f</source></sampler2D></newparam>
+        <newparam sid="f"><surface type="2D"><init_from>picture</init_from></surface></newparam>
+        <technique sid="t"><constant><emission><texture texture="s" texcoord="UVMap"/></emission></constant></technique>
+        </profile_COMMON></effect>)");
+    text.insert(text.find("</library_materials>"), R"(<material id="textured"><instance_effect url="#textured-effect"/></material>)");
+    text.insert(text.find("<library_effects>"), "<library_images><image id=\"picture\"><init_from>" + picture +
+                                                    "</init_from></image></library_images>");
+    std::unique_ptr<Scene> scene = loadAndDraw(text);
+    Rgba seen = seenAt(*scene, {0.5f, -0.5f, 0});
+    EXPECT_EQ(countOf(log, "ERR:"), 0) << log;
+    EXPECT_LT(seen[0], 10) << "the green pixel, of set 1";
+    EXPECT_NEAR(seen[1], 128, 2) << "green, halved by the vertices' grey";
+}
 }

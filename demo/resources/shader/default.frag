@@ -46,6 +46,7 @@ uniform float unlit;
 in vec3 worldPosition;
 in vec3 worldNormal;
 in vec2 uv;
+in vec4 vertexColor;
 in vec4 mapPositions[2];
 flat in vec4 spotAxes[2];
 flat in vec4 cones;
@@ -149,6 +150,6 @@ vec3 misted(vec3 color)
 
 void main()
 {
-    vec4 albedo = texture(textures[0], uv);
+    vec4 albedo = texture(textures[0], uv) * vertexColor;
     fragColor = vec4(misted(mix(lighting(albedo.rgb, normalize(worldNormal)), albedo.rgb, unlit)), albedo.a);
 }

@@ -31,6 +31,11 @@ uniform int lightCount;
 in vec3 position;
 in vec3 normal;
 in vec2 texCoord_0;
+in vec2 texCoord_1;
+// The texture-coordinate set the textures read, 0 or 1; a material's own value.
+uniform int texCoordSet;
+// The vertex's colour, which tints the surface; white for a mesh without colours.
+in vec4 color;
 
 // Skinning: a skinned mesh's vertices bend with up to four of its joints. jointCount is 0 for a mesh
 // without a skin, which stands as it is.
@@ -42,6 +47,7 @@ in vec4 jointWeights;
 out vec3 worldPosition;
 out vec3 worldNormal;
 out vec2 uv;
+out vec4 vertexColor;
 // Where the point lies in the shadow maps of the two lights lit per pixel.
 out vec4 mapPositions[2];
 // What the fragments need of those lights, worked out here once rather than for every fragment: each
@@ -156,7 +162,8 @@ void main()
     vec4 placed = placing * vec4(position, 1.0);
     worldPosition = placed.xyz;
     worldNormal = transpose(inverse(mat3(placing))) * normal;
-    uv = texCoord_0;
+    uv = texCoordSet == 1 ? texCoord_1 : texCoord_0;
+    vertexColor = color;
     passLights(placed);
     gl_Position = proj * view * placed;
 }

@@ -185,6 +185,7 @@ void ColladaMaterialReader::readTexture(const TiXmlElement* effectElement, const
 {
     std::map<std::string, std::string> parameters = parameterTable(effectElement);
     std::string target = Xml::attribute(texture, "texture");
+    effect.diffuseTexCoord = Xml::attribute(texture, "texcoord");
     // Each step leads from a sampler to a surface to an image; a chain that loops stops.
     for (std::size_t step = 0; step <= parameters.size() && parameters.count(target) > 0; ++step)
         target = parameters[target];

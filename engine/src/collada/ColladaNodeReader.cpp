@@ -138,8 +138,14 @@ Collada::MeshInstance ColladaNodeReader::readMeshInstance(const TiXmlElement* in
     mesh.url = Xml::reference(Xml::attribute(instance, "url"));
     const TiXmlElement* binding = Xml::child(Xml::child(instance, "bind_material"), "technique_common");
     Xml::forEachChild(binding, "instance_material", [&](const TiXmlElement* material) {
-        mesh.materialBinding.emplace_back(Xml::attribute(material, "symbol"),
-                                          Xml::reference(Xml::attribute(material, "target")));
+        std::string symbol = Xml::attribute(material, "symbol");
+        mesh.materialBinding.emplace_back(symbol, Xml::reference(Xml::attribute(material, "target")));
+        Xml::forEachChild(material, "bind_vertex_input", [&](const TiXmlElement* input) {
+            int set = 0;
+            if (Xml::attribute(input, "input_semantic") == "TEXCOORD" &&
+                Xml::readInt(Xml::attribute(input, "input_set").c_str(), set))
+                mesh.vertexInputBindings.push_back({symbol, Xml::attribute(input, "semantic"), set});
+        });
     });
     Xml::forEachChild(instance, "skeleton", [&](const TiXmlElement* skeleton) {
         mesh.skeletons.push_back(Xml::reference(Xml::text(skeleton)));

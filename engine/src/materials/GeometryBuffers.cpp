@@ -46,17 +46,18 @@ unsigned int GeometryBuffers::indexBuffer(const SubMesh& subMesh)
 
 // A vertex array of a changed sub-mesh may point at arrays it no longer has, so it is made anew
 // rather than mended.
-GeometryBuffers::VertexArray GeometryBuffers::vertexArray(const SubMesh& subMesh, unsigned int program)
+GeometryBuffers::VertexArray GeometryBuffers::vertexArray(const SubMesh& subMesh, unsigned int program, int colorInput)
 {
     SetUp& setUp = vertexArrays[Drawing(&subMesh, program)];
     if (setUp.name != 0 && setUp.generation == subMesh.getGeneration())
-        return {setUp.name, false};
+        return {setUp.name, false, setUp.lacksColor};
     if (setUp.name != 0)
         glDeleteVertexArrays(1, &setUp.name);
     glGenVertexArrays(1, &setUp.name);
     DrawState::useVertexArray(setUp.name);
     setUp.generation = subMesh.getGeneration();
-    return {setUp.name, true};
+    setUp.lacksColor = colorInput >= 0 && subMesh.getAttribute("color") == nullptr;
+    return {setUp.name, true, setUp.lacksColor};
 }
 
 }

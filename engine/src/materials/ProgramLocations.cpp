@@ -66,6 +66,7 @@ ProgramLocations::ProgramLocations(unsigned int program, const ShaderVariables& 
     normal = input("normal");
     tangent = input("tangent");
     bitangent = input("bitangent");
+    color = input("color");
     jointMatrices = uniform("jointMatrices");
     jointCount = uniform("jointCount");
     jointIndices = input("jointIndices");

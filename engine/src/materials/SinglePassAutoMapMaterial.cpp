@@ -252,10 +252,13 @@ void SinglePassAutoMapMaterial::draw(Scene* scene, MeshNode* node, SubMesh* subM
         return;
     const RenderPass& pass = scene->getPass();
     ProgramLocations& at = pass.isShadow() && depthOnly != nullptr ? *depthOnly : *shading;
-    unsigned int vertexArray = vertexArrayFor(at, *subMesh);
+    GeometryBuffers::VertexArray vertexArray = vertexArrayFor(at, *subMesh);
     planState(at, scene, pass, *target);
-    state.setVertexArray(vertexArray);
+    state.setVertexArray(vertexArray.name);
     state.applyForDraw();
+    // A mesh without colours is white; the generic value is OpenGL's, not the vertex array's.
+    if (vertexArray.lacksColor)
+        glVertexAttrib4f(static_cast<GLuint>(at.color), 1.0f, 1.0f, 1.0f, 1.0f);
     mapUniforms(at, scene, node);
     glDrawElements(drawingMode(subMesh->getPrimitive()), static_cast<GLsizei>(subMesh->getIndices().size()),
                    GL_UNSIGNED_INT, nullptr);
@@ -363,16 +366,16 @@ void SinglePassAutoMapMaterial::planShadowMaps(ProgramLocations& at, Scene* scen
 
 // Made once for each program that draws the sub-mesh: the program's inputs point at the sub-mesh's
 // arrays, and inputs without an array stay off.
-unsigned int SinglePassAutoMapMaterial::vertexArrayFor(ProgramLocations& at, const SubMesh& subMesh)
+GeometryBuffers::VertexArray SinglePassAutoMapMaterial::vertexArrayFor(ProgramLocations& at, const SubMesh& subMesh)
 {
     GeometryBuffers& buffers = GeometryBuffers::get();
-    GeometryBuffers::VertexArray vertexArray = buffers.vertexArray(subMesh, at.getProgram());
+    GeometryBuffers::VertexArray vertexArray = buffers.vertexArray(subMesh, at.getProgram(), at.color);
     if (vertexArray.made)
     {
         mapVertexArrays(at, subMesh);
         buffers.indexBuffer(subMesh);
     }
-    return vertexArray.name;
+    return vertexArray;
 }
 
 void SinglePassAutoMapMaterial::mapUniforms(ProgramLocations& at, Scene* scene, MeshNode* node)
@@ -420,6 +423,7 @@ void SinglePassAutoMapMaterial::mapVertexArrays(ProgramLocations& at, const SubM
     mapVertexArray(at.normal, subMesh, "normal", 3);
     mapVertexArray(at.tangent, subMesh, "tangents", 3);
     mapVertexArray(at.bitangent, subMesh, "bitangents", 3);
+    mapVertexArray(at.color, subMesh, "color", 4);
     mapVertexArray(at.jointIndices, subMesh, "jointIndices", 4);
     mapVertexArray(at.jointWeights, subMesh, "jointWeights", 4);
     const float* setCount = subMesh.getAttribute("texCoordCount");

@@ -43,8 +43,10 @@ struct Effect
 
     std::string id;
     Technique technique = Technique::None;
-    // The id of its diffuse image ("constant": its emission image); empty when it has none.
+    // The id of its diffuse image ("constant": its emission image); empty when it has none. Its
+    // texture coordinates: the semantic an instance's "bind_vertex_input" gives a set for.
     std::string diffuseImage;
+    std::string diffuseTexCoord;
     // The diffuse ("constant": emission) colour, when it gives one in place of a texture.
     bool hasColor = false;
     float color[4] = {1, 1, 1, 1};
@@ -168,6 +170,14 @@ struct MeshInstance
     std::string url;
     // The material binding: symbol, material id.
     std::vector<std::pair<std::string, std::string>> materialBinding;
+    // The texture-coordinate sets the binding gives: symbol, semantic, set.
+    struct VertexInputBinding
+    {
+        std::string symbol;
+        std::string semantic;
+        int set = 0;
+    };
+    std::vector<VertexInputBinding> vertexInputBindings;
     // The ids of the skeleton roots, without their "#".
     std::vector<std::string> skeletons;
 };

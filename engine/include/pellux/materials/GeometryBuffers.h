@@ -33,10 +33,12 @@ public:
         // Just made, and bound through the draw state: its inputs and index buffer are still to be
         // set up.
         bool made;
+        // The program reads a vertex colour at `colorInput` (not below 0) that the sub-mesh lacks.
+        bool lacksColor;
     };
     // The vertex array object through which the program reads the sub-mesh; made anew when the
     // sub-mesh changed. Only for a sub-mesh that is drawable.
-    VertexArray vertexArray(const SubMesh& subMesh, unsigned int program);
+    VertexArray vertexArray(const SubMesh& subMesh, unsigned int program, int colorInput);
 
 private:
     GeometryBuffers() = default;
@@ -51,6 +53,7 @@ private:
     {
         unsigned int name = 0;
         unsigned long long generation = 0;
+        bool lacksColor = false;
     };
 
     using Drawing = std::pair<const SubMesh*, unsigned int>;

@@ -73,7 +73,7 @@ public:
     int world, view, proj, camPos, camDir, specularCoefficient, lightCount;
     // The scene's ambient light, and the material's switch to draw its colour as it is, unlit.
     int ambientLight, unlit;
-    int position, normal, tangent, bitangent;
+    int position, normal, tangent, bitangent, color;
     // Skinning: the joint matrices (the array's first element), how many of them count, and each
     // vertex's joint indices and weights.
     int jointMatrices, jointCount, jointIndices, jointWeights;

@@ -87,7 +87,7 @@ private:
     void addSampler(unsigned int texture, int location);
 
     // The vertex array object that feeds the program's inputs from the sub-mesh.
-    unsigned int vertexArrayFor(ProgramLocations& at, const SubMesh& subMesh);
+    GeometryBuffers::VertexArray vertexArrayFor(ProgramLocations& at, const SubMesh& subMesh);
     // Feeds every declared engine name to the program in use: matrices, camera, samplers, parameters
     // and lights. Light members go only where the program does not hold the light as it is now, or
     // to every light while `lightsDirty` is set.
