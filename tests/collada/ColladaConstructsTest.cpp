@@ -316,4 +316,32 @@ TEST_F(ColladaConstructsTest, VertexColoursTintAndATextureReadsTheSetItsInstance
     EXPECT_LT(seen[0], 10) << "the green pixel, of set 1";
     EXPECT_NEAR(seen[1], 128, 2) << "green, halved by the vertices' grey";
 }
+
+TEST_F(ColladaConstructsTest, GlassBeforeALitWallShowsTheWallTintedAndLeavesNoHole)
+{
+    std::string glassEffect = R"(<effect id="glass-effect"><profile_COMMON><technique sid="t"><lambert>
+        <diffuse><color>0 0 1 1</color></diffuse><transparent opaque="A_ONE"><color>1 1 1 0.5</color></transparent>
+        <transparency><float>1</float></transparency></lambert></technique></profile_COMMON></effect>)";
+    std::string glass = R"(<instance_geometry url="#A"><bind_material><technique_common>
+        <instance_material symbol="paint" target="#glass"/></technique_common></bind_material></instance_geometry>)";
+    std::string text = document(geometry("A", true), "",
+                                node("wall", -1.5f, -2, bound("instance_geometry", "#A")) + node("pane", 0, 0, glass));
+    text.insert(text.find("</library_effects>"), glassEffect);
+    text.insert(text.find("</library_materials>"), R"(<material id="glass"><instance_effect url="#glass-effect"/></material>)");
+    std::unique_ptr<Scene> scene = loadAndDraw(text);
+    EXPECT_EQ(countOf(log, "ERR:"), 0) << log;
+    Rgba overWall = seenAt(*scene, {-0.6f, 0, 0});
+    Rgba alone = seenAt(*scene, {0.6f, 0, 0});
+    Rgba wall = seenAt(*scene, {-2.3f, 0, -2});
+    EXPECT_GT(wall[0], 100) << "the lit wall";
+    EXPECT_NEAR(overWall[0], wall[0] / 2, 12) << "half of the wall shows through";
+    EXPECT_GT(overWall[2], overWall[0]) << "tinted blue";
+    EXPECT_EQ(overWall[3], 255) << "the target stays opaque where the wall is behind";
+    EXPECT_NEAR(alone[3], 128, 2) << "and half covered where nothing is";
+
+    // The window shows the target over black: where the wall is behind the glass, as the target has it.
+    Rgba onWindow = windowPixelSeeing(*scene, {-0.6f, 0, 0});
+    for (int channel = 0; channel < 3; ++channel)
+        EXPECT_NEAR(onWindow[channel], overWall[channel], 2) << channel;
+}
 }

@@ -42,6 +42,8 @@ uniform Light lightArray[4];
 uniform sampler2D shadowMaps[2];
 uniform vec3 ambientLight;
 uniform float unlit;
+// How much of what lies behind shows through: a material's own value, 0 unless it gives one.
+uniform float transparency;
 
 in vec3 worldPosition;
 in vec3 worldNormal;
@@ -151,5 +153,6 @@ vec3 misted(vec3 color)
 void main()
 {
     vec4 albedo = texture(textures[0], uv) * vertexColor;
-    fragColor = vec4(misted(mix(lighting(albedo.rgb, normalize(worldNormal)), albedo.rgb, unlit)), albedo.a);
+    fragColor = vec4(misted(mix(lighting(albedo.rgb, normalize(worldNormal)), albedo.rgb, unlit)),
+                     albedo.a * (1.0 - transparency));
 }

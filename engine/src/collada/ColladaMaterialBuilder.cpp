@@ -123,7 +123,15 @@ SinglePassAutoMapMaterial* ColladaMaterialBuilder::defaultShaderMaterial(const s
     material->setFloat("specularCoefficient", effect.technique == Technique::Phong ? 1.0f : 0.0f);
     if (effect.technique == Technique::Constant)
         material->setFloat("unlit", 1.0f);
-    material->addTexture(diffuseImageOf(effect));
+    Image* image = diffuseImageOf(effect);
+    material->addTexture(image);
+    bool translucentImage = image != nullptr && image->hasTranslucentPixels();
+    if (effect.opacity < 1.0f || effect.textureTransparency || translucentImage)
+        material->setTransparent(true);
+    if (effect.opacity < 1.0f)
+        material->setFloat("transparency", 1.0f - effect.opacity);
+    // Nothing of a surface that covers nothing darkens what lies behind it.
+    material->castsShadows = effect.opacity > 0.0f;
     return material;
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <map>
 #include <string>
 
@@ -162,6 +163,7 @@ Collada::Effect ColladaMaterialReader::readEffect(const TiXmlElement* element)
     const TiXmlElement* shading = shadingOf(technique, effect.technique);
     if (shading == nullptr)
         return effect;
+    readTransparency(shading, effect);
     const char* drawn = effect.technique == Collada::Effect::Technique::Constant ? "emission" : "diffuse";
     const TiXmlElement* colorOrTexture = Xml::child(shading, drawn);
     if (const TiXmlElement* texture = Xml::child(colorOrTexture, "texture"))
@@ -178,6 +180,41 @@ Collada::Effect ColladaMaterialReader::readEffect(const TiXmlElement* element)
         effect.hasColor = true;
     }
     return effect;
+}
+
+// With A_ONE (the default) the transparent colour's alpha, with RGB_ZERO its luminance, says how much
+// light passes, each times "transparency"; A_ZERO and RGB_ONE turn those around. Without
+// "transparent", "transparency" alone is the opacity.
+void ColladaMaterialReader::readTransparency(const TiXmlElement* shading, Collada::Effect& effect)
+{
+    const TiXmlElement* transparent = Xml::child(shading, "transparent");
+    float transparency = 1;
+    if (const TiXmlElement* amount = Xml::child(shading, "transparency"))
+        if (!Xml::readFloat(Xml::text(Xml::child(amount, "float")), transparency) || !std::isfinite(transparency))
+        {
+            effect.problems.push_back(Collada::problem("effect", effect.id, "its transparency is not a number; 1 is used"));
+            transparency = 1;
+        }
+    if (transparent == nullptr)
+    {
+        effect.opacity = std::clamp(transparency, 0.0f, 1.0f);
+        return;
+    }
+    std::string mode = Xml::hasAttribute(transparent, "opaque") ? Xml::attribute(transparent, "opaque") : "A_ONE";
+    if (Xml::hasChild(transparent, "texture"))
+    {
+        effect.textureTransparency = true;
+        return;
+    }
+    std::vector<float> color;
+    Xml::readFloats(Xml::text(Xml::child(transparent, "color")), color);
+    color.resize(4, 1.0f);
+    const float luminance = 0.212671f * color[0] + 0.715160f * color[1] + 0.072169f * color[2];
+    float opacity = mode == "RGB_ZERO" ? 1 - luminance * transparency
+                    : mode == "A_ZERO"  ? 1 - color[3] * transparency
+                    : mode == "RGB_ONE" ? luminance * transparency
+                                        : color[3] * transparency;
+    effect.opacity = std::isfinite(opacity) ? std::clamp(opacity, 0.0f, 1.0f) : 1.0f;
 }
 
 void ColladaMaterialReader::readTexture(const TiXmlElement* effectElement, const TiXmlElement* texture,

@@ -29,6 +29,14 @@ void setEnabled(GLenum capability, bool enabled)
         glDisable(capability);
 }
 
+void setBlendFunction(bool keepsTargetAlpha)
+{
+    if (keepsTargetAlpha)
+        glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    else
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
 void setPolygonOffset(bool on)
 {
     setEnabled(GL_POLYGON_OFFSET_FILL, on);
@@ -96,10 +104,17 @@ void DrawState::useVertexArray(unsigned int array)
         record.applied.vertexArray = array;
 }
 
-void DrawState::endPass()
+void DrawState::leaveDefaults()
 {
     glBindVertexArray(0);
     glUseProgram(0);
+    glDepthMask(GL_TRUE);
+    setBlendFunction(false);
+}
+
+void DrawState::endPass()
+{
+    leaveDefaults();
     PassRecord& record = passRecord();
     record.pass = 0;
     record.drawn = false;
@@ -121,11 +136,14 @@ void DrawState::drawInto(const RenderTarget& target, unsigned int drawingProgram
     textures.clear();
 }
 
-void DrawState::forGeometry(const RenderPass& pass, const RenderTarget& target, unsigned int drawingProgram)
+void DrawState::forGeometry(const RenderPass& pass, const RenderTarget& target, unsigned int drawingProgram,
+                            bool transparent)
 {
     drawInto(target, drawingProgram);
     depthTest = true;
+    depthWrites = !transparent;
     blending = true;
+    keepsTargetAlpha = transparent;
     culling = true;
     polygonOffset = pass.isShadow();
     wideLinesAndPoints = true;
@@ -135,7 +153,9 @@ void DrawState::forOverlay(const RenderTarget& target, unsigned int drawingProgr
 {
     drawInto(target, drawingProgram);
     depthTest = false;
+    depthWrites = true;
     blending = true;
+    keepsTargetAlpha = false;
     culling = true;
     polygonOffset = false;
     wideLinesAndPoints = false;
@@ -156,9 +176,9 @@ void DrawState::apply() const
     glUseProgram(program);
     glBindVertexArray(vertexArray);
     setEnabled(GL_DEPTH_TEST, depthTest);
-    glDepthMask(GL_TRUE);
+    glDepthMask(depthWrites ? GL_TRUE : GL_FALSE);
     setEnabled(GL_BLEND, blending);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    setBlendFunction(keepsTargetAlpha);
     setEnabled(GL_CULL_FACE, culling);
     glCullFace(GL_BACK);
     setPolygonOffset(polygonOffset);
@@ -198,8 +218,7 @@ void DrawState::applyForDraw() const
     record.applied = *this;
 }
 
-// The depth mask, blend function and culled face never differ between draws: the pass's first draw
-// set them.
+// The culled face never differs between draws: the pass's first draw set it.
 void DrawState::applyChangesFrom(const DrawState& applied) const
 {
     if (framebuffer != applied.framebuffer)
@@ -212,8 +231,12 @@ void DrawState::applyChangesFrom(const DrawState& applied) const
         glBindVertexArray(vertexArray);
     if (depthTest != applied.depthTest)
         setEnabled(GL_DEPTH_TEST, depthTest);
+    if (depthWrites != applied.depthWrites)
+        glDepthMask(depthWrites ? GL_TRUE : GL_FALSE);
     if (blending != applied.blending)
         setEnabled(GL_BLEND, blending);
+    if (keepsTargetAlpha != applied.keepsTargetAlpha)
+        setBlendFunction(keepsTargetAlpha);
     if (culling != applied.culling)
         setEnabled(GL_CULL_FACE, culling);
     if (polygonOffset != applied.polygonOffset)

@@ -248,9 +248,9 @@ float* SinglePassAutoMapMaterial::getValue(const std::string& name)
 void SinglePassAutoMapMaterial::draw(Scene* scene, MeshNode* node, SubMesh* subMesh, RenderTarget* target)
 {
     // Nothing is set for a sub-mesh that has nothing to draw.
-    if (!linked || !subMesh->isDrawable())
-        return;
     const RenderPass& pass = scene->getPass();
+    if (!linked || !subMesh->isDrawable() || (pass.isShadow() && !castsShadows))
+        return;
     ProgramLocations& at = pass.isShadow() && depthOnly != nullptr ? *depthOnly : *shading;
     GeometryBuffers::VertexArray vertexArray = vertexArrayFor(at, *subMesh);
     planState(at, scene, pass, *target);
@@ -264,10 +264,7 @@ void SinglePassAutoMapMaterial::draw(Scene* scene, MeshNode* node, SubMesh* subM
                    GL_UNSIGNED_INT, nullptr);
     // A pass leaves them to its end.
     if (!DrawState::inPass())
-    {
-        glBindVertexArray(0);
-        glUseProgram(0);
-    }
+        DrawState::leaveDefaults();
 }
 
 bool SinglePassAutoMapMaterial::setsStateOnlyThroughDrawState() const
@@ -286,7 +283,7 @@ void SinglePassAutoMapMaterial::drawNode(Scene* scene, MeshNode* node, RenderTar
 void SinglePassAutoMapMaterial::planState(ProgramLocations& at, Scene* scene, const RenderPass& pass,
                                           const RenderTarget& target)
 {
-    state.forGeometry(pass, target, at.getProgram());
+    state.forGeometry(pass, target, at.getProgram(), transparent && !pass.isShadow());
     samplers.clear();
     if (&at != shading)
         return;

@@ -50,6 +50,11 @@ struct Effect
     // The diffuse ("constant": emission) colour, when it gives one in place of a texture.
     bool hasColor = false;
     float color[4] = {1, 1, 1, 1};
+    // How much of the surface covers what lies behind it, from "transparent" and "transparency" by
+    // the formulas of COLLADA 1.4.1 (1: all of it); and whether "transparent" takes the alpha of a
+    // texture, which varies over the surface.
+    float opacity = 1;
+    bool textureTransparency = false;
     // The engine's own "parallax" technique: the image ids of its diffuse, normal and height maps.
     bool parallax = false;
     std::string parallaxMaps[3];

@@ -21,6 +21,7 @@ public:
 private:
     Collada::Effect readEffect(const TiXmlElement* element);
     // The image of the effect's texture; `drawn` is "diffuse", or "emission" for a "constant" effect.
+    void readTransparency(const TiXmlElement* shading, Collada::Effect& effect);
     void readTexture(const TiXmlElement* effectElement, const TiXmlElement* texture, Collada::Effect& effect,
                      const char* drawn);
     bool isImage(const std::string& id) const;

@@ -24,8 +24,9 @@ class DrawState
 public:
     // A material's geometry in this pass: depth-tested, mixed by its alpha, back faces culled, lines
     // and points 10 pixels wide. In a shadow pass its depth is pushed back a little, so that lit
-    // surfaces do not shadow themselves.
-    void forGeometry(const RenderPass& pass, const RenderTarget& target, unsigned int program);
+    // surfaces do not shadow themselves. A transparent material's geometry writes no depth, and
+    // leaves the target's alpha opaque where it was.
+    void forGeometry(const RenderPass& pass, const RenderTarget& target, unsigned int program, bool transparent);
     // A picture laid over the whole target: not depth-tested, mixed by its alpha.
     void forOverlay(const RenderTarget& target, unsigned int program);
     void setVertexArray(unsigned int array) { vertexArray = array; }
@@ -41,6 +42,9 @@ public:
     // The scene, around each pass.
     static void beginPass();
     static void endPass();
+    // What a draw outside a pass, and the end of a pass, leave: depth writes on, plain blending, no
+    // program and no vertex array.
+    static void leaveDefaults();
     // OpenGL's state may have changed behind the pass's back: the pass's record of it is dropped.
     static void forgetApplied();
     // Binds a vertex array to set it up, noting it where a pass keeps what it bound, so that no
@@ -64,7 +68,10 @@ private:
     unsigned int program = 0;
     unsigned int vertexArray = 0;
     bool depthTest = true;
+    bool depthWrites = true;
     bool blending = true;
+    // Blending keeps the target's alpha: a translucent surface over an opaque one leaves it opaque.
+    bool keepsTargetAlpha = false;
     bool culling = true;
     bool polygonOffset = false;
     bool wideLinesAndPoints = false;

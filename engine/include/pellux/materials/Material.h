@@ -32,6 +32,8 @@ public:
     bool lightsDirty = true;
     // Nodes whose materials all have it set are drawn before the others.
     bool drawnEarly = true;
+    // Whether its surfaces are drawn into shadow maps.
+    bool castsShadows = true;
 
 private:
     std::string materialName;

@@ -47,6 +47,15 @@ public:
     // Null, logged at level ERR, when the parameter was never set.
     float* getValue(const std::string& name);
 
+    // A transparent material's surfaces are drawn after every opaque one, far to near, without
+    // writing depth, and leave the target's alpha opaque where something opaque lies behind.
+    void setTransparent(bool isTransparent)
+    {
+        transparent = isTransparent;
+        drawnEarly = !isTransparent;
+    }
+    bool isTransparent() const { return transparent; }
+
     unsigned int getProgram() const { return program; }
     // The program depth maps are drawn with: the vertex shader and an empty fragment shader, or the
     // material's own program where the shaders' effect on depth needs it.
@@ -116,6 +125,7 @@ private:
     ShaderVariables vertexUniforms;
     unsigned int program = 0;
     bool linked = false;
+    bool transparent = false;
     std::vector<Image*> textures;
     std::map<std::string, float> values;
     std::map<std::string, MaterialValue> openValues;

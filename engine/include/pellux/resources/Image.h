@@ -18,6 +18,9 @@ public:
     const unsigned char* getData() const { return pixels.data(); }
     int getWidth() const { return width; }
     int getHeight() const { return height; }
+    // Whether some pixel lets what lies behind it show: an alpha below 255. Pixels do not change, so
+    // they are looked at once.
+    bool hasTranslucentPixels() const;
 
     std::string toString() const;
 
@@ -25,6 +28,7 @@ private:
     std::vector<unsigned char> pixels;
     int width;
     int height;
+    mutable int translucent = -1;
 };
 
 }
