@@ -1,6 +1,8 @@
 // Constructs of real exporters' documents: primitives without materials, inputs in "vertices",
 // many meshes on one node, lines, colours and texture-coordinate sets.
+#include "pellux/collada/ColladaReader.h"
 #include "pellux/collada/ColladaSceneloader.h"
+#include "pellux/foundation/XmlDocument.h"
 #include "pellux/collada/XmlReading.h"
 #include "pellux/resources/Mesh.h"
 #include "pellux/resources/SubMesh.h"
@@ -14,6 +16,7 @@
 #include "ScenePixels.h"
 
 #include <gtest/gtest.h>
+#include <tinyxml.h>
 
 #include <vector>
 
@@ -343,5 +346,38 @@ TEST_F(ColladaConstructsTest, GlassBeforeALitWallShowsTheWallTintedAndLeavesNoHo
     Rgba onWindow = windowPixelSeeing(*scene, {-0.6f, 0, 0});
     for (int channel = 0; channel < 3; ++channel)
         EXPECT_NEAR(onWindow[channel], overWall[channel], 2) << channel;
+}
+
+TEST(ColladaTransparencyReading, OpacityFollowsTheFormulasOfCollada141)
+{
+    struct Case
+    {
+        const char* transparency;
+        float opacity;
+    };
+    const Case cases[] = {
+        {"", 1},
+        {"<transparency><float>0.25</float></transparency>", 0.25f},
+        {"<transparent><color>1 1 1 0.5</color></transparent>", 0.5f},
+        {"<transparent opaque=\"A_ONE\"><color>1 1 1 0.5</color></transparent><transparency><float>0.5</float></transparency>",
+         0.25f},
+        {"<transparent opaque=\"RGB_ZERO\"><color>0 0 0 1</color></transparent><transparency><float>1</float></transparency>", 1},
+        {"<transparent opaque=\"RGB_ZERO\"><color>1 1 1 1</color></transparent><transparency><float>0.5</float></transparency>",
+         0.5f},
+        {"<transparent opaque=\"A_ZERO\"><color>1 1 1 0.25</color></transparent>", 0.75f},
+        {"<transparent opaque=\"A_ONE\"><color>1 1 1 1</color></transparent><transparency><float>0</float></transparency>", 1},
+    };
+    for (const Case& row : cases)
+    {
+        std::string text = std::string("<COLLADA><library_effects><effect id=\"e\"><profile_COMMON><technique sid=\"t\"><lambert>"
+                                       "<diffuse><color>1 1 1 1</color></diffuse>") +
+                           row.transparency + "</lambert></technique></profile_COMMON></effect></library_effects></COLLADA>";
+        TiXmlDocument xml;
+        std::string problem;
+        ASSERT_TRUE(parseXmlText(text, xml, problem)) << problem;
+        Collada::Document read = ColladaReader::read(xml);
+        ASSERT_EQ(read.effects.size(), 1u);
+        EXPECT_NEAR(read.effects[0].opacity, row.opacity, 1e-6f) << row.transparency;
+    }
 }
 }

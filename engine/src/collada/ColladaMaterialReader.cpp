@@ -214,6 +214,10 @@ void ColladaMaterialReader::readTransparency(const TiXmlElement* shading, Collad
                     : mode == "A_ZERO"  ? 1 - color[3] * transparency
                     : mode == "RGB_ONE" ? luminance * transparency
                                         : color[3] * transparency;
+    // 3ds Max's exporters write an opaque surface as A_ONE, alpha 1 and transparency 0, by the
+    // formula invisible.
+    if (mode == "A_ONE" && color[3] == 1.0f && transparency == 0.0f)
+        opacity = 1.0f;
     effect.opacity = std::isfinite(opacity) ? std::clamp(opacity, 0.0f, 1.0f) : 1.0f;
 }
 
