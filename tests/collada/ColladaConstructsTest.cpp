@@ -380,4 +380,49 @@ TEST(ColladaTransparencyReading, OpacityFollowsTheFormulasOfCollada141)
         EXPECT_NEAR(read.effects[0].opacity, row.opacity, 1e-6f) << row.transparency;
     }
 }
+
+// A node whose location.X follows two keys of value 0 at 0 s and 1 s, with the interpolation and
+// the tangents given.
+std::string curveDocument(const std::string& interpolation, const std::string& inTangents,
+                          const std::string& outTangents)
+{
+    std::string animation = R"(<library_animations><animation id="ease">
+        <source id="t"><float_array>0 1</float_array></source><source id="v"><float_array>0 0</float_array></source>
+        <source id="i"><Name_array>)" + interpolation + " " + interpolation + R"(</Name_array></source>
+        <source id="in"><float_array>)" + inTangents + R"(</float_array></source>
+        <source id="out"><float_array>)" + outTangents + R"(</float_array></source>
+        <sampler id="s"><input semantic="INPUT" source="#t"/><input semantic="OUTPUT" source="#v"/>
+          <input semantic="INTERPOLATION" source="#i"/><input semantic="IN_TANGENT" source="#in"/>
+          <input semantic="OUT_TANGENT" source="#out"/></sampler>
+        <channel source="#s" target="eased/location.X"/></animation></library_animations>)";
+    std::string text = document("", "", "<node id=\"eased\"><translate sid=\"location\">0 0 0</translate></node>");
+    text.insert(text.find("</COLLADA>"), animation);
+    return text;
+}
+
+TEST_F(ColladaConstructsTest, BezierAndHermiteKeysFollowTheirTangents)
+{
+    struct Case
+    {
+        const char* description;
+        std::string text;
+        float at;
+        float x;
+    };
+    const Case cases[] = {
+        {"BEZIER, one value per key: controls at a third and two thirds", curveDocument("BEZIER", "3 3", "3 3"), 0.5f, 2.25f},
+        {"BEZIER, a time and a value per key", curveDocument("BEZIER", "0.5 4 0.5 4", "0.5 4 0.5 4"), 0.5f, 3.0f},
+        {"HERMITE, slopes over the span: up, then down", curveDocument("HERMITE", "6 6", "6 6"), 0.25f, 0.5625f},
+        {"HERMITE halfway", curveDocument("HERMITE", "6 6", "6 6"), 0.5f, 0.0f},
+    };
+    for (const Case& row : cases)
+    {
+        std::unique_ptr<Scene> scene = loadAndDraw(row.text);
+        scene->setTime(row.at);
+        SceneNode* eased = scene->getNode("eased");
+        ASSERT_NE(eased, nullptr) << row.description;
+        EXPECT_NEAR(eased->getTransform()(0, 3), row.x, 1e-3f) << row.description << "\n" << log;
+        EXPECT_EQ(countOf(log, "ERR:"), 0) << row.description << "\n" << log;
+    }
+}
 }

@@ -179,15 +179,20 @@ bool ColladaAnimationBuilder::findInterpolations(Driven& driven, const Collada::
     driven.interpolations = lookUp(animation.names, names, sampler.interpolation);
     if (driven.interpolations == nullptr)
         return false;
+    if (!sampler.inTangent.empty())
+        driven.inTangents = lookUp(animation.sources, sources, sampler.inTangent);
+    if (!sampler.outTangent.empty())
+        driven.outTangents = lookUp(animation.sources, sources, sampler.outTangent);
     if (!interpolationsChecked.insert(driven.interpolations).second || toldOfOtherInterpolations)
         return true;
-    auto other = std::find_if(driven.interpolations->begin(), driven.interpolations->end(),
-                              [](const std::string& name) { return name != "LINEAR" && name != "STEP"; });
+    auto other = std::find_if(driven.interpolations->begin(), driven.interpolations->end(), [](const std::string& name) {
+        return name != "LINEAR" && name != "STEP" && name != "BEZIER" && name != "HERMITE";
+    });
     if (other != driven.interpolations->end())
     {
         toldOfOtherInterpolations = true;
         report(*driven.channel, "has " + *other + " keys, interpolated linearly, as is every key of the document "
-                                                  "that is neither LINEAR nor STEP");
+                                                  "that is neither LINEAR, STEP, BEZIER nor HERMITE");
     }
     return true;
 }
@@ -247,11 +252,83 @@ AnimationCurve ColladaAnimationBuilder::makeCurve(const Driven& driven) const
             value = radiansOf(value);
         }
     std::vector<Interpolation> interpolations(keys, width == matrixSize ? Interpolation::Nearest : Interpolation::Linear);
+    bool curved = false;
     if (driven.interpolations != nullptr && width != matrixSize)
         for (std::size_t key = 0; key < std::min(keys, driven.interpolations->size()); ++key)
-            if ((*driven.interpolations)[key] == "STEP")
+        {
+            const std::string& name = (*driven.interpolations)[key];
+            if (name == "STEP")
                 interpolations[key] = Interpolation::Step;
-    return AnimationCurve(*driven.times, values, width, interpolations);
+            else if ((name == "BEZIER" || name == "HERMITE") && driven.inTangents != nullptr &&
+                     driven.outTangents != nullptr)
+            {
+                interpolations[key] = Interpolation::Bezier;
+                curved = true;
+            }
+        }
+    if (!curved)
+        return AnimationCurve(*driven.times, values, width, interpolations);
+    std::optional<std::size_t> angleValue;
+    if (rotation && driven.firstValue <= angle && angle < driven.firstValue + width)
+        angleValue = angle - driven.firstValue;
+    Controls controls = controlsOf(driven, values, angleValue);
+    return AnimationCurve(*driven.times, values, width, interpolations, controls.in, controls.out);
+}
+
+// The Bezier control points of each key's values, (time, value) each. Tangents of two numbers per
+// value are a time and a value as written; of one number, a value at a third of the span before
+// (in) or after (out) the key. A HERMITE key's tangents are its curve's slope over the span: a third
+// of them, from the key, is its Bezier control. A tangent list too short for every value leaves the
+// controls at the key's value, a third of the span away.
+ColladaAnimationBuilder::Controls ColladaAnimationBuilder::controlsOf(const Driven& driven,
+                                                                     const std::vector<float>& values,
+                                                                     std::optional<std::size_t> angleValue) const
+{
+    const std::vector<float>& times = *driven.times;
+    std::size_t keys = times.size();
+    std::size_t width = driven.width;
+    Controls controls{std::vector<float>(keys * width * 2), std::vector<float>(keys * width * 2)};
+    auto tangentsPerValue = [&](const std::vector<float>* tangents) -> std::size_t {
+        if (tangents == nullptr)
+            return 0;
+        return tangents->size() >= keys * width * 2 ? 2 : tangents->size() >= keys * width ? 1 : 0;
+    };
+    std::size_t inNumbers = tangentsPerValue(driven.inTangents);
+    std::size_t outNumbers = tangentsPerValue(driven.outTangents);
+    for (std::size_t key = 0; key < keys; ++key)
+    {
+        bool hermite = key < driven.interpolations->size() && (*driven.interpolations)[key] == "HERMITE";
+        float before = key > 0 ? times[key] - times[key - 1] : 0.0f;
+        float after = key + 1 < keys ? times[key + 1] - times[key] : 0.0f;
+        for (std::size_t value = 0; value < width; ++value)
+        {
+            std::size_t at = key * width + value;
+            float own = values[at];
+            auto control = [&](const std::vector<float>* tangents, std::size_t numbers, float span, float side, float* into) {
+                into[0] = times[key] + side * span / 3;
+                into[1] = own;
+                if (numbers == 0)
+                    return;
+                float tangentTime = numbers == 2 ? (*tangents)[at * 2] : 0.0f;
+                float tangentValue = (*tangents)[at * numbers + numbers - 1];
+                if (angleValue && value == *angleValue)
+                    tangentValue = radiansOf(tangentValue);
+                if (hermite)
+                {
+                    into[0] = numbers == 2 ? times[key] + side * tangentTime / 3 : into[0];
+                    into[1] = own + side * tangentValue / 3;
+                }
+                else
+                {
+                    into[0] = numbers == 2 ? tangentTime : into[0];
+                    into[1] = tangentValue;
+                }
+            };
+            control(driven.inTangents, inNumbers, before, -1.0f, &controls.in[at * 2]);
+            control(driven.outTangents, outNumbers, after, 1.0f, &controls.out[at * 2]);
+        }
+    }
+    return controls;
 }
 
 ColladaAnimationBuilder::NodeElements& ColladaAnimationBuilder::elementsOfNode(const SceneNode* node)

@@ -73,6 +73,10 @@ Collada::Animation ColladaAnimationReader::readAnimation(const TiXmlElement* ele
                 sampler.output = source;
             else if (semantic == "INTERPOLATION")
                 sampler.interpolation = source;
+            else if (semantic == "IN_TANGENT")
+                sampler.inTangent = source;
+            else if (semantic == "OUT_TANGENT")
+                sampler.outTangent = source;
         });
     });
     Xml::forEachChild(element, "channel", [&](const TiXmlElement* channelElement) {

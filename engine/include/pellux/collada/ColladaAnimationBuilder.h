@@ -53,6 +53,9 @@ private:
         const std::vector<float>* values = nullptr;
         // The interpolation of each key, by name; none for straight lines throughout.
         const std::vector<std::string>* interpolations = nullptr;
+        // The tangents of BEZIER and HERMITE keys; none where the sampler names no source.
+        const std::vector<float>* inTangents = nullptr;
+        const std::vector<float>* outTangents = nullptr;
     };
 
     // A node's transform elements as channels find them: by sid (the first of each), and the
@@ -73,6 +76,13 @@ private:
     bool drivesPartsOfElements(const Driven& driven) const;
     Animation* makeKeyframes(const Driven& driven);
     AnimationCurve makeCurve(const Driven& driven) const;
+    struct Controls
+    {
+        std::vector<float> in;
+        std::vector<float> out;
+    };
+    Controls controlsOf(const Driven& driven, const std::vector<float>& values,
+                       std::optional<std::size_t> angleValue) const;
     NodeElements& elementsOfNode(const SceneNode* node);
     const NodeElements& aroundElements(const SceneNode* node);
     const std::vector<Collada::Transform>& transformsOf(const SceneNode* node) const;

@@ -240,6 +240,9 @@ struct AnimationSampler
     std::string output;
     // The source naming each key's interpolation; empty when the sampler names none.
     std::string interpolation;
+    // The sources of BEZIER and HERMITE keys' tangents; empty when the sampler names none.
+    std::string inTangent;
+    std::string outTangent;
 };
 
 struct Channel

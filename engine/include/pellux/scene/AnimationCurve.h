@@ -18,7 +18,10 @@ public:
         // Held until the next key.
         Step,
         // The nearer key's values; halfway between the keys, the later one's.
-        Nearest
+        Nearest,
+        // A cubic Bezier curve of each value over time, through the key's out control and the next
+        // key's in control.
+        Bezier
     };
 
     // `values` holds `width` numbers for each key, key by key. The keys may come in any order of
@@ -26,6 +29,12 @@ public:
     // without an interpolation go in a straight line.
     AnimationCurve(std::vector<float> times, const std::vector<float>& values, std::size_t width,
                    std::vector<Interpolation> interpolations);
+    // With the control points of Bezier keys: for each key and value a time and a value, as
+    // `inControls` and `outControls` hold them key by key. A key without them goes in a straight
+    // line.
+    AnimationCurve(std::vector<float> times, const std::vector<float>& values, std::size_t width,
+                   std::vector<Interpolation> interpolations, const std::vector<float>& inControls,
+                   const std::vector<float>& outControls);
 
     std::size_t getWidth() const { return width; }
     std::size_t getKeyCount() const { return times.size(); }
@@ -36,12 +45,17 @@ public:
 
 private:
     void copyKey(std::size_t key, float* out) const;
+    // The values between `key` and the next at that time, along their Bezier curves.
+    void sampleBezier(std::size_t key, float time, float* out) const;
 
     std::size_t width;
     // By time, earliest first.
     std::vector<float> times;
     std::vector<float> values;
     std::vector<Interpolation> interpolations;
+    // Two numbers (time, value) for each value of each key; empty without Bezier keys.
+    std::vector<float> inControls;
+    std::vector<float> outControls;
 };
 
 }
