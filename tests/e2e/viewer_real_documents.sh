@@ -71,8 +71,8 @@ done
 # picture showing the model.
 for entry in "apc-model.dae|0|1.5" "box_nested_animation.dae|0|0.8" "library_animation_clips.dae|0|0.4"; do
     IFS='|' read -r file early late <<< "$entry"
-    "$viewer" "$data/collada/$file" --png "$work/early.png" --time "$early" --size 320x240 > /dev/null 2>&1
-    "$viewer" "$data/collada/$file" --png "$work/late.png" --time "$late" --size 320x240 > /dev/null 2>&1
+    "$viewer" "$data/collada/$file" --png "$work/early.png" --time "$early" --size 640x480 > /dev/null 2>&1
+    "$viewer" "$data/collada/$file" --png "$work/late.png" --time "$late" --size 640x480 > /dev/null 2>&1
     moved=$(convert "$work/early.png" "$work/late.png" -compose difference -composite -colorspace gray \
                 -threshold 10% -format "%[fx:round(mean*w*h)]" info:)
     if (( moved < 200 )); then

@@ -4,6 +4,7 @@
 
 #include "pellux/resources/Mesh.h"
 #include "pellux/resources/SubMesh.h"
+#include "pellux/scene/Animation.h"
 #include "pellux/scene/Bounds.h"
 #include "pellux/scene/CameraNode.h"
 #include "pellux/scene/LightNode.h"
@@ -102,9 +103,30 @@ std::vector<CameraNode*> camerasOf(Scene& scene)
     return cameras;
 }
 
-bool frameScene(Scene& scene)
+Bounds animatedBounds(Scene& scene)
 {
+    const int samples = 8;
+    float now = scene.getTime();
+    float end = 0;
+    for (Animation* animation : scene.getAnimations())
+        end = std::max(end, animation->getEndTime());
     Bounds bounds = drawnBounds(scene);
+    for (int sample = 0; end > 0 && sample <= samples; ++sample)
+    {
+        scene.setTime(end * static_cast<float>(sample) / samples);
+        Bounds then = drawnBounds(scene);
+        if (!then.empty)
+        {
+            bounds.add(then.low);
+            bounds.add(then.high);
+        }
+    }
+    scene.setTime(now);
+    return bounds;
+}
+
+bool frameScene(Scene& scene, const Bounds& bounds)
+{
     if (bounds.empty)
         return false;
     Vector3 centre = (bounds.low + bounds.high) * 0.5f;

@@ -18,8 +18,13 @@ Pellux::Bounds drawnBounds(Pellux::Scene& scene);
 // are not among them.
 std::vector<Pellux::CameraNode*> camerasOf(Pellux::Scene& scene);
 
+// The box the drawn meshes fill at any time of the scene's animations: the boxes at the scene's
+// time and at evenly spaced times from 0 to the last key, taken together. The scene is left at its
+// time.
+Pellux::Bounds animatedBounds(Pellux::Scene& scene);
+
 // For a document without a camera, or whose camera looks away from its meshes: a camera that sees
-// every mesh; true when it made one. For one without lights, or with ambient lights only: a light at
-// the camera, so that the picture shows the shapes; it returns that light, or null.
-bool frameScene(Pellux::Scene& scene);
+// every mesh within `bounds`; true when it made one. For one without lights, or with ambient lights
+// only: a light at the camera, so that the picture shows the shapes; it returns that light, or null.
+bool frameScene(Pellux::Scene& scene, const Pellux::Bounds& bounds);
 Pellux::LightNode* lightSceneIfDark(Pellux::Scene& scene);

@@ -108,7 +108,8 @@ bool renderToPng(RenderEngine& engine, Scene& scene, const std::string& png)
 int show(RenderEngine& engine, Scene& scene, const ViewerOptions& options, const std::string& pngFile)
 {
     std::vector<CameraNode*> documentCameras = camerasOf(scene);
-    if (frameScene(scene) && options.log != LogAmount::Quiet)
+    // One camera for every time of the animation, so that pictures at different times compare.
+    if (frameScene(scene, animatedBounds(scene)) && options.log != LogAmount::Quiet)
         std::cerr << "pellux-view: a camera of its own shows the whole scene" << std::endl;
     LightNode* headlight = lightSceneIfDark(scene);
     if (options.interactive())

@@ -32,4 +32,12 @@ void ComposedTransformAnimation::apply()
     target->setTransform(outer * compose(posed));
 }
 
+float ComposedTransformAnimation::getEndTime() const
+{
+    float end = 0;
+    for (const Channel& channel : channels)
+        end = std::max(end, channel.curve.getEndTime());
+    return end;
+}
+
 }

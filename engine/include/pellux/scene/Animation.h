@@ -23,6 +23,8 @@ public:
     SceneNode* getTarget() const { return target; }
 
     virtual void apply() = 0;
+    // The time of its last key; 0 without keys.
+    virtual float getEndTime() const = 0;
 
 protected:
     float time = 0;

@@ -38,6 +38,8 @@ public:
 
     std::size_t getWidth() const { return width; }
     std::size_t getKeyCount() const { return times.size(); }
+    // The time of the last key; 0 without keys.
+    float getEndTime() const { return times.empty() ? 0.0f : times.back(); }
 
     // Writes the curve's `width` values at that time to `out`; before the first key they are the
     // first key's, after the last key the last key's. Without keys nothing is written.

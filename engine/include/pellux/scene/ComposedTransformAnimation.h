@@ -26,6 +26,7 @@ public:
     std::size_t getChannelCount() const { return channels.size(); }
 
     void apply() override;
+    float getEndTime() const override;
 
 private:
     struct Channel

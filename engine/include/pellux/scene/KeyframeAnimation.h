@@ -16,6 +16,7 @@ public:
     // A key at an existing time replaces it.
     void addKeyframe(float keyTime, const Matrix4& transform) { keyframes[keyTime] = transform; }
     const std::map<float, Matrix4>& getKeyframes() const { return keyframes; }
+    float getEndTime() const override { return keyframes.empty() ? 0.0f : keyframes.rbegin()->first; }
 
     // Ties between two keys go to the later one. Without keys or target it does nothing.
     void apply() override;
