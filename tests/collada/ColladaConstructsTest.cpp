@@ -425,4 +425,18 @@ TEST_F(ColladaConstructsTest, BezierAndHermiteKeysFollowTheirTangents)
         EXPECT_EQ(countOf(log, "ERR:"), 0) << row.description << "\n" << log;
     }
 }
+
+TEST_F(ColladaConstructsTest, TheDocumentsOfTheReadMeLoadWithoutAReport)
+{
+    for (const char* name : {"decimal_commas.dae", "many_instances.dae", "glass.dae", "spaced_joints.dae"})
+    {
+        std::unique_ptr<Scene> scene;
+        std::string path = std::string(PELLUX_TEST_DATA_DIR "/collada/") + name;
+        log = captureOutput([&] {
+                  scene.reset(ColladaSceneloader::load(File(path)));
+                  engine->drawScene(*scene, 1.0f);
+              }).out;
+        EXPECT_EQ(countOf(log, "ERR:"), 0) << name << "\n" << log;
+    }
+}
 }
