@@ -25,14 +25,6 @@ using namespace ColladaText;
 
 namespace
 {
-int countOf(const std::string& text, const std::string& part)
-{
-    int count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
-
 std::vector<float> valuesOf(const SubMesh& subMesh, const std::string& name)
 {
     auto attribute = subMesh.getAttributes().find(name);

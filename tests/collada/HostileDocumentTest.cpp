@@ -30,14 +30,6 @@ using namespace ColladaText;
 
 namespace
 {
-int countOf(const std::string& text, const std::string& part)
-{
-    int count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
-
 using HostileDocumentTest = DrawnDocumentTest;
 
 TEST_F(HostileDocumentTest, AControllerNamedLikeAGeometrySkinsItsOwnGeometryAndEverythingIsDrawn)

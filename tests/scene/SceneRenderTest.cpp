@@ -535,10 +535,7 @@ void main()
                            "is not sent\n"),
               std::string::npos)
         << reports;
-    std::size_t errorLines = 0;
-    for (std::size_t at = reports.find("ERR:"); at != std::string::npos; at = reports.find("ERR:", at + 1))
-        ++errorLines;
-    EXPECT_EQ(errorLines, 2u) << reports;
+    EXPECT_EQ(countOf(reports, "ERR:"), 2) << reports;
 }
 
 TEST_F(SceneRenderTest, TheWindowShowsTheScenesPictureWithTheFade)

@@ -15,5 +15,8 @@ struct CapturedOutput
 // What `action` writes to standard output and to standard error.
 CapturedOutput captureOutput(const std::function<void()>& action);
 
+// How often `part` occurs in `text`, such as "ERR:" in a log.
+int countOf(const std::string& text, const std::string& part);
+
 // Creates the process's logger, leaving its opening empty lines out of the test's output.
 void createLoggerQuietly();
