@@ -431,4 +431,20 @@ TEST_F(ColladaConstructsTest, TheDocumentsOfTheReadMeLoadWithoutAReport)
         EXPECT_EQ(countOf(log, "ERR:"), 0) << name << "\n" << log;
     }
 }
+
+TEST_F(ColladaConstructsTest, WeightsThatDoNotSumToOneAreScaledToOne)
+{
+    // Every vertex bound to the second joint, lifted by 3, with weight 0.5 and nothing else.
+    std::string halfWeights = skin("S", "A", 2);
+    halfWeights.replace(halfWeights.find("<float_array>1</float_array>"), 28, "<float_array>0.5</float_array>");
+    std::string joints = "<node id=\"rig\"><node id=\"first\" sid=\"j0\"/><node id=\"second\" sid=\"j1\">"
+                         "<translate>0 3 0</translate></node></node>";
+    std::unique_ptr<Scene> scene = loadAndDraw(document(
+        geometry("A", true), halfWeights,
+        joints + node("body", 0, 0, bound("instance_controller", "#S", "<skeleton>#rig</skeleton>"))));
+    EXPECT_GT(seenAt(*scene, {0, 3, 0})[3], 0) << "all the way with its joint";
+    EXPECT_EQ(seenAt(*scene, {0, 1.5f, 0})[3], 0) << "not halfway";
+    EXPECT_EQ(seenAt(*scene, {0, 0, 0})[3], 0) << "not where it was bound";
+    EXPECT_EQ(countOf(log, "ERR:"), 0) << log;
+}
 }

@@ -18,6 +18,7 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 using namespace Pellux;
@@ -216,6 +217,41 @@ TEST_F(UniformMappingTest, MatricesAndCameraComeFromTheNodeAndTheActiveCamera)
     EXPECT_FLOAT_EQ(position[1], 5.0f);
     EXPECT_FLOAT_EQ(position[2], 3.0f);
     EXPECT_FLOAT_EQ(floatUniform(material, "specularCoefficient"), 0.75f);
+}
+
+TEST_F(UniformMappingTest, TheCamerasValuesAreThoseOfItsPlaceAndTurn)
+{
+    // At (2, 3, 4), turned a quarter about +Y: it looks along -X.
+    camera->setTransform(Matrix4(0, 0, 1, 2, 0, 1, 0, 3, -1, 0, 0, 4, 0, 0, 0, 1));
+    RenderTarget* target = scene->getRenderTarget();
+    target->bind();
+    log = captureStdout([&] { scene->render(); });
+    std::shared_ptr<Rectangle> size = target->getSize();
+    float aspect = size->width / size->height;
+    // The default field of view, 60 degrees with pi taken as 3.1415; near 1, far 1000.
+    float focal = 1.0f / std::tan(1.0471667f / 2);
+    const float view[16] = {0, 0, -1, 4, 0, 1, 0, -3, 1, 0, 0, -2, 0, 0, 0, 1};
+    const float projection[16] = {focal / aspect, 0, 0, 0, 0, focal, 0, 0, 0, 0, -1001.0f / 999.0f, -2000.0f / 999.0f,
+                                  0, 0, -1, 0};
+    for (auto [name, expected] : {std::pair<const char*, const float*>{"view", view}, {"proj", projection}})
+    {
+        float uploaded[16];
+        glGetUniformfv(material->getProgram(), glGetUniformLocation(material->getProgram(), name), uploaded);
+        for (int row = 0; row < 4; ++row)
+            for (int col = 0; col < 4; ++col)
+                EXPECT_NEAR(uploaded[col * 4 + row], expected[row * 4 + col], 1e-5f) << name << " " << row << col;
+    }
+    float position[3];
+    float direction[3];
+    glGetUniformfv(material->getProgram(), glGetUniformLocation(material->getProgram(), "camPos"), position);
+    glGetUniformfv(material->getProgram(), glGetUniformLocation(material->getProgram(), "camDir"), direction);
+    const float expectedPosition[3] = {2, 3, 4};
+    const float expectedDirection[3] = {-1, 0, 0};
+    for (int axis = 0; axis < 3; ++axis)
+    {
+        EXPECT_NEAR(position[axis], expectedPosition[axis], 1e-5f) << axis;
+        EXPECT_NEAR(direction[axis], expectedDirection[axis], 1e-5f) << axis;
+    }
 }
 
 TEST_F(UniformMappingTest, ImagesTakeTheLowestUnitsAndShadowMapsTheNextOnes)

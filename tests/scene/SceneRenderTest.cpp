@@ -5,11 +5,13 @@
 #include "pellux/materials/MaterialValue.h"
 #include "pellux/materials/RenderTarget.h"
 #include "pellux/materials/SinglePassAutoMapMaterial.h"
+#include "pellux/materials/Texture.h"
 #include "pellux/resources/Image.h"
 #include "pellux/resources/SubMesh.h"
 #include "pellux/scene/CameraNode.h"
 #include "pellux/scene/LightNode.h"
 #include "pellux/scene/MeshBounds.h"
+#include "pellux/scene/RenderPass.h"
 #include "pellux/scene/Scene.h"
 #include "pellux/scene/Skin.h"
 
@@ -121,6 +123,14 @@ protected:
     {
         camera->setTransform(translation(position));
         camera->lookAt(target.x, target.y, target.z);
+    }
+
+    // The scene's passes alone, without the overlay, which takes a unit of its own.
+    void renderPassesOnly()
+    {
+        scene->getRenderTarget()->bind();
+        output = captureStdout([&] { scene->render(); });
+        EXPECT_FALSE(glErrorRaised());
     }
 
     void renderFrames(int frames)
@@ -536,6 +546,140 @@ void main()
               std::string::npos)
         << reports;
     EXPECT_EQ(countOf(reports, "ERR:"), 2) << reports;
+}
+
+namespace
+{
+// The colour of the second texture unit's element: the material's second image, or the first
+// shadow map where the material has one image.
+const char* const secondUnitFragment = R"(#version 150
+uniform sampler2D textures[2];
+out vec4 fragColor;
+void main() { fragColor = texture(textures[1], vec2(0.5)); }
+)";
+const char* const shadowUnitFragment = R"(#version 150
+uniform sampler2D textures[1];
+uniform sampler2D shadowMaps[1];
+out vec4 fragColor;
+void main() { fragColor = vec4(texture(textures[0], vec2(0.5)).rgb, 1.0) * 0.001 + vec4(0.0, 0.0, 0.0, 1.0)
+                          + vec4(texture(shadowMaps[0], vec2(0.5)).r * 0.0, 0.0, 0.0, 0.0); }
+)";
+
+std::vector<int> unitBindings(int units)
+{
+    GLint active = 0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
+    std::vector<int> bound;
+    for (int unit = 0; unit < units; ++unit)
+    {
+        glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+        GLint texture = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
+        bound.push_back(texture);
+    }
+    glActiveTexture(static_cast<GLenum>(active));
+    return bound;
+}
+}
+
+TEST_F(SceneRenderTest, TwoDrawsOfAPassWhoseSecondUnitsDifferEachShowTheirOwn)
+{
+    auto vertex = std::make_shared<File>(shaders.write("flat.vert", flatVertex));
+    auto secondUnit = std::make_shared<File>(shaders.write("second.frag", secondUnitFragment));
+    SinglePassAutoMapMaterial* greenOnTwo = material("green-on-two", vertex, secondUnit);
+    SinglePassAutoMapMaterial* blueOnTwo = material("blue-on-two", vertex, secondUnit);
+    Image* red = nullptr;
+    Image* green = nullptr;
+    Image* blue = nullptr;
+    captureStdout([&] {
+        red = new Image("red", 1, 1, {255, 0, 0, 255});
+        green = new Image("green", 1, 1, {0, 255, 0, 255});
+        blue = new Image("blue", 1, 1, {0, 0, 255, 255});
+    });
+    for (auto [made, second] : {std::pair{greenOnTwo, green}, std::pair{blueOnTwo, blue}})
+    {
+        made->addTexture(red);
+        made->addTexture(second);
+    }
+    placeMesh(*scene->getRoot(), "far", makeQuadMesh("green-on-two", 1), {-2, 0, 0});
+    placeMesh(*scene->getRoot(), "near", makeQuadMesh("blue-on-two", 1), {2, 1, 0});
+    lookFrom({0, 10, 0.01f}, {0, 0, 0});
+    renderFrames(1);
+    renderPassesOnly();
+    EXPECT_EQ(pixelAt({-2, 0, 0}), (Rgba{0, 255, 0, 255}));
+    EXPECT_EQ(pixelAt({2, 1, 0}), (Rgba{0, 0, 255, 255}));
+    std::vector<int> bound = unitBindings(2);
+    EXPECT_EQ(bound[0], static_cast<int>(engine->getTexture(red)->getId()));
+    EXPECT_EQ(bound[1], static_cast<int>(engine->getTexture(blue)->getId())) << "the last draw's second image";
+}
+
+TEST_F(SceneRenderTest, AUnitThatHeldAShadowMapTakesTheNextDrawsImage)
+{
+    auto vertex = std::make_shared<File>(shaders.write("flat.vert", flatVertex));
+    SinglePassAutoMapMaterial* shadowed =
+        material("shadowed", vertex, std::make_shared<File>(shaders.write("shadow-unit.frag", shadowUnitFragment)));
+    SinglePassAutoMapMaterial* blueOnTwo =
+        material("blue-on-two", vertex, std::make_shared<File>(shaders.write("second.frag", secondUnitFragment)));
+    Image* red = nullptr;
+    Image* blue = nullptr;
+    captureStdout([&] {
+        red = new Image("red", 1, 1, {255, 0, 0, 255});
+        blue = new Image("blue", 1, 1, {0, 0, 255, 255});
+    });
+    shadowed->addTexture(red);
+    blueOnTwo->addTexture(red);
+    blueOnTwo->addTexture(blue);
+    LightNode* spot = light("spot", 0, {0, 8, 0}, {0, 0, 0});
+    spot->setShadowType(1);
+    placeMesh(*scene->getRoot(), "far", makeQuadMesh("shadowed", 1), {-2, 0, 0});
+    placeMesh(*scene->getRoot(), "near", makeQuadMesh("blue-on-two", 1), {2, 1, 0});
+    lookFrom({0, 10, 0.01f}, {0, 0, 0});
+    renderFrames(1);
+    renderPassesOnly();
+    EXPECT_EQ(pixelAt({2, 1, 0}), (Rgba{0, 0, 255, 255})) << "unit 1 holds the image, not the shadow map";
+    std::vector<int> bound = unitBindings(2);
+    EXPECT_EQ(bound[1], static_cast<int>(engine->getTexture(blue)->getId()));
+}
+
+namespace
+{
+// A node that draws nothing and notes, in each shadow pass, the polygon offset the draws before it
+// in the pass left.
+class PolygonOffsetProbe : public SceneNode
+{
+public:
+    PolygonOffsetProbe() : SceneNode("probe") {}
+
+    void render(Scene* scene, RenderTarget*) override
+    {
+        if (!scene->getPass().isShadow())
+            return;
+        enabled = glIsEnabled(GL_POLYGON_OFFSET_FILL) == GL_TRUE;
+        glGetFloatv(GL_POLYGON_OFFSET_FACTOR, &factor);
+        glGetFloatv(GL_POLYGON_OFFSET_UNITS, &units);
+    }
+
+    bool enabled = false;
+    float factor = 0;
+    float units = 0;
+};
+}
+
+TEST_F(SceneRenderTest, ShadowMapsAreDrawnWithTheirDepthPushedBack)
+{
+    defaultMaterial("ground");
+    placeMesh(*scene->getRoot(), "plane", makeQuadMesh("ground", 10), {0, 0, 0});
+    LightNode* spot = light("spot", 0, {0, 10, 0}, {0, 0, 0});
+    spot->setShadowType(1);
+    // Right before the camera: the last node of each pass.
+    auto* probe = new PolygonOffsetProbe();
+    probe->setTransform(translation({0, 19, -14}));
+    scene->getRoot()->addChild(probe);
+    lookFrom({0, 20, -15}, {0, 0, 0});
+    renderFrames(1);
+    EXPECT_TRUE(probe->enabled);
+    EXPECT_FLOAT_EQ(probe->factor, 1.1f);
+    EXPECT_FLOAT_EQ(probe->units, 4.0f);
 }
 
 TEST_F(SceneRenderTest, TheWindowShowsTheScenesPictureWithTheFade)
