@@ -125,11 +125,14 @@ protected:
         camera->lookAt(target.x, target.y, target.z);
     }
 
-    // The scene's passes alone, without the overlay, which takes a unit of its own.
+    // The scene's passes alone, without the overlay, which takes a unit of its own. The camera's
+    // aspect follows the viewport, which the last shadow map left at its own size.
     void renderPassesOnly()
     {
-        scene->getRenderTarget()->bind();
+        RenderTarget* target = scene->getRenderTarget();
+        target->bind();
         output = captureStdout([&] { scene->render(); });
+        glViewport(0, 0, static_cast<int>(target->getSize()->width), static_cast<int>(target->getSize()->height));
         EXPECT_FALSE(glErrorRaised());
     }
 
