@@ -8,6 +8,7 @@
 // scripts/bench scene. With NODES and LIGHTS as arguments it measures that one case.
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
+#include "pellux/foundation/DataDirectories.h"
 #include "pellux/materials/GeometryBuffers.h"
 #include "pellux/materials/MaterialManager.h"
 #include "pellux/materials/RenderTarget.h"
@@ -288,8 +289,8 @@ void runCase(const Case& size)
         std::cerr << "no OpenGL context" << std::endl;
         std::exit(1);
     }
-    auto* material = new SinglePassAutoMapMaterial("bench", std::make_shared<File>("resources/shader/default.vert"),
-                                                   nullptr, std::make_shared<File>("resources/shader/default.frag"));
+    auto* material = new SinglePassAutoMapMaterial("bench", std::make_shared<File>(Pellux::DataDirectories::find("shader/default.vert")),
+                                                   nullptr, std::make_shared<File>(Pellux::DataDirectories::find("shader/default.frag")));
     material->setFloat("specularCoefficient", 0.5f);
     Tavrin::getInstance().getMaterialManager()->add(material);
     BenchmarkScene scene(size, *material);

@@ -3,6 +3,7 @@
 // frame beside the same mesh drawn without its skin. Run it from the demo's directory: scripts/bench.
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
+#include "pellux/foundation/DataDirectories.h"
 #include "pellux/materials/MaterialManager.h"
 #include "pellux/materials/SinglePassAutoMapMaterial.h"
 #include "pellux/resources/Mesh.h"
@@ -166,8 +167,8 @@ int main()
         std::cerr << "no OpenGL context" << std::endl;
         return 1;
     }
-    auto* material = new SinglePassAutoMapMaterial("bench", std::make_shared<File>("resources/shader/default.vert"),
-                                                   nullptr, std::make_shared<File>("resources/shader/default.frag"));
+    auto* material = new SinglePassAutoMapMaterial("bench", std::make_shared<File>(Pellux::DataDirectories::find("shader/default.vert")),
+                                                   nullptr, std::make_shared<File>(Pellux::DataDirectories::find("shader/default.frag")));
     material->setFloat("specularCoefficient", 0.5f);
     Tavrin::getInstance().getMaterialManager()->add(material);
     SkinnedScene scene;

@@ -1,6 +1,7 @@
 #include "ShowSetUp.h"
 
 #include "pellux/collada/ColladaSceneloader.h"
+#include "pellux/foundation/DataDirectories.h"
 #include "pellux/foundation/Logger.h"
 #include "pellux/materials/MaterialManager.h"
 #include "pellux/materials/SinglePassAutoMapMaterial.h"
@@ -27,15 +28,15 @@ struct MaterialRow
 };
 
 const std::vector<MaterialRow> showMaterials = {
-    {"default", "resources/shader/default.vert", "resources/shader/default.frag", 20, 0,
+    {"default", "shader/default.vert", "shader/default.frag", 20, 0,
      {"textures/bark.jpg", "textures/bark.jpg"}},
-    {"wall_parallax", "resources/shader/parallax.vert", "resources/shader/parallax.frag", 1, 1,
+    {"wall_parallax", "shader/parallax.vert", "shader/parallax.frag", 1, 1,
      {"textures/ground015.jpg", "textures/ground015n.jpg", "textures/ground015b.jpg"}},
-    {"wall_relief", "resources/shader/relief.vert", "resources/shader/relief.frag", 20, 0,
+    {"wall_relief", "shader/parallax.vert", "shader/relief.frag", 20, 0,
      {"textures/ground015.jpg", "textures/ground015n.jpg", "textures/ground015b.jpg"}},
-    {"wall_normal", "resources/shader/default.vert", "resources/shader/default.frag", 20, 0,
+    {"wall_normal", "shader/default.vert", "shader/default.frag", 20, 0,
      {"textures/ground015.jpg"}},
-    {"show_sky", "resources/shader/sky.vert", "resources/shader/sky.frag", 0, 0, {"textures/sky.png"}},
+    {"show_sky", "shader/sky.vert", "shader/sky.frag", 0, 0, {"textures/sky.png"}},
 };
 
 const char* const skyNode = "node-Sky_mesh";
@@ -98,8 +99,9 @@ void createMaterials(Logger& logger, Pellux::MaterialManager& materials, Pellux:
     LOG(logger.info) << "createMaterials" << std::endl;
     for (const MaterialRow& row : showMaterials)
     {
-        auto vertexShader = std::make_shared<File>(row.vertexShader);
-        auto fragmentShader = std::make_shared<File>(row.fragmentShader);
+        // The engine's shaders where it keeps them, the sky's in the show's own resources.
+        auto vertexShader = std::make_shared<File>(Pellux::DataDirectories::find(row.vertexShader));
+        auto fragmentShader = std::make_shared<File>(Pellux::DataDirectories::find(row.fragmentShader));
         std::vector<Pellux::Image*> textures;
         for (const char* texture : row.textures)
             textures.push_back(images.get(texture));

@@ -1,6 +1,7 @@
 #include "pellux/collada/ColladaSceneloader.h"
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
+#include "pellux/foundation/DataDirectories.h"
 #include "pellux/materials/MaterialManager.h"
 #include "pellux/materials/RenderTarget.h"
 #include "pellux/materials/SinglePassAutoMapMaterial.h"
@@ -104,8 +105,8 @@ TEST_F(ColladaLoaderTest, EffectsGiveDefaultShaderMaterialsWithTheirDiffuseImage
         ASSERT_EQ(made->getTextures().size(), 1u);
         ASSERT_NE(made->getTextures()[0], nullptr) << expected.material;
         EXPECT_EQ(made->getTextures()[0]->getName(), expected.image);
-        EXPECT_EQ(made->getVertexShaderFile()->getPath(), "resources/shader/default.vert");
-        EXPECT_EQ(made->getFragmentShaderFile()->getPath(), "resources/shader/default.frag");
+        EXPECT_EQ(made->getVertexShaderFile()->getPath(), DataDirectories::find("shader/default.vert").getPath());
+        EXPECT_EQ(made->getFragmentShaderFile()->getPath(), DataDirectories::find("shader/default.frag").getPath());
         EXPECT_EQ(*made->getValue("specularExponent"), 0.0f);
         EXPECT_EQ(*made->getValue("specularCoefficient"), 1.0f);
     }
@@ -135,8 +136,8 @@ TEST_F(ColladaLoaderTest, ParallaxEffectsGetTheReliefShadersAndThreeMaps)
     {
         SinglePassAutoMapMaterial* made = material(name);
         ASSERT_NE(made, nullptr) << name;
-        EXPECT_EQ(made->getVertexShaderFile()->getPath(), "resources/shader/parallax.vert");
-        EXPECT_EQ(made->getFragmentShaderFile()->getPath(), "resources/shader/relief.frag");
+        EXPECT_EQ(made->getVertexShaderFile()->getPath(), DataDirectories::find("shader/parallax.vert").getPath());
+        EXPECT_EQ(made->getFragmentShaderFile()->getPath(), DataDirectories::find("shader/relief.frag").getPath());
         ASSERT_EQ(made->getTextures().size(), 3u);
         std::vector<std::string> images;
         for (Image* image : made->getTextures())

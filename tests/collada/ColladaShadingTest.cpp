@@ -3,6 +3,7 @@
 #include "pellux/collada/ColladaSceneloader.h"
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
+#include "pellux/foundation/DataDirectories.h"
 #include "pellux/materials/MaterialManager.h"
 #include "pellux/materials/RenderTarget.h"
 #include "pellux/materials/SinglePassAutoMapMaterial.h"
@@ -210,7 +211,7 @@ TEST_F(ColladaShadingTest, EveryCommonTechniqueGivesADefaultShaderMaterial)
     {
         SinglePassAutoMapMaterial* made = material(tile.material);
         ASSERT_NE(made, nullptr) << tile.material;
-        EXPECT_EQ(made->getFragmentShaderFile()->getPath(), "resources/shader/default.frag");
+        EXPECT_EQ(made->getFragmentShaderFile()->getPath(), DataDirectories::find("shader/default.frag").getPath());
         EXPECT_EQ(*made->getValue("specularCoefficient"), tile.specularCoefficient) << tile.material;
         ASSERT_EQ(made->getTextures().size(), 1u);
         EXPECT_NE(made->getTextures()[0], nullptr) << tile.material;

@@ -20,9 +20,8 @@ for header in Version.h core/Tavrin.h core/RenderEngine.h foundation/DataDirecto
               scene/Scene.h; do
     expect "include/pellux/$header"
 done
-for shader in default parallax relief overlay; do
-    expect "share/pellux/resources/shader/$shader.vert"
-    expect "share/pellux/resources/shader/$shader.frag"
+for shader in default.vert default.frag parallax.vert parallax.frag relief.frag overlay.vert overlay.frag; do
+    expect "share/pellux/resources/shader/$shader"
 done
 for file in PelluxConfig.cmake PelluxConfigVersion.cmake PelluxTargets.cmake; do
     expect "lib/cmake/Pellux/$file"

@@ -122,14 +122,15 @@ fi
 # alone, which finds the data of the tree it was built in.
 installed=$work/prefix/share/pellux/resources/shader
 mkdir -p "$work/prefix/bin" "$work/alone" "$installed"
-cp "$demo"/resources/shader/{default,overlay}.{vert,frag} "$installed/"
+engine_data=$(cd "$demo/../engine/data" && pwd)
+cp "$engine_data"/shader/{default,overlay}.{vert,frag} "$installed/"
 for copy in prefix/bin alone; do
     cp "$viewer" "$work/$copy/pellux-view"
     picture=${copy//\//-}.png
     status=0
     (cd "$work/caller" && "$work/$copy/pellux-view" $doc --png "$picture" --size 160x120) \
         > "$work/out" 2> "$work/err" || status=$?
-    shaders=$([[ $copy == alone ]] && echo "$demo/resources/shader" || echo "$installed")
+    shaders=$([[ $copy == alone ]] && echo "$engine_data/shader" || echo "$installed")
     if [[ $status -ne 0 || ! -s $work/caller/$picture ]]; then
         fail "copy in $copy: exit status $status, no picture"; head -n 5 "$work/err"
     elif ! grep -q "parse File: $shaders/default.vert\$" "$work/err"; then

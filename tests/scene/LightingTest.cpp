@@ -1,6 +1,7 @@
 // Directional and ambient light as the default shaders show them, on scenes built in code.
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
+#include "pellux/foundation/DataDirectories.h"
 #include "pellux/materials/MaterialManager.h"
 #include "pellux/materials/RenderTarget.h"
 #include "pellux/materials/SinglePassAutoMapMaterial.h"
@@ -41,8 +42,8 @@ protected:
         captureOutput([&] {
             scene = new Scene("lighting");
             camera = new CameraNode("camera");
-            auto* ground = new SinglePassAutoMapMaterial("lit-ground", std::make_shared<File>("resources/shader/default.vert"),
-                                                         nullptr, std::make_shared<File>("resources/shader/default.frag"));
+            auto* ground = new SinglePassAutoMapMaterial("lit-ground", std::make_shared<File>(Pellux::DataDirectories::find("shader/default.vert")),
+                                                         nullptr, std::make_shared<File>(Pellux::DataDirectories::find("shader/default.frag")));
             ground->setFloat("specularCoefficient", 0);
             Tavrin::getInstance().getMaterialManager()->add(ground);
         });

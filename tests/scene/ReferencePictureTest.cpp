@@ -4,6 +4,7 @@
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/core/WindowPicture.h"
+#include "pellux/foundation/DataDirectories.h"
 #include "pellux/materials/MaterialManager.h"
 #include "pellux/materials/SinglePassAutoMapMaterial.h"
 #include "pellux/resources/Image.h"
@@ -52,8 +53,8 @@ SinglePassAutoMapMaterial* texturedMaterial(const std::string& name, Image* imag
 {
     SinglePassAutoMapMaterial* made = nullptr;
     captureOutput([&] {
-        made = new SinglePassAutoMapMaterial(name, std::make_shared<File>("resources/shader/default.vert"), nullptr,
-                                             std::make_shared<File>("resources/shader/default.frag"));
+        made = new SinglePassAutoMapMaterial(name, std::make_shared<File>(Pellux::DataDirectories::find("shader/default.vert")), nullptr,
+                                             std::make_shared<File>(Pellux::DataDirectories::find("shader/default.frag")));
     });
     made->setFloat("specularCoefficient", specular);
     made->addTexture(image);

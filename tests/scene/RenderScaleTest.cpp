@@ -1,6 +1,7 @@
 // The scene drawn at a fraction of the window's size and stretched over the whole window.
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
+#include "pellux/foundation/DataDirectories.h"
 #include "pellux/materials/MaterialManager.h"
 #include "pellux/materials/RenderTarget.h"
 #include "pellux/materials/SinglePassAutoMapMaterial.h"
@@ -57,8 +58,8 @@ std::unique_ptr<Scene> floorScene()
     SinglePassAutoMapMaterial* material = nullptr;
     captureOutput([&] {
         material = new SinglePassAutoMapMaterial("render-scale-floor",
-                                                 std::make_shared<File>("resources/shader/default.vert"), nullptr,
-                                                 std::make_shared<File>("resources/shader/default.frag"));
+                                                 std::make_shared<File>(Pellux::DataDirectories::find("shader/default.vert")), nullptr,
+                                                 std::make_shared<File>(Pellux::DataDirectories::find("shader/default.frag")));
     });
     material->addTexture(squares());
     Tavrin::getInstance().getMaterialManager()->add(material);

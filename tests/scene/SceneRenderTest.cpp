@@ -1,6 +1,7 @@
 #include "pellux/core/GlErrorCheck.h"
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
+#include "pellux/foundation/DataDirectories.h"
 #include "pellux/materials/MaterialManager.h"
 #include "pellux/materials/MaterialValue.h"
 #include "pellux/materials/RenderTarget.h"
@@ -96,8 +97,8 @@ protected:
 
     SinglePassAutoMapMaterial* defaultMaterial(const std::string& name)
     {
-        return material(name, std::make_shared<File>("resources/shader/default.vert"),
-                        std::make_shared<File>("resources/shader/default.frag"));
+        return material(name, std::make_shared<File>(Pellux::DataDirectories::find("shader/default.vert")),
+                        std::make_shared<File>(Pellux::DataDirectories::find("shader/default.frag")));
     }
 
     SinglePassAutoMapMaterial* flatMaterial(const std::string& name, Rgba colour, const char* fragment = flatFragment)
@@ -189,8 +190,8 @@ class ShadowLookupTest : public SceneRenderTest, public testing::WithParamInterf
 TEST_P(ShadowLookupTest, ASpotLightCastsTheBoxsShadowOnThePlane)
 {
     if (GetParam())
-        material("ground", std::make_shared<File>("resources/shader/default.vert"),
-                 std::make_shared<File>(shaders.write("fetching.frag", withoutTextureGather("resources/shader/default.frag"))));
+        material("ground", std::make_shared<File>(Pellux::DataDirectories::find("shader/default.vert")),
+                 std::make_shared<File>(shaders.write("fetching.frag", withoutTextureGather(Pellux::DataDirectories::find("shader/default.frag").getPath()))));
     else
         defaultMaterial("ground");
     placeMesh(*scene->getRoot(), "plane", makeQuadMesh("ground", 10), {0, 0, 0});

@@ -1,6 +1,7 @@
 // Drawing a scene once at 1 x 1 pixel before its first frame leaves that frame as it would be.
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
+#include "pellux/foundation/DataDirectories.h"
 #include "pellux/materials/MaterialManager.h"
 #include "pellux/materials/SinglePassAutoMapMaterial.h"
 #include "pellux/resources/Image.h"
@@ -35,8 +36,8 @@ void addWhiteMaterial()
     SinglePassAutoMapMaterial* material = nullptr;
     captureOutput([&] {
         white = new Image("warm-up-white", 1, 1, {255, 255, 255, 255});
-        material = new SinglePassAutoMapMaterial("warm-up-white", std::make_shared<File>("resources/shader/default.vert"),
-                                                 nullptr, std::make_shared<File>("resources/shader/default.frag"));
+        material = new SinglePassAutoMapMaterial("warm-up-white", std::make_shared<File>(Pellux::DataDirectories::find("shader/default.vert")),
+                                                 nullptr, std::make_shared<File>(Pellux::DataDirectories::find("shader/default.frag")));
     });
     material->addTexture(white);
     Tavrin::getInstance().getMaterialManager()->add(material);

@@ -51,13 +51,13 @@ bool engineDataFound()
 
 // With --engine-dir the engine works in that directory and needs its settings.txt, as the demo does
 // in its own. Otherwise the viewer stays where it was started and takes nothing from settings.txt;
-// built but not installed, it finds the engine's data in the demo's directory.
+// built but not installed, it finds the engine's data in the tree it was built from.
 bool prepareEngineData(const std::string& engineDirectory)
 {
     if (engineDirectory.empty())
     {
         if (!engineDataFound())
-            DataDirectories::addDirectory(PELLUX_DEMO_DIR "/resources");
+            DataDirectories::addDirectory(PELLUX_ENGINE_DATA_DIR);
         return true;
     }
     std::error_code notEntered;
