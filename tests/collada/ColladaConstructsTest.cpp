@@ -447,4 +447,28 @@ TEST_F(ColladaConstructsTest, WeightsThatDoNotSumToOneAreScaledToOne)
     EXPECT_EQ(seenAt(*scene, {0, 0, 0})[3], 0) << "not where it was bound";
     EXPECT_EQ(countOf(log, "ERR:"), 0) << log;
 }
+
+TEST_F(ColladaConstructsTest, AnImportTellsAProgramWhatWentWrongWithWhere)
+{
+    std::string text = document(geometry("A", true), "", node("square", 0, 0, bound("instance_geometry", "#A")));
+    text.replace(text.find("-1 -1 0 1 -1 0"), 14, "-1 -1 0 1,0,0 -1 0");
+    std::string path = directory.write("import.dae", text);
+    ColladaSceneloader::Import imported;
+    captureOutput([&] { imported = ColladaSceneloader::import(File(path)); });
+    EXPECT_TRUE(imported.read);
+    ASSERT_NE(imported.scene, nullptr);
+    EXPECT_NE(imported.scene->getNode("square"), nullptr);
+    ASSERT_EQ(imported.diagnostics.size(), 1u);
+    EXPECT_EQ(imported.diagnostics[0].severity, Diagnostic::Severity::Error);
+    EXPECT_EQ(imported.diagnostics[0].where, "source 'A-p'");
+    EXPECT_EQ(imported.diagnostics[0].message,
+              "COLLADA source 'A-p': holds words that are not numbers, read as 0; the first is '1,0,0' in \"float_array\"");
+
+    ColladaSceneloader::Import missing;
+    captureOutput([&] { missing = ColladaSceneloader::import(File(directory.path() + "/missing.dae")); });
+    EXPECT_FALSE(missing.read);
+    ASSERT_NE(missing.scene, nullptr) << "an empty scene, as load gives";
+    ASSERT_EQ(missing.diagnostics.size(), 1u);
+    EXPECT_EQ(missing.diagnostics[0].where, "");
+}
 }

@@ -1,3 +1,4 @@
+#include "pellux/foundation/Logger.h"
 #include "pellux/resources/Mesh.h"
 #include "pellux/resources/MeshManager.h"
 #include "pellux/resources/SubMesh.h"
@@ -235,6 +236,38 @@ TEST_F(MeshManagerTest, IndicesPastTheVerticesAreReportedWithTheMeshName)
     EXPECT_EQ(mesh->getSubMeshes()[1]->getIndices(), (std::vector<unsigned int>{0, 1, 5})) << "kept as given";
     EXPECT_TRUE(logged("ERR:\t[ Mesh.cpp ")) << log;
     EXPECT_TRUE(logged(")]:\tmesh 'past.xml': sub-mesh 1 has indices past its vertex data and is not drawn\n")) << log;
+}
+
+TEST_F(MeshManagerTest, AnImportTellsAProgramWhatWentWrongWhereverTheLogGoes)
+{
+    std::string path = directory.write("past.xml", R"(<mesh><submeshes>
+      <submesh material="ok"><faces><face v1="0" v2="0" v3="0"/></faces>
+        <geometry><vertexbuffer><vertex><position x="0" y="0" z="0"/></vertex></vertexbuffer></geometry></submesh>
+      <submesh material="bad"><faces><face v1="0" v2="1" v3="5"/></faces>
+        <geometry><vertexbuffer><vertex><position x="0" y="0" z="0"/></vertex></vertexbuffer></geometry></submesh>
+      </submeshes></mesh>)");
+    Logger& logger = Logger::getInstance();
+    LogStream threshold = logger.getThreshold();
+    LogStream nothing = logger.err;
+    ++nothing.value;
+    logger.setThreshold(nothing);
+    MeshManager::OgreImport imported;
+    log = captureStdout([&] { imported = manager.importOgreXML(File(path)); });
+    logger.setThreshold(threshold);
+    EXPECT_EQ(log, "") << "nothing written";
+    EXPECT_TRUE(imported.read);
+    ASSERT_NE(imported.mesh, nullptr);
+    EXPECT_EQ(imported.mesh->getSubMeshes().size(), 2u);
+    ASSERT_EQ(imported.diagnostics.size(), 1u);
+    EXPECT_EQ(imported.diagnostics[0].where, "sub-mesh 1");
+    EXPECT_EQ(imported.diagnostics[0].message, "mesh 'past.xml': sub-mesh 1 has indices past its vertex data and is not drawn");
+
+    MeshManager::OgreImport unreadable;
+    captureStdout([&] { unreadable = manager.importOgreXML(File(directory.write("broken.xml", "<mesh>"))); });
+    EXPECT_FALSE(unreadable.read);
+    ASSERT_EQ(unreadable.diagnostics.size(), 1u);
+    EXPECT_EQ(unreadable.diagnostics[0].where, "");
+    EXPECT_EQ(unreadable.diagnostics[0].message.rfind("Datei konnte nicht geladen werden: ", 0), 0u);
 }
 
 struct MalformedCase

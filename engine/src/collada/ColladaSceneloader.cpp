@@ -43,6 +43,28 @@ Scene* ColladaSceneloader::load(File file, bool* documentRead, Units units)
     return loadFile(file, documentRead, true, materials, units);
 }
 
+namespace
+{
+// "geometry 'box'" of "COLLADA geometry 'box': ...".
+std::string partOfTheDocument(const std::string& line)
+{
+    const std::string collada = "COLLADA ";
+    std::size_t end = line.find("': ");
+    if (line.compare(0, collada.size(), collada) != 0 || end == std::string::npos)
+        return "";
+    return line.substr(collada.size(), end + 1 - collada.size());
+}
+}
+
+ColladaSceneloader::Import ColladaSceneloader::import(const File& file, Units units)
+{
+    DiagnosticCollector collector(Logger::getInstance());
+    Import result;
+    result.scene.reset(load(file, &result.read, units));
+    result.diagnostics = collector.diagnostics(partOfTheDocument);
+    return result;
+}
+
 Scene* ColladaSceneloader::loadWithoutRendering(File file, bool* documentRead, std::size_t& materials)
 {
     return loadFile(file, documentRead, false, materials, Units::AsWritten);

@@ -1,6 +1,8 @@
 #include "pellux/foundation/Logger.h"
 
+#include <algorithm>
 #include <iostream>
+#include <sstream>
 
 namespace
 {
@@ -19,6 +21,33 @@ bool LogStream::isWritten() const
     return owner == nullptr || value >= owner->getThresholdValue();
 }
 
+bool LogStream::isObserved() const
+{
+    return owner != nullptr && this == &owner->err && !owner->getObservers().empty();
+}
+
+template <class Part>
+void LogStream::keep(const Part& part)
+{
+    if (!isObserved())
+        return;
+    std::ostringstream text;
+    text << part;
+    observedLine += text.str();
+}
+
+// Tells the observers the line without its prefix, which ends at the first tab.
+void LogStream::endLine()
+{
+    if (!isObserved())
+        return;
+    std::size_t tab = observedLine.find(")]:\t");
+    std::string line = tab != std::string::npos ? observedLine.substr(tab + 4) : observedLine;
+    observedLine.clear();
+    for (ErrorLineObserver* observer : owner->getObservers())
+        observer->errorLogged(line);
+}
+
 std::ostream& LogStream::beginPart()
 {
     if (atLineStart)
@@ -31,6 +60,7 @@ LogStream& LogStream::operator<<(const char* text)
 {
     if (isWritten())
         beginPart() << text;
+    keep(text);
     return *this;
 }
 
@@ -38,6 +68,7 @@ LogStream& LogStream::operator<<(const std::string& text)
 {
     if (isWritten())
         beginPart() << text;
+    keep(text);
     return *this;
 }
 
@@ -45,6 +76,7 @@ LogStream& LogStream::operator<<(float number)
 {
     if (isWritten())
         beginPart() << number;
+    keep(number);
     return *this;
 }
 
@@ -52,6 +84,7 @@ LogStream& LogStream::operator<<(const void* pointer)
 {
     if (isWritten())
         beginPart() << pointer;
+    keep(pointer);
     return *this;
 }
 
@@ -62,6 +95,7 @@ LogStream& LogStream::operator<<(std::ostream& (*manipulator)(std::ostream&))
         atLineStart = true;
         manipulator(std::cout);
     }
+    endLine();
     return *this;
 }
 
@@ -75,6 +109,11 @@ Logger::Logger()
     threshold = all;
     for (LogStream* level : {&all, &trace, &debug, &info, &err})
         *level << std::endl;
+}
+
+void Logger::removeObserver(ErrorLineObserver* observer)
+{
+    observers.erase(std::remove(observers.begin(), observers.end(), observer), observers.end());
 }
 
 const char* Logger::sourceName(const char* path)

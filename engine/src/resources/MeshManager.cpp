@@ -26,6 +26,28 @@ void MeshManager::add(Mesh* mesh)
     store(mesh);
 }
 
+namespace
+{
+// "sub-mesh 2" of "mesh 'box': sub-mesh 2 ...".
+std::string partOfTheMesh(const std::string& line)
+{
+    std::size_t at = line.find("': sub-mesh ");
+    if (line.compare(0, 6, "mesh '") != 0 || at == std::string::npos)
+        return "";
+    std::size_t from = at + 3;
+    return line.substr(from, line.find(' ', from + 9) - from);
+}
+}
+
+MeshManager::OgreImport MeshManager::importOgreXML(const File& file)
+{
+    DiagnosticCollector collector(*logger);
+    OgreImport result;
+    result.mesh.reset(loadOgreXML(file, &result.read));
+    result.diagnostics = collector.diagnostics(partOfTheMesh);
+    return result;
+}
+
 Mesh* MeshManager::loadOgreXML(File file, bool* fileRead)
 {
     LOG(logger->trace) << "loadOgreXML(" << file.getPath() << ")" << std::endl;

@@ -3,13 +3,16 @@
 #include "pellux/collada/ColladaDocument.h"
 #include "pellux/foundation/File.h"
 
+#include "pellux/foundation/Diagnostics.h"
+#include "pellux/scene/Scene.h"
+
 #include <cstddef>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace Pellux
 {
-
-class Scene;
 
 // Loads a COLLADA 1.4 document into a new scene: its images, materials and meshes go to the
 // engine's managers, its nodes, lights and camera below the scene's root, its animations to the
@@ -29,6 +32,17 @@ public:
     // The caller owns the scene. A document that cannot be read gives an empty scene, with
     // `documentRead` (when given) false.
     static Scene* load(File file, bool* documentRead = nullptr, Units units = Units::AsWritten);
+
+    // What a load found: the scene, whether the document could be read, and every problem it
+    // logged, each with the part of the document it concerns ("geometry 'box'").
+    struct Import
+    {
+        std::unique_ptr<Scene> scene;
+        bool read = false;
+        std::vector<Diagnostic> diagnostics;
+    };
+    // The same load as `load`, which a program can ask what went wrong.
+    static Import import(const File& file, Units units = Units::AsWritten);
     // The same without an OpenGL context, for tools that only look at the scene: no material is
     // made, as materials compile their shaders; `materials` is set to how many load would register.
     static Scene* loadWithoutRendering(File file, bool* documentRead, std::size_t& materials);

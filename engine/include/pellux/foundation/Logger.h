@@ -5,8 +5,18 @@
 
 #include <ostream>
 #include <string>
+#include <vector>
 
 class Logger;
+
+// Told of each whole line logged at level ERR, whether the threshold lets it be written or not: the
+// line's text after its "[ source (line)]:" prefix.
+class ErrorLineObserver
+{
+public:
+    virtual ~ErrorLineObserver() = default;
+    virtual void errorLogged(const std::string& line) = 0;
+};
 
 // One level of the logger: the record a log statement inserts its parts into.
 struct LogStream
@@ -24,7 +34,14 @@ struct LogStream
 
 private:
     bool isWritten() const;
+    bool isObserved() const;
     std::ostream& beginPart();
+    template <class Part>
+    void keep(const Part& part);
+    void endLine();
+
+    // The line being logged, while someone observes this level.
+    std::string observedLine;
 };
 
 // Writes every diagnostic line of the engine to standard output.
@@ -41,8 +58,14 @@ public:
     // The file name of a compile-time source path: what follows its last directory separator.
     static const char* sourceName(const char* path);
 
+    // Observers of the error lines, until removed.
+    void addObserver(ErrorLineObserver* observer) { observers.push_back(observer); }
+    void removeObserver(ErrorLineObserver* observer);
+    const std::vector<ErrorLineObserver*>& getObservers() const { return observers; }
+
 private:
     LogStream threshold;
+    std::vector<ErrorLineObserver*> observers;
 
 public:
     LogStream all;
