@@ -70,7 +70,7 @@ void Show::switchWalls(const char* materialName)
     for (const char* wall : wallNodes)
     {
         Pellux::SceneNode* node = scene.getNode(wall);
-        if (node == nullptr || node->getType() != "MeshNode")
+        if (node == nullptr || node->getKind() != Pellux::NodeKind::Mesh)
             continue;
         Pellux::Mesh* mesh = static_cast<Pellux::MeshNode*>(node)->getMesh();
         if (mesh == nullptr)

@@ -61,17 +61,14 @@ void drawSkyCheaply(Pellux::Scene& scene, Pellux::MaterialManager& materials)
 }
 
 // The materials the scene's meshes draw with, and the show's wall materials, which the keys put on.
-std::set<std::string> showMaterialNames(const Pellux::Scene& scene)
+std::set<std::string> showMaterialNames(Pellux::Scene& scene)
 {
     std::set<std::string> names;
     for (const MaterialRow& row : showMaterials)
         names.insert(row.name);
-    std::vector<Pellux::SceneNode*> nodes;
-    scene.getRoot()->collectDescendants(nodes);
-    for (Pellux::SceneNode* node : nodes)
+    for (Pellux::MeshNode* meshNode : scene.getMeshNodes())
     {
-        auto* meshNode = dynamic_cast<Pellux::MeshNode*>(node);
-        if (meshNode == nullptr || meshNode->getMesh() == nullptr)
+        if (meshNode->getMesh() == nullptr)
             continue;
         for (Pellux::SubMesh* subMesh : meshNode->getMesh()->getSubMeshes())
             names.insert(meshNode->getMaterialName(*subMesh));
@@ -81,7 +78,7 @@ std::set<std::string> showMaterialNames(const Pellux::Scene& scene)
 
 // The mist's two uniforms are the show's own: each of its materials whose shaders declare them
 // gives them; other materials, of the same programs or not, give 0: no mist.
-void setMist(const Pellux::Scene& scene, Pellux::MaterialManager& materials, float density)
+void setMist(Pellux::Scene& scene, Pellux::MaterialManager& materials, float density)
 {
     for (const std::string& name : showMaterialNames(scene))
     {

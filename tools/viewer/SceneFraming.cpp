@@ -68,12 +68,9 @@ bool cameraSees(CameraNode& camera, const Vector3& centre)
 Bounds drawnBounds(Scene& scene)
 {
     Bounds bounds;
-    std::vector<SceneNode*> nodes;
-    scene.getRoot()->collectDescendants(nodes);
-    for (SceneNode* node : nodes)
+    for (MeshNode* meshNode : scene.getMeshNodes())
     {
-        auto* meshNode = dynamic_cast<MeshNode*>(node);
-        if (meshNode == nullptr || meshNode->getMesh() == nullptr)
+        if (meshNode->getMesh() == nullptr)
             continue;
         Matrix4 world = meshNode->getWorldMatrix();
         const std::vector<float>* joints =
@@ -98,8 +95,8 @@ std::vector<CameraNode*> camerasOf(Scene& scene)
     std::vector<CameraNode*> cameras;
     // Lights are cameras too, which their shadow maps are drawn through.
     for (SceneNode* node : nodes)
-        if (auto* camera = dynamic_cast<CameraNode*>(node); camera != nullptr && node->getType() != "LightNode")
-            cameras.push_back(camera);
+        if (node->getKind() == NodeKind::Camera)
+            cameras.push_back(static_cast<CameraNode*>(node));
     return cameras;
 }
 
@@ -152,7 +149,7 @@ LightNode* lightSceneIfDark(Scene& scene)
     scene.getRoot()->collectDescendants(nodes);
     // Ambient light alone shows no shape.
     auto shinesOnShapes = [](SceneNode* node) {
-        return node->getType() == "LightNode" && static_cast<LightNode*>(node)->getLightType() != LightNode::ambientLight;
+        return node->getKind() == NodeKind::Light && static_cast<LightNode*>(node)->getLightType() != LightNode::ambientLight;
     };
     if (std::any_of(nodes.begin(), nodes.end(), shinesOnShapes))
         return nullptr;

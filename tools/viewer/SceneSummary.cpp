@@ -22,9 +22,13 @@ namespace
 {
 std::string kindOf(SceneNode& node)
 {
-    if (node.getType() == "MeshNode" || node.getType() == "LightNode")
-        return node.getType();
-    return dynamic_cast<CameraNode*>(&node) != nullptr ? "CameraNode" : node.getType();
+    switch (node.getKind())
+    {
+    case NodeKind::Mesh: return "MeshNode";
+    case NodeKind::Light: return "LightNode";
+    case NodeKind::Camera: return "CameraNode";
+    default: return node.getType();
+    }
 }
 
 struct Counts
@@ -273,12 +277,9 @@ void printSceneTree(std::ostream& out, Scene& scene)
 
 bool hasTriangles(Scene& scene)
 {
-    std::vector<SceneNode*> nodes;
-    scene.getRoot()->collectDescendants(nodes);
-    for (SceneNode* node : nodes)
+    for (MeshNode* meshNode : scene.getMeshNodes())
     {
-        auto* meshNode = dynamic_cast<MeshNode*>(node);
-        if (meshNode == nullptr || meshNode->getMesh() == nullptr)
+        if (meshNode->getMesh() == nullptr)
             continue;
         for (SubMesh* subMesh : meshNode->getMesh()->getSubMeshes())
             if (drawnTriangles(*subMesh) > 0)

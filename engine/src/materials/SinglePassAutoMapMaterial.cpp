@@ -353,7 +353,7 @@ void SinglePassAutoMapMaterial::planShadowMaps(ProgramLocations& at, Scene* scen
     for (std::size_t index = 0; index < lights.size(); ++index)
     {
         LightNode* light = lights[index];
-        if (light->getShadowType() != 1)
+        if (!light->castsShadows())
             continue;
         // The map being drawn into is not read at the same time.
         unsigned int depth = pass.light == light ? 0 : light->getShadowMap()->getDepthTexture();

@@ -22,7 +22,7 @@ Bounds MeshBounds::ofVisibleMeshes(const std::vector<SceneNode*>& nodes)
     Bounds world;
     for (SceneNode* node : nodes)
     {
-        if (node->getType() != "MeshNode" || !node->isVisible())
+        if (node->getKind() != NodeKind::Mesh || !node->isVisible())
             continue;
         Mesh* mesh = static_cast<MeshNode*>(node)->getMesh();
         if (mesh == nullptr)

@@ -105,7 +105,7 @@ void Scene::rebuildNodeLists()
             stack.push_back(child.second);
     }
     for (SceneNode* node : nodes)
-        if (node->getType() == "LightNode")
+        if (node->getKind() == NodeKind::Light)
             lightNodes.push_back(static_cast<LightNode*>(node));
     for (SceneNode* node : nodes)
         node->setChanged(false);
@@ -113,6 +113,10 @@ void Scene::rebuildNodeLists()
     meshBounds->forget();
     treeOrder.clear();
     root->collectDescendants(treeOrder);
+    meshNodes.clear();
+    for (SceneNode* node : treeOrder)
+        if (node->getKind() == NodeKind::Mesh)
+            meshNodes.push_back(static_cast<MeshNode*>(node));
     byNearness.clear();
     for (std::size_t index = 0; index < treeOrder.size(); ++index)
         byNearness.push_back({0.0f, index, treeOrder[index]});
@@ -142,7 +146,7 @@ void Scene::fitDirectionalShadows()
     Bounds box;
     for (LightNode* light : lights)
     {
-        if (light->getLightType() != LightNode::directionalLight || light->getShadowType() != 1)
+        if (light->getLightType() != LightNode::directionalLight || !light->castsShadows())
             continue;
         if (!measured)
             box = meshBounds->ofVisibleMeshes(nodes);
@@ -208,6 +212,13 @@ const Scene::CameraView& Scene::getCameraView()
     return cameraView;
 }
 
+const std::vector<MeshNode*>& Scene::getMeshNodes()
+{
+    if (root->isChanged())
+        rebuildNodeLists();
+    return meshNodes;
+}
+
 void Scene::render()
 {
     prepareFrame();
@@ -225,7 +236,7 @@ void Scene::prepareFrame()
     {
         light->noticeMovement();
         // Shadow maps are made before drawing begins, never in the middle of a draw.
-        if (light->getShadowType() == 1)
+        if (light->castsShadows())
             light->getShadowMap();
     }
     fitDirectionalShadows();
@@ -266,7 +277,7 @@ void Scene::renderShadowPasses()
     for (LightNode* light : lights)
     {
         // Only the maps of shadow type 1 reach the shaders; the others would never be read.
-        if (light->getShadowType() != 1)
+        if (!light->castsShadows())
             continue;
         CameraNode* camera = activeCamera;
         activeCamera = light;

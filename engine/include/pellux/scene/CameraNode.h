@@ -9,6 +9,8 @@ namespace Pellux
 class CameraNode : public SceneNode
 {
 public:
+    NodeKind getKind() const override { return NodeKind::Camera; }
+
     explicit CameraNode(const std::string& name);
 
     virtual void updateProjection();

@@ -17,6 +17,8 @@ struct Bounds;
 class LightNode : public CameraNode
 {
 public:
+    NodeKind getKind() const override { return NodeKind::Light; }
+
     // Light types. A spot light shines from its place along its -Z axis, within its cone; a
     // directional light along its -Z axis from far away, everywhere alike; a point light from its
     // place in every direction; an ambient light from everywhere onto every surface alike.
@@ -56,6 +58,8 @@ public:
     float getHotspotAngle() const { return hotspotAngle; }
     float getFalloffAngle() const { return falloffAngle; }
     int getShadowType() const { return shadowType; }
+    // Shadow type 1: the light draws a shadow map, which the shaders receive.
+    bool castsShadows() const { return shadowType == 1; }
     float getShadowDensity() const { return shadowDensity; }
 
     // The depth map, made at the first request: the scene asks for the maps of the lights that cast

@@ -20,6 +20,8 @@ class SubMesh;
 class MeshNode : public SceneNode
 {
 public:
+    NodeKind getKind() const override { return NodeKind::Mesh; }
+
     MeshNode(const std::string& name, Mesh* mesh);
     ~MeshNode() override;
 

@@ -16,6 +16,7 @@ class Animation;
 class CameraNode;
 class LightNode;
 class MeshBounds;
+class MeshNode;
 class RenderTarget;
 class SceneNode;
 
@@ -66,6 +67,8 @@ public:
     // getAmbientLight().
     const std::vector<SceneNode*>& getNodes() const { return nodes; }
     const std::vector<LightNode*>& getLights() const { return lights; }
+    // The mesh nodes of the tree as it is now, depth first.
+    const std::vector<MeshNode*>& getMeshNodes();
     // What the ambient lights add to every surface: the sum of their colours, each times its
     // diffuse coefficient; none without ambient lights. As of the last render().
     const Vector3& getAmbientLight() const { return ambientLight; }
@@ -108,8 +111,9 @@ private:
     float time = 0;
     std::vector<SceneNode*> nodes;
     std::vector<LightNode*> lights;
-    // Every light node of the tree, ambient ones too.
+    // Every light node of the tree, ambient ones too, and every mesh node.
     std::vector<LightNode*> lightNodes;
+    std::vector<MeshNode*> meshNodes;
     Vector3 ambientLight;
     std::unique_ptr<MeshBounds> meshBounds;
     // The nodes below the root in the tree's order, depth first, children by name.

@@ -12,6 +12,16 @@ namespace Pellux
 class RenderTarget;
 class Scene;
 
+// What a node is, for those who look at a tree: a plain node, a mesh, a camera, a light or a sound.
+enum class NodeKind
+{
+    Plain,
+    Mesh,
+    Camera,
+    Light,
+    Sound
+};
+
 // A node of a scene: a local transform, a visibility flag and the hooks the scene draws through.
 // A node looks along its local -Z axis with +Y up.
 class SceneNode : public Node<SceneNode>
@@ -20,6 +30,7 @@ public:
     explicit SceneNode(const std::string& name);
 
     std::string getName() const override { return name; }
+    virtual NodeKind getKind() const { return NodeKind::Plain; }
     virtual void render(Scene* scene, RenderTarget* target);
     virtual bool drawnEarly() { return true; }
 

@@ -17,6 +17,8 @@ class Sound;
 class SoundNode : public SceneNode
 {
 public:
+    NodeKind getKind() const override { return NodeKind::Sound; }
+
     // Opens the shared audio system if no sound node has yet.
     explicit SoundNode(const std::string& name);
     // Stops the channel, which nothing could reach any more.
