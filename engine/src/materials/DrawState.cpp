@@ -54,6 +54,8 @@ struct PassRecord
     std::vector<unsigned int> unitTextures;
     // The unit glActiveTexture last selected; -1 when not known.
     int activeUnit = -1;
+    // The vertex inputs (bit n: location n) whose generic value the pass has set to white.
+    unsigned int whiteInputs = 0;
 };
 
 PassRecord& passRecord()
@@ -88,6 +90,7 @@ void DrawState::beginPass()
     record.drawn = false;
     record.unitTextures.clear();
     record.activeUnit = -1;
+    record.whiteInputs = 0;
 }
 
 void DrawState::forgetApplied()
@@ -102,6 +105,18 @@ void DrawState::useVertexArray(unsigned int array)
     PassRecord& record = passRecord();
     if (record.pass != 0 && record.drawn)
         record.applied.vertexArray = array;
+}
+
+void DrawState::useWhiteInput(int location)
+{
+    PassRecord& record = passRecord();
+    const int heldInputs = 32;
+    bool held = record.pass != 0 && location < heldInputs;
+    unsigned int bit = held ? 1u << location : 0u;
+    if (held && (record.whiteInputs & bit) != 0)
+        return;
+    glVertexAttrib4f(static_cast<GLuint>(location), 1.0f, 1.0f, 1.0f, 1.0f);
+    record.whiteInputs |= bit;
 }
 
 void DrawState::leaveDefaults()

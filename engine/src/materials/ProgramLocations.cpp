@@ -28,11 +28,6 @@ const char* const engineUniforms[] = {"world",       "view",         "proj",    
                                       "textures",    "specularCoefficient",        "lightArray",    "lightCount",
                                       "shadowMaps",  "ambientLight", "unlit",      "jointMatrices", "jointCount"};
 
-bool isEngineUniform(const std::string& name)
-{
-    return std::find(std::begin(engineUniforms), std::end(engineUniforms), name) != std::end(engineUniforms);
-}
-
 int declaredLength(const ShaderVariables& uniforms, const char* name)
 {
     auto found = uniforms.find(name);
@@ -79,13 +74,18 @@ ProgramLocations::ProgramLocations(unsigned int program, const ShaderVariables& 
     declaredJoints = declaredLength(uniforms, "jointMatrices");
     for (const auto& [name, variable] : uniforms)
     {
-        if (isEngineUniform(name))
+        if (feedsItself(name))
             continue;
         OpenUniform open{name, variable.type, MaterialValue::Kind::Number, false,
                          variable.type == "int" || variable.type == "bool", glGetUniformLocation(program, name.c_str())};
         open.fed = MaterialValue::kindFor(variable.type, open.kind);
         openUniforms.push_back(open);
     }
+}
+
+bool ProgramLocations::feedsItself(const std::string& name)
+{
+    return std::find(std::begin(engineUniforms), std::end(engineUniforms), name) != std::end(engineUniforms);
 }
 
 int ProgramLocations::uniform(const char* name) const

@@ -117,11 +117,8 @@ bool depthDependsOnShading(const std::string& vertexSource, const std::string& f
            vertexSource.find("sampler") != std::string::npos;
 }
 
-// Parameters the engine feeds by itself, or keeps without a uniform.
-bool isEngineParameter(const std::string& name)
-{
-    return name == "specularCoefficient" || name == "unlit" || name == "specularExponent";
-}
+// A parameter the engine keeps without a uniform.
+const char* const keptParameter = "specularExponent";
 
 const char* const emptyFragmentShader = "#version 150\nout vec4 fragColor;\nvoid main() { fragColor = vec4(1.0); }\n";
 }
@@ -209,7 +206,7 @@ void SinglePassAutoMapMaterial::buildDepthProgram(unsigned int vertexShader, con
 void SinglePassAutoMapMaterial::setFloat(const std::string& name, float value)
 {
     values[name] = value;
-    if (!isEngineParameter(name))
+    if (name != keptParameter && !ProgramLocations::feedsItself(name))
         setValue(name, MaterialValue::number(value));
 }
 
@@ -221,17 +218,17 @@ void SinglePassAutoMapMaterial::setValue(const std::string& name, const Material
     MaterialValue::Kind kind = MaterialValue::Kind::Number;
     if (declared == uniforms.end())
     {
-        if (reportsUndeclared(name))
+        if (firstReportOf(name))
             LOG(logger->err) << "material '" << getMaterialName() << "': no shader of it declares the uniform '" << name
                              << "'; its value is kept and not sent" << std::endl;
     }
-    else if ((!MaterialValue::kindFor(declared->second.type, kind) || kind != value.kind) && reportsUndeclared(name))
+    else if ((!MaterialValue::kindFor(declared->second.type, kind) || kind != value.kind) && firstReportOf(name))
         LOG(logger->err) << "material '" << getMaterialName() << "': the uniform '" << name << "' is a "
                          << declared->second.type << ", which the value given does not fit; it is not sent" << std::endl;
 }
 
 // Once for each name.
-bool SinglePassAutoMapMaterial::reportsUndeclared(const std::string& name) const
+bool SinglePassAutoMapMaterial::firstReportOf(const std::string& name)
 {
     return reportedValues.insert(name).second;
 }
@@ -256,9 +253,9 @@ void SinglePassAutoMapMaterial::draw(Scene* scene, MeshNode* node, SubMesh* subM
     planState(at, scene, pass, *target);
     state.setVertexArray(vertexArray.name);
     state.applyForDraw();
-    // A mesh without colours is white; the generic value is OpenGL's, not the vertex array's.
+    // A mesh without colours is white.
     if (vertexArray.lacksColor)
-        glVertexAttrib4f(static_cast<GLuint>(at.color), 1.0f, 1.0f, 1.0f, 1.0f);
+        DrawState::useWhiteInput(at.color);
     mapUniforms(at, scene, node);
     glDrawElements(drawingMode(subMesh->getPrimitive()), static_cast<GLsizei>(subMesh->getIndices().size()),
                    GL_UNSIGNED_INT, nullptr);

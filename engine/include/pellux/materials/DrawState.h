@@ -50,6 +50,9 @@ public:
     // Binds a vertex array to set it up, noting it where a pass keeps what it bound, so that no
     // later draw takes another array for bound.
     static void useVertexArray(unsigned int array);
+    // Gives the disabled vertex input at `location` the generic value white, once in a pass: the
+    // value belongs to OpenGL's context, not to a vertex array.
+    static void useWhiteInput(int location);
     static bool inPass() { return currentPass() != 0; }
     // A number no other pass had, renewed when the pass forgets what was applied; 0 outside a pass.
     static unsigned long long currentPass();

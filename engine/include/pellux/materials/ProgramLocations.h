@@ -45,6 +45,9 @@ public:
             linearAttenuation, quadraticAttenuation, type, hotspotAngle, falloffAngle, shadowType, shadowDensity;
     };
 
+    // Whether the engine feeds a uniform of that name from its own data.
+    static bool feedsItself(const std::string& name);
+
     // The one record of this program, made at the first request with the sources' declarations.
     static ProgramLocations& of(unsigned int program, const ShaderVariables& uniforms, const ShaderVariables& inputs);
 

@@ -113,7 +113,7 @@ private:
     // The material's value for each of the program's open uniforms, null where it gives none or one
     // of another kind; worked out again when the material's values changed.
     const std::vector<const MaterialValue*>& openValuesFor(const ProgramLocations& at);
-    bool reportsUndeclared(const std::string& name) const;
+    bool firstReportOf(const std::string& name);
     void uploadLight(LightNode& light, const ProgramLocations::Light& at);
 
     std::shared_ptr<File> vertexShaderFile;
@@ -139,7 +139,7 @@ private:
     // For the shading program and the depth-only one.
     ResolvedValues resolvedShading;
     ResolvedValues resolvedDepth;
-    mutable std::set<std::string> reportedValues;
+    std::set<std::string> reportedValues;
     // A parameter every draw reads, looked up by name only until it is found, and while missing only
     // after a value was added.
     struct DrawnParameter
