@@ -289,8 +289,9 @@ void runCase(const Case& size)
         std::cerr << "no OpenGL context" << std::endl;
         std::exit(1);
     }
-    auto* material = new SinglePassAutoMapMaterial("bench", std::make_shared<File>(Pellux::DataDirectories::find("shader/default.vert")),
-                                                   nullptr, std::make_shared<File>(Pellux::DataDirectories::find("shader/default.frag")));
+    auto vertexShader = std::make_shared<File>(Pellux::DataDirectories::find("shader/default.vert"));
+    auto fragmentShader = std::make_shared<File>(Pellux::DataDirectories::find("shader/default.frag"));
+    auto* material = new SinglePassAutoMapMaterial("bench", vertexShader, nullptr, fragmentShader);
     material->setFloat("specularCoefficient", 0.5f);
     Tavrin::getInstance().getMaterialManager()->add(material);
     BenchmarkScene scene(size, *material);

@@ -167,8 +167,9 @@ int main()
         std::cerr << "no OpenGL context" << std::endl;
         return 1;
     }
-    auto* material = new SinglePassAutoMapMaterial("bench", std::make_shared<File>(Pellux::DataDirectories::find("shader/default.vert")),
-                                                   nullptr, std::make_shared<File>(Pellux::DataDirectories::find("shader/default.frag")));
+    auto vertexShader = std::make_shared<File>(Pellux::DataDirectories::find("shader/default.vert"));
+    auto fragmentShader = std::make_shared<File>(Pellux::DataDirectories::find("shader/default.frag"));
+    auto* material = new SinglePassAutoMapMaterial("bench", vertexShader, nullptr, fragmentShader);
     material->setFloat("specularCoefficient", 0.5f);
     Tavrin::getInstance().getMaterialManager()->add(material);
     SkinnedScene scene;

@@ -198,16 +198,22 @@ void ColladaGeometryReader::reportNotNumbers(const char* element, const std::str
                                          Xml::firstNotNumber(word, element));
 }
 
+std::vector<int> ColladaGeometryReader::readIndexList(const TiXmlElement* primitive, const char* name)
+{
+    std::vector<int> numbers;
+    std::string word;
+    if (!readIndices(Xml::child(primitive, name), numbers, word))
+        reportNotNumbers(name, word);
+    return numbers;
+}
+
 bool ColladaGeometryReader::readTriangles(const TiXmlElement* triangles, Collada::Primitive& primitive)
 {
     Inputs inputs;
     int tupleLength = 1;
     if (!readInputs(triangles, inputs, tupleLength))
         return false;
-    std::vector<int> p;
-    std::string word;
-    if (!readIndices(Xml::child(triangles, "p"), p, word))
-        reportNotNumbers("p", word);
+    std::vector<int> p = readIndexList(triangles, "p");
     if (p.size() % static_cast<std::size_t>(tupleLength) != 0)
         report("geometry", geometry->id, "has a \"p\" list that ends inside an index tuple; the rest is left out");
     readVertices(inputs, tupleLength, p, primitive);
@@ -220,14 +226,8 @@ bool ColladaGeometryReader::readPolylist(const TiXmlElement* polylist, Collada::
     int tupleLength = 1;
     if (!readInputs(polylist, inputs, tupleLength))
         return false;
-    std::vector<int> counts;
-    std::string word;
-    if (!readIndices(Xml::child(polylist, "vcount"), counts, word))
-        reportNotNumbers("vcount", word);
-    std::vector<int> p;
-    word.clear();
-    if (!readIndices(Xml::child(polylist, "p"), p, word))
-        reportNotNumbers("p", word);
+    std::vector<int> counts = readIndexList(polylist, "vcount");
+    std::vector<int> p = readIndexList(polylist, "p");
     if (std::any_of(counts.begin(), counts.end(), [](int count) { return count < 0; }))
     {
         reportPrimitive(polylist, "\"vcount\" holds a negative number; the primitive is left out");
@@ -299,10 +299,7 @@ bool ColladaGeometryReader::readLines(const TiXmlElement* lines, Collada::Primit
     int tupleLength = 1;
     if (!readInputs(lines, inputs, tupleLength))
         return false;
-    std::vector<int> p;
-    std::string word;
-    if (!readIndices(Xml::child(lines, "p"), p, word))
-        reportNotNumbers("p", word);
+    std::vector<int> p = readIndexList(lines, "p");
     std::size_t pair = 2 * static_cast<std::size_t>(tupleLength);
     if (p.size() % pair != 0)
         reportPrimitive(lines, "\"p\" ends inside a line; the rest is left out");

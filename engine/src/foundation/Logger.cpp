@@ -36,7 +36,7 @@ void LogStream::keep(const Part& part)
     observedLine += text.str();
 }
 
-// Tells the observers the line without its prefix, which ends at the first tab.
+// Tells the observers the line without its "[ source (line)]:" prefix and the tab after it.
 void LogStream::endLine()
 {
     if (!isObserved())

@@ -55,6 +55,8 @@ private:
     // word that was no number is kept in `firstNotNumber`, unless it holds one already.
     static bool readIndices(const TiXmlElement* element, std::vector<int>& p, std::string& firstNotNumber);
     void reportNotNumbers(const char* element, const std::string& word);
+    // The numbers of the primitive's child `name`, its words that are no numbers reported.
+    std::vector<int> readIndexList(const TiXmlElement* primitive, const char* name);
     // Each false when the primitive cannot be read at all.
     bool readTriangles(const TiXmlElement* triangles, Collada::Primitive& primitive);
     bool readPolylist(const TiXmlElement* polylist, Collada::Primitive& primitive);

@@ -30,9 +30,9 @@ public:
     // Only regular files from 1 byte to largestImageFileBytes are opened: a name may lead
     // anywhere, to devices or pipes too.
     // A picture whose header claims more pixels than a texture of the current OpenGL context may have
-    // on a side (defaultLargestSide without one), or more
-    // than largestDecodedBytes decoded, is refused before it is decoded, and so is a file whose
-    // header is not of PNG, JPEG, TGA, BMP, GIF, PSD, HDR, PNM, DDS or TIFF.
+    // on a side (defaultLargestSide without one), or more than largestDecodedBytes decoded, is
+    // refused before it is decoded, and so is a file whose header is not of PNG, JPEG, TGA, BMP, GIF,
+    // PSD, HDR, PNM, DDS or TIFF.
     Image* get(const std::string& name);
 
 private:

@@ -10,8 +10,9 @@ namespace Pellux
 class SceneNode;
 
 // How a mesh bends with a skeleton: its joints, each with the inverse of its world matrix when the
-// mesh was bound to it; a joint that is null holds its vertices where they were bound. The mesh's vertices are in bind-shape space and carry up to four joint
-// indices and weights ("jointIndices", "jointWeights").
+// mesh was bound to it; a joint that is null holds its vertices where they were bound. The mesh's
+// vertices are in bind-shape space and carry up to four joint indices and weights ("jointIndices",
+// "jointWeights").
 class Skin
 {
 public:
