@@ -9,11 +9,11 @@
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/foundation/DataDirectories.h"
-#include "pellux/materials/GeometryBuffers.h"
+#include "renderer/GeometryBuffers.h"
 #include "pellux/materials/MaterialManager.h"
-#include "pellux/materials/RenderTarget.h"
+#include "pellux/graphics/RenderTarget.h"
 #include "pellux/materials/SinglePassAutoMapMaterial.h"
-#include "pellux/materials/Texture.h"
+#include "pellux/graphics/Texture.h"
 #include "pellux/resources/Mesh.h"
 #include "pellux/resources/SubMesh.h"
 #include "pellux/scene/CameraNode.h"
@@ -164,7 +164,7 @@ private:
     void rawFrame(RenderEngine& engine, const std::vector<MeshNode*>& drawOrder)
     {
         SubMesh& subMesh = *nodes.front()->getMesh()->getSubMeshes().front();
-        GeometryBuffers& buffers = GeometryBuffers::get();
+        GeometryBuffers& buffers = rawBuffers;
         GLsizei indexCount = static_cast<GLsizei>(subMesh.getIndices().size());
         GLint worldLocation = -1;
         GLint viewLocation = -1;
@@ -243,6 +243,7 @@ private:
     std::vector<MeshNode*> farthestFirst;
     // The raw loop's own, so that it relies on nothing the engine set up for its draws.
     GLuint rawVertexArray = 0;
+    GeometryBuffers rawBuffers;
 };
 
 double threadSeconds()

@@ -10,7 +10,7 @@
 #include "pellux/core/Tavrin.h"
 #include "pellux/foundation/Logger.h"
 #include "pellux/materials/MaterialManager.h"
-#include "pellux/materials/RenderTarget.h"
+#include "pellux/graphics/RenderTarget.h"
 #include "pellux/resources/ImageManager.h"
 #include "pellux/scene/Scene.h"
 

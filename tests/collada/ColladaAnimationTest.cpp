@@ -1,6 +1,6 @@
-#include "pellux/collada/ColladaAnimationBuilder.h"
-#include "pellux/collada/ColladaLoad.h"
-#include "pellux/collada/ColladaNodeBuilder.h"
+#include "collada/ColladaAnimationBuilder.h"
+#include "collada/ColladaLoad.h"
+#include "collada/ColladaNodeBuilder.h"
 #include "pellux/collada/ColladaReader.h"
 #include "pellux/collada/ColladaSceneloader.h"
 #include "pellux/foundation/XmlDocument.h"
@@ -387,7 +387,7 @@ TEST(ColladaAnimationBuilding, ChannelsPastTheDocumentsLimitOfKeyValuesAreLeftOu
         </animation></library_animations></COLLADA>)";
     Collada::Document document = readDocument(text);
     Scene scene("limited");
-    ColladaLoad load(scene, Logger::getInstance(), document);
+    ColladaLoad load(Tavrin::getInstance(), scene, Logger::getInstance(), document);
     std::string log = captureStdout([&] {
         ColladaNodeBuilder(load).buildNodeTree(1.0f);
         for (Animation* made : ColladaAnimationBuilder(load, 10).makeAnimations())

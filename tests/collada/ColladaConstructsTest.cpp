@@ -3,7 +3,7 @@
 #include "pellux/collada/ColladaReader.h"
 #include "pellux/collada/ColladaSceneloader.h"
 #include "pellux/foundation/XmlDocument.h"
-#include "pellux/collada/XmlReading.h"
+#include "collada/XmlReading.h"
 #include "pellux/resources/Mesh.h"
 #include "pellux/resources/SubMesh.h"
 #include "pellux/scene/MeshNode.h"

@@ -1,6 +1,6 @@
 #include "pellux/collada/ColladaSceneloader.h"
 #include "pellux/core/Tavrin.h"
-#include "pellux/materials/RenderTarget.h"
+#include "pellux/graphics/RenderTarget.h"
 #include "pellux/resources/Mesh.h"
 #include "pellux/resources/MeshManager.h"
 #include "pellux/scene/Scene.h"

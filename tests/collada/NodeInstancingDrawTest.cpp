@@ -2,7 +2,7 @@
 #include "pellux/collada/ColladaSceneloader.h"
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
-#include "pellux/materials/RenderTarget.h"
+#include "pellux/graphics/RenderTarget.h"
 #include "pellux/scene/CameraNode.h"
 #include "pellux/scene/Scene.h"
 

@@ -1,6 +1,6 @@
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
-#include "pellux/materials/RenderTarget.h"
+#include "pellux/graphics/RenderTarget.h"
 #include "pellux/resources/FontManager.h"
 #include "pellux/resources/FontMap.h"
 #include "pellux/resources/Image.h"

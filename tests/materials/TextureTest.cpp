@@ -1,5 +1,5 @@
 // A texture's mipmap levels, made without OpenGL's drawing where that gives the same texels.
-#include "pellux/materials/Texture.h"
+#include "pellux/graphics/Texture.h"
 
 #include "GlContext.h"
 

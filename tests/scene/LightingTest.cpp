@@ -3,7 +3,7 @@
 #include "pellux/core/Tavrin.h"
 #include "pellux/foundation/DataDirectories.h"
 #include "pellux/materials/MaterialManager.h"
-#include "pellux/materials/RenderTarget.h"
+#include "pellux/graphics/RenderTarget.h"
 #include "pellux/materials/SinglePassAutoMapMaterial.h"
 #include "pellux/scene/CameraNode.h"
 #include "pellux/scene/LightNode.h"

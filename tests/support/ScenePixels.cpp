@@ -1,6 +1,6 @@
 #include "ScenePixels.h"
 
-#include "pellux/materials/RenderTarget.h"
+#include "pellux/graphics/RenderTarget.h"
 #include "pellux/scene/CameraNode.h"
 
 #include <GL/glew.h>

@@ -1,6 +1,5 @@
 #include "ViewerDocument.h"
 
-#include "pellux/collada/ColladaMaterialBuilder.h"
 #include "pellux/collada/ColladaSceneloader.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/foundation/DataDirectories.h"
@@ -91,7 +90,7 @@ std::vector<TextureFile> texturesOf(const Collada::Document& document, const std
         TextureFile texture{image.id, image.hasPath ? image.path : "-", ""};
         std::vector<std::string> names;
         if (image.hasPath)
-            names = ColladaMaterialBuilder::imageNames(image, directory);
+            names = ColladaSceneloader::imageNames(image, directory);
         auto found = std::find_if(names.begin(), names.end(),
                                   [&](const std::string& name) { return images.canFind(name); });
         if (found != names.end())

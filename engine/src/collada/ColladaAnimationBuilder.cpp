@@ -1,7 +1,7 @@
-#include "pellux/collada/ColladaAnimationBuilder.h"
+#include "collada/ColladaAnimationBuilder.h"
 
-#include "pellux/collada/ColladaLoad.h"
-#include "pellux/collada/ColladaTransforms.h"
+#include "collada/ColladaLoad.h"
+#include "collada/ColladaTransforms.h"
 #include "pellux/scene/ComposedTransformAnimation.h"
 #include "pellux/scene/KeyframeAnimation.h"
 #include "pellux/scene/Scene.h"

@@ -1,6 +1,6 @@
-#include "pellux/collada/ColladaAnimationReader.h"
+#include "collada/ColladaAnimationReader.h"
 
-#include "pellux/collada/XmlReading.h"
+#include "collada/XmlReading.h"
 
 #include <tinyxml.h>
 

@@ -1,6 +1,6 @@
-#include "pellux/collada/ColladaControllerReader.h"
+#include "collada/ColladaControllerReader.h"
 
-#include "pellux/collada/XmlReading.h"
+#include "collada/XmlReading.h"
 
 #include <tinyxml.h>
 

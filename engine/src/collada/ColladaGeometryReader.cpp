@@ -1,7 +1,7 @@
-#include "pellux/collada/ColladaGeometryReader.h"
+#include "collada/ColladaGeometryReader.h"
 
-#include "pellux/collada/ColladaNormals.h"
-#include "pellux/collada/XmlReading.h"
+#include "collada/ColladaNormals.h"
+#include "collada/XmlReading.h"
 
 #include <tinyxml.h>
 

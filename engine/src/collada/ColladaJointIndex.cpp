@@ -1,4 +1,4 @@
-#include "pellux/collada/ColladaJointIndex.h"
+#include "collada/ColladaJointIndex.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "pellux/collada/ColladaLoad.h"
+#include "collada/ColladaLoad.h"
 
 #include "pellux/foundation/Logger.h"
 

@@ -1,7 +1,7 @@
-#include "pellux/collada/ColladaMaterialBinding.h"
+#include "collada/ColladaMaterialBinding.h"
 
-#include "pellux/collada/ColladaLoad.h"
-#include "pellux/collada/ColladaMaterialBuilder.h"
+#include "collada/ColladaLoad.h"
+#include "collada/ColladaMaterialBuilder.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/materials/MaterialManager.h"
 #include "pellux/materials/SinglePassAutoMapMaterial.h"
@@ -19,7 +19,7 @@ namespace
 bool isKnownMaterial(const ColladaLoad& load, const std::string& name)
 {
     return !name.empty() &&
-           (Tavrin::getInstance().getMaterialManager()->get(name) != nullptr || load.materialsNotMade.count(name) > 0);
+           (load.engine.getMaterialManager()->get(name) != nullptr || load.materialsNotMade.count(name) > 0);
 }
 
 // The geometry an instance draws: its own, or the one its skin bends.
@@ -66,7 +66,7 @@ void bindTextureCoordinates(const ColladaLoad& load, const Collada::MeshInstance
             const std::string& materialName = meshNode.getMaterialName(*meshNode.getMesh()->getSubMeshes()[part]);
             const Collada::Effect* effect = effectOfMaterial(load, materialName);
             auto* material = dynamic_cast<SinglePassAutoMapMaterial*>(
-                Tavrin::getInstance().getMaterialManager()->get(materialName));
+                load.engine.getMaterialManager()->get(materialName));
             if (effect != nullptr && effect->diffuseTexCoord == binding.semantic && material != nullptr &&
                 material->getUniforms().count("texCoordSet") > 0)
                 material->setInt("texCoordSet", static_cast<int>(set - sets.begin()));

@@ -1,6 +1,6 @@
-#include "pellux/collada/ColladaMaterialBuilder.h"
+#include "collada/ColladaMaterialBuilder.h"
 
-#include "pellux/collada/ColladaLoad.h"
+#include "collada/ColladaLoad.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/foundation/DataDirectories.h"
 #include "pellux/foundation/Logger.h"
@@ -35,7 +35,7 @@ std::shared_ptr<File> shaderFile(const char* name)
 
 void ColladaMaterialBuilder::loadImages()
 {
-    ImageManager* imageManager = Tavrin::getInstance().getImageManager();
+    ImageManager* imageManager = load.engine.getImageManager();
     for (const Collada::Image& image : load.document.images)
     {
         Image* loaded = nullptr;
@@ -143,7 +143,7 @@ std::string ColladaMaterialBuilder::makeDefaultMaterial()
     plain.hasColor = true;
     std::fill(plain.color, plain.color + 3, defaultGrey);
     if (makes(plain.id))
-        Tavrin::getInstance().getMaterialManager()->add(defaultShaderMaterial(plain.id, plain));
+        load.engine.getMaterialManager()->add(defaultShaderMaterial(plain.id, plain));
     return plain.id;
 }
 
@@ -192,7 +192,7 @@ void ColladaMaterialBuilder::makeMaterial(const Collada::Material& description)
         load.report("material", description.id, "its effect has no phong, blinn, lambert, constant or parallax technique");
         return;
     }
-    Tavrin::getInstance().getMaterialManager()->add(material);
+    load.engine.getMaterialManager()->add(material);
 }
 
 }

@@ -1,6 +1,6 @@
-#include "pellux/collada/ColladaMaterialReader.h"
+#include "collada/ColladaMaterialReader.h"
 
-#include "pellux/collada/XmlReading.h"
+#include "collada/XmlReading.h"
 
 #include <tinyxml.h>
 

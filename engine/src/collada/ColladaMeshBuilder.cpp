@@ -1,6 +1,6 @@
-#include "pellux/collada/ColladaMeshBuilder.h"
+#include "collada/ColladaMeshBuilder.h"
 
-#include "pellux/collada/ColladaLoad.h"
+#include "collada/ColladaLoad.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/resources/Mesh.h"
 #include "pellux/resources/MeshManager.h"
@@ -20,7 +20,7 @@ void ColladaMeshBuilder::makeMesh(Collada::Geometry& geometry)
     if (geometry.repeatsAnId)
         load.report("geometry", geometry.id, "has the id of an earlier geometry and takes its place");
     auto* mesh = new Mesh(geometry.id);
-    Tavrin::getInstance().getMeshManager()->add(mesh);
+    load.engine.getMeshManager()->add(mesh);
     load.geometryMeshes[geometry.id] = {mesh, &geometry};
     load.report(geometry.problems);
     for (Collada::Primitive& primitive : geometry.primitives)

@@ -1,10 +1,10 @@
-#include "pellux/collada/ColladaNodeBuilder.h"
+#include "collada/ColladaNodeBuilder.h"
 
-#include "pellux/collada/ColladaLoad.h"
-#include "pellux/collada/ColladaMaterialBinding.h"
-#include "pellux/collada/ColladaSkinBuilder.h"
-#include "pellux/collada/ColladaTransforms.h"
-#include "pellux/collada/XmlReading.h"
+#include "collada/ColladaLoad.h"
+#include "collada/ColladaMaterialBinding.h"
+#include "collada/ColladaSkinBuilder.h"
+#include "collada/ColladaTransforms.h"
+#include "collada/XmlReading.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/foundation/Logger.h"
 #include "pellux/foundation/NumberParsing.h"
@@ -207,7 +207,7 @@ void ColladaNodeBuilder::setTransform(const Collada::Node& description, SceneNod
 void ColladaNodeBuilder::attachGeometry(const Collada::MeshInstance& instance, SceneNode& node,
                                         const std::string& meshNodeName)
 {
-    Mesh* mesh = Tavrin::getInstance().getMeshManager()->get(instance.url);
+    Mesh* mesh = load.engine.getMeshManager()->get(instance.url);
     if (mesh == nullptr)
     {
         LOG(load.logger.err) << "Mesh nicht gefunden: '" << instance.url << "'" << std::endl;

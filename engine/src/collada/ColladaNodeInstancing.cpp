@@ -1,6 +1,6 @@
-#include "pellux/collada/ColladaNodeInstancing.h"
+#include "collada/ColladaNodeInstancing.h"
 
-#include "pellux/collada/ColladaLoad.h"
+#include "collada/ColladaLoad.h"
 #include "pellux/foundation/XmlDocument.h"
 
 namespace Pellux

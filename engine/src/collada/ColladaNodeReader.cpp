@@ -1,6 +1,6 @@
-#include "pellux/collada/ColladaNodeReader.h"
+#include "collada/ColladaNodeReader.h"
 
-#include "pellux/collada/XmlReading.h"
+#include "collada/XmlReading.h"
 
 #include <tinyxml.h>
 

@@ -1,4 +1,4 @@
-#include "pellux/collada/ColladaNormals.h"
+#include "collada/ColladaNormals.h"
 
 #include <cmath>
 

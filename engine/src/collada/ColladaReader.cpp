@@ -1,11 +1,11 @@
 #include "pellux/collada/ColladaReader.h"
 
-#include "pellux/collada/ColladaAnimationReader.h"
-#include "pellux/collada/ColladaControllerReader.h"
-#include "pellux/collada/ColladaGeometryReader.h"
-#include "pellux/collada/ColladaMaterialReader.h"
-#include "pellux/collada/ColladaNodeReader.h"
-#include "pellux/collada/XmlReading.h"
+#include "collada/ColladaAnimationReader.h"
+#include "collada/ColladaControllerReader.h"
+#include "collada/ColladaGeometryReader.h"
+#include "collada/ColladaMaterialReader.h"
+#include "collada/ColladaNodeReader.h"
+#include "collada/XmlReading.h"
 
 #include <tinyxml.h>
 

@@ -1,12 +1,12 @@
 #include "pellux/collada/ColladaSceneloader.h"
 
-#include "pellux/collada/ColladaAnimationBuilder.h"
-#include "pellux/collada/ColladaLoad.h"
-#include "pellux/collada/ColladaMaterialBuilder.h"
-#include "pellux/collada/ColladaMeshBuilder.h"
-#include "pellux/collada/ColladaNodeBuilder.h"
+#include "collada/ColladaAnimationBuilder.h"
+#include "collada/ColladaLoad.h"
+#include "collada/ColladaMaterialBuilder.h"
+#include "collada/ColladaMeshBuilder.h"
+#include "collada/ColladaNodeBuilder.h"
 #include "pellux/collada/ColladaReader.h"
-#include "pellux/collada/ColladaSkinBuilder.h"
+#include "collada/ColladaSkinBuilder.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/foundation/Logger.h"
 #include "pellux/foundation/XmlDocument.h"
@@ -85,10 +85,11 @@ Scene* ColladaSceneloader::loadFile(const File& file, bool* documentRead, bool r
 std::size_t ColladaSceneloader::build(Collada::Document& document, const std::string& documentName, Scene& scene,
                                       bool rendering, Units units)
 {
-    MaterialManager& materialManager = *Tavrin::getInstance().getMaterialManager();
+    Tavrin& engine = Tavrin::current();
+    MaterialManager& materialManager = *engine.getMaterialManager();
     std::size_t materialsBefore = materialManager.size();
     upAxis = document.upAxis;
-    ColladaLoad load(scene, Logger::getInstance(), document);
+    ColladaLoad load(engine, scene, Logger::getInstance(), document);
     std::error_code noDirectory;
     load.documentName = documentName;
     load.documentDirectory = std::filesystem::absolute(documentName, noDirectory).parent_path().string();
@@ -113,6 +114,11 @@ std::size_t ColladaSceneloader::build(Collada::Document& document, const std::st
     for (const std::string& name : load.materialsNotMade)
         materialsMade += materialManager.get(name) == nullptr ? 1 : 0;
     return materialsMade;
+}
+
+std::vector<std::string> ColladaSceneloader::imageNames(const Collada::Image& image, const std::string& documentDirectory)
+{
+    return ColladaMaterialBuilder::imageNames(image, documentDirectory);
 }
 
 }

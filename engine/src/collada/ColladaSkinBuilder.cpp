@@ -1,8 +1,8 @@
-#include "pellux/collada/ColladaSkinBuilder.h"
+#include "collada/ColladaSkinBuilder.h"
 
-#include "pellux/collada/ColladaJointIndex.h"
-#include "pellux/collada/ColladaLoad.h"
-#include "pellux/collada/ColladaMaterialBinding.h"
+#include "collada/ColladaJointIndex.h"
+#include "collada/ColladaLoad.h"
+#include "collada/ColladaMaterialBinding.h"
 #include "pellux/resources/Mesh.h"
 #include "pellux/resources/SubMesh.h"
 #include "pellux/scene/MeshNode.h"

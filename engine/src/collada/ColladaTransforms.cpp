@@ -1,4 +1,4 @@
-#include "pellux/collada/ColladaTransforms.h"
+#include "collada/ColladaTransforms.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "pellux/collada/XmlReading.h"
+#include "collada/XmlReading.h"
 
 #include <tinyxml.h>
 

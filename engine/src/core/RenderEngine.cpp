@@ -1,12 +1,14 @@
 #include "pellux/core/RenderEngine.h"
 
+#include "graphics/GraphicsContext.h"
+#include "graphics/ShaderCompiler.h"
 #include "pellux/core/KeyCodes.h"
-#include "pellux/core/ShaderCompiler.h"
 #include "pellux/foundation/File.h"
 #include "pellux/foundation/Logger.h"
-#include "pellux/materials/RenderTarget.h"
-#include "pellux/materials/Texture.h"
+#include "pellux/graphics/RenderTarget.h"
+#include "pellux/graphics/Texture.h"
 #include "pellux/scene/Scene.h"
+#include "renderer/Renderer.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -18,7 +20,6 @@ namespace Pellux
 {
 
 std::shared_ptr<Rectangle> RenderEngine::screenRectangle = std::make_shared<Rectangle>(0.0f, 0.0f, 800.0f, 600.0f);
-RenderTarget* RenderEngine::overlay = nullptr;
 
 namespace
 {
@@ -108,6 +109,87 @@ int scaledSide(int side, float scale)
 }
 }
 
+namespace
+{
+// The render engine's voice: each step traced, compile results on standard output as they stand.
+class EngineShaderReports : public ShaderReports
+{
+public:
+    void starting() override { LOG(log.trace) << "init shader" << std::endl; }
+
+    void loading(ShaderStage stage, const std::string& path) override
+    {
+        LOG(log.trace) << (stage == ShaderStage::Vertex ? "loadVertexShader(" : "loadFragmentShader(") << path << ")"
+                       << std::endl;
+    }
+
+    void cannotOpen(ShaderStage stage, const std::string& path) override
+    {
+        if (stage == ShaderStage::Vertex)
+            LOG(log.err) << "Error: file could not be opened: " << path << std::endl;
+        else
+            std::cerr << "Error: file could not be opened: " << path << std::endl;
+    }
+
+    void compiling(ShaderStage stage) override
+    {
+        if (stage != ShaderStage::Vertex)
+            return;
+        LOG(log.trace) << "load shader source" << std::endl;
+        LOG(log.trace) << "glCreateShader: " << reinterpret_cast<const void*>(glCreateShader) << std::endl;
+        LOG(log.trace) << "convert to const c-string and attach to shader-handle" << std::endl;
+        LOG(log.trace) << "compile vertex shader" << std::endl;
+    }
+
+    void compiled(const std::string& path) override { std::cout << "finished loading shader: " << path << std::endl; }
+
+    void compileFailed(ShaderStage stage, const std::string& infoLog, const std::string& path) override
+    {
+        std::cout << (stage == ShaderStage::Vertex ? "Vertex" : "Fragment") << "-shader compile error:\n\n"
+                  << infoLog << std::endl;
+        std::cout << "failed to load shader: " << path << std::endl;
+    }
+
+    void linking() override
+    {
+        LOG(log.trace) << "attach shader" << std::endl;
+        LOG(log.trace) << "link shader" << std::endl;
+    }
+
+    void linked() override { LOG(log.info) << "Shader-program linked successfully.\n" << std::endl; }
+
+    void linkFailed(const std::string& infoLog) override
+    {
+        LOG(log.err) << "Shader-program link error:\n\n" << infoLog << std::endl;
+    }
+
+private:
+    Logger& log = Logger::getInstance();
+};
+}
+
+RenderEngine::RenderEngine(MaterialManager* materials, FontManager* fonts)
+    : materials(materials), fonts(fonts), shaderReports(std::make_unique<EngineShaderReports>())
+{
+}
+
+RenderEngine::~RenderEngine()
+{
+    closeWindow();
+}
+
+// What was made in the window's context is deleted while it is current.
+void RenderEngine::closeWindow()
+{
+    if (window == nullptr)
+        return;
+    glfwMakeContextCurrent(window);
+    renderer.reset();
+    graphics.reset();
+    glfwDestroyWindow(window);
+    window = nullptr;
+}
+
 bool RenderEngine::init(int width, int height, bool fullScreen, const std::string& sizeOrigin)
 {
     Logger& log = Logger::getInstance();
@@ -119,8 +201,13 @@ bool RenderEngine::init(int width, int height, bool fullScreen, const std::strin
     }
     LOG(log.info) << "GLFW initialized" << std::endl;
 
+    closeWindow();
     if (!openWindow(width, height, fullScreen, sizeOrigin) || !loadEntryPoints())
         return false;
+    graphics = std::make_unique<GraphicsContext>(glErrorCheck, fonts, *shaderReports);
+    graphics->makeCurrent();
+    renderer = std::make_unique<Renderer>(*graphics, materials);
+    renderer->makeCurrent();
 
     int framebufferWidth = 0;
     int framebufferHeight = 0;
@@ -132,10 +219,7 @@ bool RenderEngine::init(int width, int height, bool fullScreen, const std::strin
     glEnable(GL_BLEND);
     // On from the first frame, not only after the first overlay drawing has switched it on.
     glEnable(GL_DEPTH_TEST);
-    // Opening another window replaces the overlay of the one before.
-    delete overlay;
-    overlay = new RenderTarget(0);
-    overlay->setSize(getScreenRectangle());
+    graphics->makeWindowTarget(getScreenRectangle());
     glfwSwapInterval(0);
     // A key tapped between two polls still counts as pressed at the next poll.
     glfwSetInputMode(window, GLFW_STICKY_KEYS, GLFW_TRUE);
@@ -268,10 +352,13 @@ void RenderEngine::setWindowTitle(const std::string& title)
 
 Rectangle RenderEngine::getViewport() const
 {
-    GLint viewport[4] = {0, 0, 0, 0};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    return Rectangle(static_cast<float>(viewport[0]), static_cast<float>(viewport[1]),
-                     static_cast<float>(viewport[2]), static_cast<float>(viewport[3]));
+    return RenderTarget::currentViewport();
+}
+
+RenderTarget* RenderEngine::getOverlay()
+{
+    GraphicsContext* current = GraphicsContext::current();
+    return current != nullptr ? current->getWindowTarget() : nullptr;
 }
 
 void RenderEngine::onWindowResize(int width, int height)
@@ -279,18 +366,13 @@ void RenderEngine::onWindowResize(int width, int height)
     glViewport(0, 0, width, height);
     screenRectangle->width = static_cast<float>(width);
     screenRectangle->height = static_cast<float>(height);
-    if (overlay != nullptr)
+    if (RenderTarget* overlay = getOverlay())
         overlay->resize(width, height);
 }
 
 Texture* RenderEngine::getTexture(Image* image)
 {
-    if (image == nullptr)
-        return nullptr;
-    Texture*& texture = textures[image];
-    if (texture == nullptr)
-        texture = new Texture(*image);
-    return texture;
+    return graphics != nullptr ? graphics->textureOf(image) : nullptr;
 }
 
 void RenderEngine::setRenderScale(float scale)
@@ -315,7 +397,9 @@ void RenderEngine::drawScene(Scene& scene, float opacity)
         target->setSize(getScreenRectangle());
     }
     target->bind();
-    scene.render();
+    scene.prepareFrame();
+    renderer->renderMainPass(scene);
+    renderer->renderShadowPasses(scene);
     const Rectangle whole(0, 0, 1, 1);
     drawTexture(target->getColorTexture(), whole, whole, false, opacity);
     glErrorCheck.after("overlay");
@@ -330,7 +414,7 @@ void RenderEngine::warmUp(Scene& scene)
     // Only the main pass: a shadow pass leaves its light set up for the next main pass, which
     // would then show a shadow the first frame does not have.
     scene.prepareFrame();
-    scene.renderMainPass();
+    renderer->renderMainPass(scene);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, static_cast<int>(screenRectangle->width), static_cast<int>(screenRectangle->height));
     glErrorCheck.after("warm-up");
@@ -338,93 +422,50 @@ void RenderEngine::warmUp(Scene& scene)
 
 void RenderEngine::drawTexture(Texture* texture, Rectangle destination, Rectangle source, bool flag, float opacity)
 {
-    if (overlay != nullptr)
+    if (RenderTarget* overlay = graphics != nullptr ? graphics->getWindowTarget() : nullptr)
         overlay->drawTexture(texture, destination, source, flag, opacity);
 }
 
 void RenderEngine::drawText(const std::string& text, int size, float x, float y)
 {
+    RenderTarget* overlay = graphics != nullptr ? graphics->getWindowTarget() : nullptr;
     if (!text.empty() && overlay != nullptr)
         overlay->drawText(text, size, x, y);
 }
 
 namespace
 {
-// The render engine's voice: each step traced, compile results on standard output as they stand.
-class EngineShaderReports : public ShaderReports
+unsigned int loadShader(const File* file, ShaderStage stage)
 {
-public:
-    void loading(ShaderStage stage, const std::string& path) override
-    {
-        LOG(log.trace) << (stage == ShaderStage::Vertex ? "loadVertexShader(" : "loadFragmentShader(") << path << ")"
-                       << std::endl;
-    }
-
-    void cannotOpen(ShaderStage stage, const std::string& path) override
-    {
-        if (stage == ShaderStage::Vertex)
-            LOG(log.err) << "Error: file could not be opened: " << path << std::endl;
-        else
-            std::cerr << "Error: file could not be opened: " << path << std::endl;
-    }
-
-    void compiling(ShaderStage stage) override
-    {
-        if (stage != ShaderStage::Vertex)
-            return;
-        LOG(log.trace) << "load shader source" << std::endl;
-        LOG(log.trace) << "glCreateShader: " << reinterpret_cast<const void*>(glCreateShader) << std::endl;
-        LOG(log.trace) << "convert to const c-string and attach to shader-handle" << std::endl;
-        LOG(log.trace) << "compile vertex shader" << std::endl;
-    }
-
-    void compiled(const std::string& path) override { std::cout << "finished loading shader: " << path << std::endl; }
-
-    void compileFailed(ShaderStage stage, const std::string& infoLog, const std::string& path) override
-    {
-        std::cout << (stage == ShaderStage::Vertex ? "Vertex" : "Fragment") << "-shader compile error:\n\n"
-                  << infoLog << std::endl;
-        std::cout << "failed to load shader: " << path << std::endl;
-    }
-
-    void linking() override
-    {
-        LOG(log.trace) << "attach shader" << std::endl;
-        LOG(log.trace) << "link shader" << std::endl;
-    }
-
-    void linked() override { LOG(log.info) << "Shader-program linked successfully.\n" << std::endl; }
-
-    void linkFailed(const std::string& infoLog) override
-    {
-        LOG(log.err) << "Shader-program link error:\n\n" << infoLog << std::endl;
-    }
-
-private:
-    Logger& log = Logger::getInstance();
-};
+    GraphicsContext* graphics = GraphicsContext::current();
+    EngineShaderReports reports;
+    return graphics != nullptr ? graphics->shaders().load(file->getPath(), stage, reports) : 0;
+}
 }
 
 unsigned int RenderEngine::loadVertexShader(const File* file)
 {
-    EngineShaderReports reports;
-    return ShaderCompiler::load(file->getPath(), ShaderStage::Vertex, reports);
+    return loadShader(file, ShaderStage::Vertex);
 }
 
 unsigned int RenderEngine::loadFragmentShader(const File* file)
 {
-    EngineShaderReports reports;
-    return ShaderCompiler::load(file->getPath(), ShaderStage::Fragment, reports);
+    return loadShader(file, ShaderStage::Fragment);
 }
 
 unsigned int RenderEngine::buildProgram(const File* vertexFile, const File* fragmentFile, bool* linked)
 {
-    LOG(Logger::getInstance().trace) << "init shader" << std::endl;
+    GraphicsContext* graphics = GraphicsContext::current();
+    if (linked != nullptr)
+        *linked = false;
+    if (graphics == nullptr)
+        return 0;
+    EngineShaderReports reports;
+    reports.starting();
     GLuint vertexShader = loadVertexShader(vertexFile);
     GLuint fragmentShader = loadFragmentShader(fragmentFile);
-    EngineShaderReports reports;
     bool programLinked = false;
-    GLuint program = ShaderCompiler::link(vertexShader, fragmentShader, reports, programLinked);
+    GLuint program = graphics->shaders().link(vertexShader, fragmentShader, reports, programLinked);
     if (linked != nullptr)
         *linked = programLinked;
     return program;

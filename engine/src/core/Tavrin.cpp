@@ -12,21 +12,39 @@
 namespace Pellux
 {
 
+namespace
+{
+Tavrin* currentRoot = nullptr;
+}
+
 // Created in this order: the image manager starts DevIL first, and the settings come last because
 // they read their file at once.
 Tavrin::Tavrin()
     : resourceManager(std::make_unique<ResourceManager>()), imageManager(std::make_unique<ImageManager>()),
       meshManager(std::make_unique<MeshManager>()), fontManager(std::make_unique<FontManager>()),
-      materialManager(std::make_unique<MaterialManager>()), renderEngine(std::make_unique<RenderEngine>()),
-      settings(std::make_unique<Settings>())
+      materialManager(std::make_unique<MaterialManager>()),
+      renderEngine(std::make_unique<RenderEngine>(materialManager.get(), fontManager.get())),
+      settings(std::make_unique<Settings>()), previous(currentRoot)
 {
+    currentRoot = this;
 }
 
-Tavrin::~Tavrin() = default;
+// The window goes before the materials whose programs were made in it.
+Tavrin::~Tavrin()
+{
+    if (currentRoot == this)
+        currentRoot = previous;
+    renderEngine.reset();
+}
+
+Tavrin& Tavrin::current()
+{
+    return currentRoot != nullptr ? *currentRoot : getInstance();
+}
 
 void Tavrin::initFonts()
 {
-    fontManager->indexFonts();
+    fontManager->indexFonts(settings->getFontDir());
 }
 
 }

@@ -1,5 +1,8 @@
 #include "pellux/materials/ShaderDeclarations.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "pellux/foundation/StringUtils.h"
 
 #include <climits>
@@ -96,6 +99,18 @@ void scanShaderDeclarations(std::istream& source, bool readInputs, ShaderVariabl
         ShaderVariable variable = parseDeclaration(words);
         (isUniform ? uniforms : inputs)[variable.name] = variable;
     }
+}
+
+namespace
+{
+const char* const engineUniforms[] = {"world",       "view",         "proj",       "camPos",        "camDir",
+                                      "textures",    "specularCoefficient",        "lightArray",    "lightCount",
+                                      "shadowMaps",  "ambientLight", "unlit",      "jointMatrices", "jointCount"};
+}
+
+bool isEngineUniform(const std::string& name)
+{
+    return std::find(std::begin(engineUniforms), std::end(engineUniforms), name) != std::end(engineUniforms);
 }
 
 }

@@ -1,6 +1,5 @@
 #include "pellux/resources/FontManager.h"
 
-#include "pellux/core/Tavrin.h"
 #include "pellux/foundation/DataDirectories.h"
 #include "pellux/foundation/Logger.h"
 #include "pellux/foundation/Settings.h"
@@ -104,11 +103,6 @@ void copyIntoCell(const FT_Bitmap& bitmap, int code, int size, std::vector<unsig
         }
     }
 }
-}
-
-void FontManager::indexFonts()
-{
-    indexFonts(Tavrin::getInstance().getSettings()->getFontDir());
 }
 
 void FontManager::indexFonts(const std::string& directory)

@@ -1,10 +1,12 @@
 #include "pellux/resources/ImageManager.h"
 
-#include "pellux/core/RenderEngine.h"
 #include "pellux/foundation/FileChecks.h"
 #include "pellux/foundation/Logger.h"
 #include "pellux/resources/Image.h"
 #include "pellux/resources/PictureHeader.h"
+
+#include <GL/glew.h>
+#include <GLFW/glfw3.h>
 
 #include <IL/il.h>
 
@@ -50,9 +52,12 @@ bool headerIsChecked(ILenum type)
 
 const std::string notAPicture = "is no picture";
 
+// The longest side of a texture the current OpenGL context takes, else the default.
 int largestSide()
 {
-    int side = RenderEngine::largestTextureSide();
+    GLint side = 0;
+    if (glfwGetCurrentContext() != nullptr)
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &side);
     return side > 0 ? side : ImageManager::defaultLargestSide;
 }
 

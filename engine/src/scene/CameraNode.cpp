@@ -1,7 +1,6 @@
 #include "pellux/scene/CameraNode.h"
 
-#include "pellux/core/RenderEngine.h"
-#include "pellux/core/Tavrin.h"
+#include "pellux/graphics/RenderTarget.h"
 
 namespace Pellux
 {
@@ -13,7 +12,7 @@ CameraNode::CameraNode(const std::string& name) : SceneNode(name)
 
 void CameraNode::updateProjection()
 {
-    Rectangle viewport = Tavrin::getInstance().getRenderEngine()->getViewport();
+    Rectangle viewport = RenderTarget::currentViewport();
     // Without a viewport yet (no window), a square one.
     float aspect = viewport.height > 0 ? viewport.width / viewport.height : 1.0f;
     projection = Matrix4::perspective(aspect, near, far, fov);

@@ -1,6 +1,6 @@
 #include "pellux/scene/LightNode.h"
 
-#include "pellux/materials/RenderTarget.h"
+#include "pellux/graphics/RenderTarget.h"
 #include "pellux/scene/Bounds.h"
 
 #include <algorithm>

@@ -1,9 +1,9 @@
 #include "pellux/scene/Scene.h"
 
-#include "pellux/core/RenderEngine.h"
-#include "pellux/core/Tavrin.h"
-#include "pellux/materials/DrawState.h"
-#include "pellux/materials/RenderTarget.h"
+#include "graphics/DrawState.h"
+#include "graphics/GraphicsContext.h"
+#include "pellux/graphics/GlErrorCheck.h"
+#include "pellux/graphics/RenderTarget.h"
 #include "pellux/scene/Animation.h"
 #include "pellux/scene/CameraNode.h"
 #include "pellux/scene/LightNode.h"
@@ -14,27 +14,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <typeinfo>
 
 namespace Pellux
 {
-
-namespace
-{
-GlErrorCheck& glErrors()
-{
-    return Tavrin::getInstance().getRenderEngine()->getGlErrorCheck();
-}
-
-// The engine's own kinds of node draw only through their materials, which answer for themselves;
-// any other kind may set OpenGL state in its render().
-bool drawsOnlyThroughMaterials(const SceneNode& node)
-{
-    const std::type_info& kind = typeid(node);
-    return kind == typeid(MeshNode) || kind == typeid(SceneNode) || kind == typeid(LightNode) ||
-           kind == typeid(CameraNode) || kind == typeid(SoundNode);
-}
-}
 
 Scene::Scene(const std::string& name)
     : name(name),
@@ -44,7 +26,7 @@ Scene::Scene(const std::string& name)
       meshBounds(std::make_unique<MeshBounds>())
 {
     root->setChanged(true);
-    if (RenderEngine::hasContext())
+    if (GraphicsContext::current() != nullptr)
         getRenderTarget();
 }
 
@@ -68,7 +50,7 @@ RenderTarget* Scene::getRenderTarget()
 {
     if (renderTarget == nullptr)
     {
-        Rectangle viewport = Tavrin::getInstance().getRenderEngine()->getViewport();
+        Rectangle viewport = RenderTarget::currentViewport();
         renderTarget = new RenderTarget(static_cast<int>(viewport.width), static_cast<int>(viewport.height));
     }
     return renderTarget;
@@ -219,16 +201,10 @@ const std::vector<MeshNode*>& Scene::getMeshNodes()
     return meshNodes;
 }
 
-void Scene::render()
-{
-    prepareFrame();
-    renderMainPass();
-    renderShadowPasses();
-}
-
 void Scene::prepareFrame()
 {
-    glErrors().after("time before the scene's passes");
+    if (GraphicsContext* graphics = GraphicsContext::current())
+        graphics->errors().after("time before the scene's passes");
     if (root->isChanged())
         rebuildNodeLists();
     gatherLights();
@@ -241,57 +217,6 @@ void Scene::prepareFrame()
     }
     fitDirectionalShadows();
     orderFarthestFirst();
-}
-
-void Scene::renderNode(SceneNode& node, RenderTarget* target)
-{
-    node.render(this, target);
-    if (!drawsOnlyThroughMaterials(node))
-        DrawState::forgetApplied();
-}
-
-void Scene::renderMainPass()
-{
-    pass = RenderPass::main();
-    RenderTarget* target = getRenderTarget();
-    DrawState::beginPass();
-    renderNode(*root, target);
-    lateQueue.clear();
-    for (SceneNode* node : ordered)
-    {
-        if (!node->isVisible())
-            continue;
-        if (node->drawnEarly())
-            renderNode(*node, target);
-        else
-            lateQueue.push_back(node);
-    }
-    for (SceneNode* node : lateQueue)
-        renderNode(*node, target);
-    DrawState::endPass();
-    glErrors().afterPass(pass);
-}
-
-void Scene::renderShadowPasses()
-{
-    for (LightNode* light : lights)
-    {
-        // Only the maps of shadow type 1 reach the shaders; the others would never be read.
-        if (!light->castsShadows())
-            continue;
-        CameraNode* camera = activeCamera;
-        activeCamera = light;
-        pass = RenderPass::shadowOf(light);
-        RenderTarget* shadowMap = light->getShadowMap();
-        shadowMap->bind();
-        DrawState::beginPass();
-        for (SceneNode* node : ordered)
-            renderNode(*node, shadowMap);
-        DrawState::endPass();
-        glErrors().afterPass(pass);
-        activeCamera = camera;
-    }
-    pass = RenderPass::main();
 }
 
 }

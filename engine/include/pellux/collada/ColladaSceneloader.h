@@ -57,6 +57,10 @@ public:
     static std::size_t build(Collada::Document& document, const std::string& documentName, Scene& scene,
                              bool rendering, Units units = Units::AsWritten);
 
+    // The names a document's image may be found by, in the order the load tries them (see
+    // docs/IMPORTING.md); `documentDirectory` is the folder the document lies in.
+    static std::vector<std::string> imageNames(const Collada::Image& image, const std::string& documentDirectory);
+
     // The up axis of the last document loaded ("Z_UP" turns it to the engine's Y up).
     static const std::string& getUpAxis() { return upAxis; }
 

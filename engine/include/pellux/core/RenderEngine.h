@@ -1,10 +1,9 @@
 #pragma once
 
 #include "pellux/core/FrameTimer.h"
-#include "pellux/core/GlErrorCheck.h"
+#include "pellux/graphics/GlErrorCheck.h"
 #include "pellux/foundation/Rectangle.h"
 
-#include <map>
 #include <memory>
 #include <string>
 
@@ -14,9 +13,14 @@ class File;
 namespace Pellux
 {
 
+class FontManager;
+class GraphicsContext;
 class Image;
+class MaterialManager;
+class Renderer;
 class RenderTarget;
 class Scene;
+class ShaderReports;
 class Texture;
 
 // Where the cursor is in the window, in pixels from its top left corner: x to the right, y down.
@@ -26,13 +30,21 @@ struct CursorPosition
     double y = 0;
 };
 
-// The window with its OpenGL 3.2 core context, the frame boundary, the keyboard and the mouse.
+// The window with its OpenGL 3.2 core context, the frame boundary, the keyboard and the mouse. With
+// the window it makes what the engine keeps in that context (programs, buffers, textures, the state
+// record of a pass) and the renderer that draws scenes there; it deletes them, and the window, when it
+// goes.
 class RenderEngine
 {
 public:
-    RenderEngine() = default;
+    // Sub-meshes find their materials in `materials`; text is drawn with `fonts`. Without them the
+    // engine draws no mesh, or no text.
+    explicit RenderEngine(MaterialManager* materials = nullptr, FontManager* fonts = nullptr);
+    ~RenderEngine();
+    RenderEngine(const RenderEngine&) = delete;
+    RenderEngine& operator=(const RenderEngine&) = delete;
 
-    // Opens the window: full screen at the desktop's resolution, or a window of width x height
+    // Opens the window, in place of one opened before: full screen at the desktop's resolution, or a window of width x height
     // when fullScreen is false. A side of 0 or less takes the desktop's; so does a side larger than
     // X and OpenGL allow here, after an ERR line that names `sizeOrigin`, where the size was asked
     // for ("settings.txt [graphics]"). False when no window with a usable context could be made.
@@ -91,8 +103,8 @@ public:
     // Logs OpenGL errors after each part of a frame while it is switched on.
     GlErrorCheck& getGlErrorCheck() { return glErrorCheck; }
 
-    // The target standing for the window; null before init().
-    static RenderTarget* getOverlay() { return overlay; }
+    // The target standing for the window of the calling thread's engine; null before init().
+    static RenderTarget* getOverlay();
 
     // Shader building; compile results go to standard output as they stand, without log prefix.
     static unsigned int loadVertexShader(const File* file);
@@ -101,6 +113,7 @@ public:
     static unsigned int buildProgram(const File* vertexFile, const File* fragmentFile, bool* linked = nullptr);
 
 private:
+    void closeWindow();
     bool openWindow(int width, int height, bool fullScreen, const std::string& sizeOrigin);
     bool loadEntryPoints();
     void followMouse();
@@ -114,7 +127,11 @@ private:
     float wheelOffset = 0;
     // The wheel's steps since the last frame ended.
     float wheelTurned = 0;
-    std::map<Image*, Texture*> textures;
+    MaterialManager* materials;
+    FontManager* fonts;
+    std::unique_ptr<ShaderReports> shaderReports;
+    std::unique_ptr<GraphicsContext> graphics;
+    std::unique_ptr<Renderer> renderer;
     float renderScale = 1;
     // The scene target's size while it is warmed up.
     std::shared_ptr<Rectangle> warmUpSize = std::make_shared<Rectangle>(0.0f, 0.0f, 1.0f, 1.0f);
@@ -122,7 +139,6 @@ private:
     std::shared_ptr<Rectangle> scaledSceneSize = std::make_shared<Rectangle>(0.0f, 0.0f, 1.0f, 1.0f);
 
     static std::shared_ptr<Rectangle> screenRectangle;
-    static RenderTarget* overlay;
 };
 
 }

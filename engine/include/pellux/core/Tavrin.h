@@ -15,15 +15,24 @@ class RenderEngine;
 class ResourceManager;
 class Settings;
 
-// The engine root: creates every engine-wide service once and hands it out. The one root that
-// getInstance() makes lives until the process ends; a root that is destroyed takes its services
-// with it.
+// The engine root: creates every engine-wide service once and hands it out: the registries of
+// images, meshes, fonts and materials, the settings, and the render engine with its window and all
+// it makes there. A program may make roots of its own, one after another or nested; a root that is
+// destroyed takes its services with it. The one root that getInstance() makes lives until the
+// process ends.
 class Tavrin : public Singleton<Tavrin>
 {
 public:
-    // Without "settings.txt" the settings are all defaults (see Settings).
+    // Without "settings.txt" the settings are all defaults (see Settings). The new root is the
+    // current one until it goes.
     Tavrin();
     ~Tavrin() override;
+    Tavrin(const Tavrin&) = delete;
+    Tavrin& operator=(const Tavrin&) = delete;
+
+    // The root the importers load into: the last one made that still lives, else the one of
+    // getInstance(), made now.
+    static Tavrin& current();
 
     // Indexes the fonts directory the settings name; called once at start-up.
     void initFonts();
@@ -44,6 +53,8 @@ private:
     std::unique_ptr<MaterialManager> materialManager;
     std::unique_ptr<RenderEngine> renderEngine;
     std::unique_ptr<Settings> settings;
+    // The root that was current before this one was made.
+    Tavrin* previous;
 };
 
 }

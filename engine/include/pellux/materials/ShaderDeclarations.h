@@ -24,4 +24,8 @@ using ShaderVariables = std::map<std::string, ShaderVariable>;
 // replaces an earlier one. Comments ("//" to the line's end, "/*" to "*/") are no declarations.
 void scanShaderDeclarations(std::istream& source, bool readInputs, ShaderVariables& uniforms, ShaderVariables& inputs);
 
+// Whether the engine feeds a uniform of that name from its own data ("world", "lightArray", ...);
+// every other uniform a shader declares is the material's own.
+bool isEngineUniform(const std::string& name);
+
 }

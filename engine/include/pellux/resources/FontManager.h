@@ -15,8 +15,6 @@ class FontMap;
 class FontManager : public ResourceManager
 {
 public:
-    // Indexes the files of the settings' "fontDir" of section "font".
-    void indexFonts();
     // Indexes the files of `directory`; an ERR line names it when there is no such directory.
     void indexFonts(const std::string& directory);
     const std::map<std::string, File>& getFonts() const { return fonts; }

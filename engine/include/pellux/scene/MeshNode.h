@@ -11,6 +11,7 @@ namespace Pellux
 {
 
 class Material;
+class MaterialManager;
 class Mesh;
 class Skin;
 class SubMesh;
@@ -40,22 +41,25 @@ public:
     Skin* getSkin() const { return skin.get(); }
 
     // Draws nothing while invisible. A sub-mesh whose material is not registered draws with the
-    // fallback material, or is skipped without one.
+    // fallback material, or is skipped without one. The renderer of the engine's window draws it.
     void render(Scene* scene, RenderTarget* target) override;
     // True when every sub-mesh's material draws early; a missing material does not.
     bool drawnEarly() override;
 
 private:
+    // It finds each sub-mesh's material and keeps what it found here.
+    friend class Renderer;
+
     // The material a sub-mesh was found to draw with, kept while its name and the registry stay as
     // they were.
     struct FoundMaterial
     {
         const SubMesh* subMesh = nullptr;
         std::string subMeshName;
+        const MaterialManager* registry = nullptr;
         unsigned long long registryRevision = 0;
         Material* material = nullptr;
     };
-    Material* materialOf(std::size_t index, const SubMesh& subMesh);
 
     Mesh* mesh;
     std::map<std::string, std::string> materialBinding;

@@ -17,6 +17,7 @@ class CameraNode;
 class LightNode;
 class MeshBounds;
 class MeshNode;
+class Renderer;
 class RenderTarget;
 class SceneNode;
 
@@ -75,19 +76,22 @@ public:
 
     // The scene's part of a frame: the visible nodes into the bound target, early ones first and
     // each queue from the farthest to the nearest; then the shadow map of every light that casts
-    // shadows (shadow type 1). The same as
-    // prepareFrame(), renderMainPass() and renderShadowPasses() in a row.
+    // shadows (shadow type 1). The same as prepareFrame(), renderMainPass() and renderShadowPasses()
+    // in a row. The renderer of the engine's window draws the passes; without a window nothing is
+    // drawn.
     void render();
     void prepareFrame();
     void renderMainPass();
     void renderShadowPasses();
 
 private:
+    // It runs the passes over the drawing order and sets the pass.
+    friend class Renderer;
+
     void rebuildNodeLists();
     void gatherLights();
     void fitDirectionalShadows();
     void orderFarthestFirst();
-    void renderNode(SceneNode& node, RenderTarget* target);
 
     // A node's place in the drawing order: by nearness to the camera (1 / distance; 0 at the camera
     // and for nodes without a distance), then by the tree's order.

@@ -7,8 +7,6 @@
 namespace Pellux
 {
 
-struct RenderPass;
-
 // Reads OpenGL's error flags after each part of a frame and logs each error once, with the part it
 // happened in. Off unless switched on, or the environment variable PELLUX_GL_CHECK is set to other
 // than 0: reading the flags holds the driver up.
@@ -20,20 +18,19 @@ public:
     bool isEnabled() const { return enabled; }
     void setEnabled(bool on) { enabled = on; }
 
-    // `part` names what ran since the last check: "overlay", "frame end".
+    // `part` names what ran since the last check: "overlay", "frame end", "main pass".
     void after(const char* part)
     {
         if (enabled)
             check(part);
     }
-    void afterPass(const RenderPass& pass)
+    void after(const std::string& part)
     {
         if (enabled)
-            check(passName(pass));
+            check(part);
     }
 
 private:
-    static std::string passName(const RenderPass& pass);
     void check(const std::string& part);
 
     bool enabled = false;

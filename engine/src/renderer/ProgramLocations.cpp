@@ -1,7 +1,7 @@
-#include "pellux/materials/ProgramLocations.h"
+#include "renderer/ProgramLocations.h"
 
 #include "pellux/foundation/NumberParsing.h"
-#include "pellux/materials/DrawState.h"
+#include "graphics/DrawState.h"
 #include "pellux/scene/LightNode.h"
 #include "pellux/scene/Matrix4.h"
 #include "pellux/scene/Vector3.h"
@@ -23,26 +23,11 @@ namespace
 // Locations beyond it (a shader's own layout qualifiers may place uniforms anywhere) are always sent.
 const int highestHeldLocation = 4095;
 
-// The names the engine feeds from its own data.
-const char* const engineUniforms[] = {"world",       "view",         "proj",       "camPos",        "camDir",
-                                      "textures",    "specularCoefficient",        "lightArray",    "lightCount",
-                                      "shadowMaps",  "ambientLight", "unlit",      "jointMatrices", "jointCount"};
-
 int declaredLength(const ShaderVariables& uniforms, const char* name)
 {
     auto found = uniforms.find(name);
     return found == uniforms.end() ? 0 : found->second.count;
 }
-}
-
-ProgramLocations& ProgramLocations::of(unsigned int program, const ShaderVariables& uniforms,
-                                       const ShaderVariables& inputs)
-{
-    static std::map<unsigned int, std::unique_ptr<ProgramLocations>> records;
-    std::unique_ptr<ProgramLocations>& record = records[program];
-    if (!record)
-        record.reset(new ProgramLocations(program, uniforms, inputs));
-    return *record;
 }
 
 ProgramLocations::ProgramLocations(unsigned int program, const ShaderVariables& uniforms, const ShaderVariables& inputs)
@@ -74,18 +59,13 @@ ProgramLocations::ProgramLocations(unsigned int program, const ShaderVariables& 
     declaredJoints = declaredLength(uniforms, "jointMatrices");
     for (const auto& [name, variable] : uniforms)
     {
-        if (feedsItself(name))
+        if (isEngineUniform(name))
             continue;
         OpenUniform open{name, variable.type, MaterialValue::Kind::Number, false,
                          variable.type == "int" || variable.type == "bool", glGetUniformLocation(program, name.c_str())};
         open.fed = MaterialValue::kindFor(variable.type, open.kind);
         openUniforms.push_back(open);
     }
-}
-
-bool ProgramLocations::feedsItself(const std::string& name)
-{
-    return std::find(std::begin(engineUniforms), std::end(engineUniforms), name) != std::end(engineUniforms);
 }
 
 int ProgramLocations::uniform(const char* name) const

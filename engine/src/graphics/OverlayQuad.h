@@ -1,19 +1,27 @@
 #pragma once
 
 #include "pellux/foundation/Rectangle.h"
-#include "pellux/materials/DrawState.h"
+#include "graphics/DrawState.h"
 
 namespace Pellux
 {
 
 class RenderTarget;
 
+class ShaderCompiler;
+class ShaderReports;
+
 // The textured rectangle every render target draws with: the program of the engine's shaders
-// "shader/overlay.vert" and ".frag" (found as DataDirectories says) and one quad in buffer objects, made at the first use and kept for the whole run.
+// "shader/overlay.vert" and ".frag" (found as DataDirectories says) and one quad in buffer objects.
+// One for each OpenGL context, made at its first use; it deletes its buffers when it goes.
 class OverlayQuad
 {
 public:
-    static OverlayQuad& get();
+    // Builds the program, reporting the steps in the engine's voice.
+    OverlayQuad(ShaderCompiler& shaders, ShaderReports& reports);
+    ~OverlayQuad();
+    OverlayQuad(const OverlayQuad&) = delete;
+    OverlayQuad& operator=(const OverlayQuad&) = delete;
 
     // Draws over the target, mixed by alpha and opacity, and leaves blending on or off as it found
     // it and the depth test on; nothing when the program did not build. When each covered pixel takes
@@ -23,7 +31,6 @@ public:
               const Rectangle& source, float opacity, bool texelForPixel = false);
 
 private:
-    OverlayQuad();
     void createBuffers();
 
     unsigned int program = 0;

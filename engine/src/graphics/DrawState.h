@@ -6,7 +6,6 @@ namespace Pellux
 {
 
 class RenderTarget;
-struct RenderPass;
 
 // Every piece of OpenGL state a draw depends on besides its program's uniforms: the framebuffer and
 // viewport it draws into, the program, the vertex array, the depth test, blending, face culling, the
@@ -26,7 +25,7 @@ public:
     // and points 10 pixels wide. In a shadow pass its depth is pushed back a little, so that lit
     // surfaces do not shadow themselves. A transparent material's geometry writes no depth, and
     // leaves the target's alpha opaque where it was.
-    void forGeometry(const RenderPass& pass, const RenderTarget& target, unsigned int program, bool transparent);
+    void forGeometry(bool shadowPass, const RenderTarget& target, unsigned int program, bool transparent);
     // A picture laid over the whole target: not depth-tested, mixed by its alpha.
     void forOverlay(const RenderTarget& target, unsigned int program);
     void setVertexArray(unsigned int array) { vertexArray = array; }
@@ -80,6 +79,22 @@ private:
     bool wideLinesAndPoints = false;
     // The texture of unit n at index n.
     std::vector<unsigned int> textures;
+};
+
+// What the draws of the current pass have set; the pass number is 0 outside a pass. One for each
+// OpenGL context, whose state it records.
+struct PassRecord
+{
+    unsigned long long pass = 0;
+    unsigned long long passesBegun = 0;
+    bool drawn = false;
+    DrawState applied;
+    // The texture of unit n at index n, also of units the last draw left alone.
+    std::vector<unsigned int> unitTextures;
+    // The unit glActiveTexture last selected; -1 when not known.
+    int activeUnit = -1;
+    // The vertex inputs (bit n: location n) whose generic value the pass has set to white.
+    unsigned int whiteInputs = 0;
 };
 
 }

@@ -1,7 +1,7 @@
-#include "pellux/materials/DrawState.h"
+#include "graphics/DrawState.h"
 
-#include "pellux/materials/RenderTarget.h"
-#include "pellux/scene/RenderPass.h"
+#include "graphics/GraphicsContext.h"
+#include "pellux/graphics/RenderTarget.h"
 
 #include <GL/glew.h>
 
@@ -43,25 +43,9 @@ void setPolygonOffset(bool on)
     glPolygonOffset(on ? shadowOffsetFactor : 0.0f, on ? shadowOffsetUnits : 0.0f);
 }
 
-// What the draws of the current pass have set; the pass number is 0 outside a pass.
-struct PassRecord
-{
-    unsigned long long pass = 0;
-    unsigned long long passesBegun = 0;
-    bool drawn = false;
-    DrawState applied;
-    // The texture of unit n at index n, also of units the last draw left alone.
-    std::vector<unsigned int> unitTextures;
-    // The unit glActiveTexture last selected; -1 when not known.
-    int activeUnit = -1;
-    // The vertex inputs (bit n: location n) whose generic value the pass has set to white.
-    unsigned int whiteInputs = 0;
-};
-
 PassRecord& passRecord()
 {
-    static PassRecord* record = new PassRecord();
-    return *record;
+    return GraphicsContext::current()->passRecord();
 }
 
 void selectUnit(int unit, int& activeUnit)
@@ -75,12 +59,7 @@ void selectUnit(int unit, int& activeUnit)
 
 int DrawState::textureUnits()
 {
-    static GLint units = [] {
-        GLint count = 0;
-        glGetIntegerv(GL_MAX_COMBINED_TEXTURE_IMAGE_UNITS, &count);
-        return count;
-    }();
-    return units;
+    return GraphicsContext::current()->textureUnits();
 }
 
 void DrawState::beginPass()
@@ -137,7 +116,8 @@ void DrawState::endPass()
 
 unsigned long long DrawState::currentPass()
 {
-    return passRecord().pass;
+    GraphicsContext* context = GraphicsContext::current();
+    return context != nullptr ? context->passRecord().pass : 0;
 }
 
 void DrawState::drawInto(const RenderTarget& target, unsigned int drawingProgram)
@@ -151,7 +131,7 @@ void DrawState::drawInto(const RenderTarget& target, unsigned int drawingProgram
     textures.clear();
 }
 
-void DrawState::forGeometry(const RenderPass& pass, const RenderTarget& target, unsigned int drawingProgram,
+void DrawState::forGeometry(bool shadowPass, const RenderTarget& target, unsigned int drawingProgram,
                             bool transparent)
 {
     drawInto(target, drawingProgram);
@@ -160,7 +140,7 @@ void DrawState::forGeometry(const RenderPass& pass, const RenderTarget& target, 
     blending = true;
     keepsTargetAlpha = transparent;
     culling = true;
-    polygonOffset = pass.isShadow();
+    polygonOffset = shadowPass;
     wideLinesAndPoints = true;
 }
 

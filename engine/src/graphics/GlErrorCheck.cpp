@@ -1,8 +1,6 @@
-#include "pellux/core/GlErrorCheck.h"
+#include "pellux/graphics/GlErrorCheck.h"
 
 #include "pellux/foundation/Logger.h"
-#include "pellux/scene/LightNode.h"
-#include "pellux/scene/RenderPass.h"
 
 #include <GL/glew.h>
 
@@ -39,13 +37,6 @@ bool switchedOnByEnvironment()
 
 GlErrorCheck::GlErrorCheck() : enabled(switchedOnByEnvironment())
 {
-}
-
-std::string GlErrorCheck::passName(const RenderPass& pass)
-{
-    if (!pass.isShadow())
-        return "main pass";
-    return "shadow pass of light '" + (pass.light != nullptr ? pass.light->getName() : std::string()) + "'";
 }
 
 void GlErrorCheck::check(const std::string& part)

@@ -44,6 +44,10 @@ public:
     // pixels from the 24-pixel glyph atlas; a line feed goes `size` pixels down to x.
     void drawText(const std::string& text, int size, float x, float y);
 
+    // The viewport OpenGL draws into now, as the target bound last or the window set it; zeros
+    // without a context.
+    static Rectangle currentViewport();
+
     unsigned int getFramebuffer() const { return framebuffer; }
     Texture* getColorTexture() const { return colorTexture; }
     unsigned int getDepthTexture() const { return depthTexture; }

@@ -1,4 +1,4 @@
-#include "pellux/core/ShaderCompiler.h"
+#include "graphics/ShaderCompiler.h"
 
 #include "pellux/foundation/FileChecks.h"
 
@@ -9,24 +9,11 @@
 #include <iterator>
 #include <map>
 
-namespace Pellux::ShaderCompiler
+namespace Pellux
 {
 
 namespace
 {
-struct CompiledShader
-{
-    GLuint shader = 0;
-    std::string infoLog;
-};
-
-struct LinkedProgram
-{
-    GLuint program = 0;
-    bool linked = false;
-    std::string infoLog;
-};
-
 GLenum glStage(ShaderStage stage)
 {
     return stage == ShaderStage::Vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER;
@@ -63,9 +50,9 @@ std::string programInfoLog(GLuint program)
     return log.c_str();
 }
 
-CompiledShader compileNew(GLenum type, const std::string& source)
+ShaderCompiler::CompiledShader compileNew(GLenum type, const std::string& source)
 {
-    CompiledShader result;
+    ShaderCompiler::CompiledShader result;
     GLuint shader = glCreateShader(type);
     const char* text = source.c_str();
     glShaderSource(shader, 1, &text, nullptr);
@@ -82,18 +69,9 @@ CompiledShader compileNew(GLenum type, const std::string& source)
     return result;
 }
 
-const CompiledShader& compile(ShaderStage stage, const std::string& source)
+ShaderCompiler::LinkedProgram linkNew(GLuint vertexShader, GLuint fragmentShader)
 {
-    static std::map<std::pair<ShaderStage, std::string>, CompiledShader> compiled;
-    auto [entry, isNew] = compiled.try_emplace({stage, source});
-    if (isNew)
-        entry->second = compileNew(glStage(stage), source);
-    return entry->second;
-}
-
-LinkedProgram linkNew(GLuint vertexShader, GLuint fragmentShader)
-{
-    LinkedProgram result;
+    ShaderCompiler::LinkedProgram result;
     result.program = glCreateProgram();
     // Drivers link a lone fragment shader without complaint, yet such a program draws nothing sane.
     if (vertexShader == 0 || fragmentShader == 0)
@@ -113,17 +91,33 @@ LinkedProgram linkNew(GLuint vertexShader, GLuint fragmentShader)
     return result;
 }
 
-const LinkedProgram& link(GLuint vertexShader, GLuint fragmentShader)
+}
+
+const ShaderCompiler::CompiledShader& ShaderCompiler::compile(ShaderStage stage, const std::string& source)
 {
-    static std::map<std::pair<GLuint, GLuint>, LinkedProgram> programs;
+    auto [entry, isNew] = compiled.try_emplace({stage, source});
+    if (isNew)
+        entry->second = compileNew(glStage(stage), source);
+    return entry->second;
+}
+
+const ShaderCompiler::LinkedProgram& ShaderCompiler::link(GLuint vertexShader, GLuint fragmentShader)
+{
     auto [entry, isNew] = programs.try_emplace({vertexShader, fragmentShader});
     if (isNew)
         entry->second = linkNew(vertexShader, fragmentShader);
     return entry->second;
 }
+
+ShaderCompiler::~ShaderCompiler()
+{
+    for (const auto& entry : programs)
+        glDeleteProgram(entry.second.program);
+    for (const auto& entry : compiled)
+        glDeleteShader(entry.second.shader);
 }
 
-unsigned int load(const std::string& path, ShaderStage stage, ShaderReports& reports, std::string* source)
+unsigned int ShaderCompiler::load(const std::string& path, ShaderStage stage, ShaderReports& reports, std::string* source)
 {
     reports.loading(stage, path);
     std::string text;
@@ -143,7 +137,7 @@ unsigned int load(const std::string& path, ShaderStage stage, ShaderReports& rep
     return result.shader;
 }
 
-unsigned int link(unsigned int vertexShader, unsigned int fragmentShader, ShaderReports& reports, bool& linked)
+unsigned int ShaderCompiler::link(unsigned int vertexShader, unsigned int fragmentShader, ShaderReports& reports, bool& linked)
 {
     reports.linking();
     const LinkedProgram& result = link(vertexShader, fragmentShader);
@@ -155,12 +149,12 @@ unsigned int link(unsigned int vertexShader, unsigned int fragmentShader, Shader
     return result.program;
 }
 
-unsigned int compileQuietly(ShaderStage stage, const std::string& source)
+unsigned int ShaderCompiler::compileQuietly(ShaderStage stage, const std::string& source)
 {
     return compile(stage, source).shader;
 }
 
-unsigned int linkQuietly(unsigned int vertexShader, unsigned int fragmentShader)
+unsigned int ShaderCompiler::linkQuietly(unsigned int vertexShader, unsigned int fragmentShader)
 {
     const LinkedProgram& result = link(vertexShader, fragmentShader);
     return result.linked ? result.program : 0;

@@ -1,16 +1,20 @@
-#include "pellux/materials/GeometryBuffers.h"
+#include "renderer/GeometryBuffers.h"
 
-#include "pellux/materials/DrawState.h"
+#include "graphics/DrawState.h"
 
 #include <GL/glew.h>
 
 namespace Pellux
 {
 
-GeometryBuffers& GeometryBuffers::get()
+GeometryBuffers::~GeometryBuffers()
 {
-    static GeometryBuffers* buffers = new GeometryBuffers();
-    return *buffers;
+    for (const auto& entry : vertexArrays)
+        glDeleteVertexArrays(1, &entry.second.name);
+    for (const auto& entry : indexLists)
+        glDeleteBuffers(1, &entry.second.name);
+    for (const auto& entry : arrays)
+        glDeleteBuffers(1, &entry.second.second);
 }
 
 unsigned int GeometryBuffers::arrayBuffer(const VertexAttribute& attribute)

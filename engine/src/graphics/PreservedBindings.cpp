@@ -1,4 +1,4 @@
-#include "pellux/materials/PreservedBindings.h"
+#include "graphics/PreservedBindings.h"
 
 #include <GL/glew.h>
 

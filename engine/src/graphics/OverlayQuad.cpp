@@ -1,6 +1,6 @@
-#include "pellux/materials/OverlayQuad.h"
+#include "graphics/OverlayQuad.h"
 
-#include "pellux/core/RenderEngine.h"
+#include "graphics/ShaderCompiler.h"
 #include "pellux/foundation/DataDirectories.h"
 #include "pellux/foundation/File.h"
 
@@ -18,22 +18,27 @@ const GLuint quadIndices[12] = {0, 1, 2, 2, 3, 0, 2, 1, 0, 0, 3, 2};
 const std::size_t mirroredIndicesOffset = 6 * sizeof(GLuint);
 }
 
-OverlayQuad& OverlayQuad::get()
-{
-    static OverlayQuad* quad = new OverlayQuad();
-    return *quad;
-}
-
-OverlayQuad::OverlayQuad()
+OverlayQuad::OverlayQuad(ShaderCompiler& shaders, ShaderReports& reports)
 {
     File vertexFile = DataDirectories::find("shader/overlay.vert");
     File fragmentFile = DataDirectories::find("shader/overlay.frag");
-    program = RenderEngine::buildProgram(&vertexFile, &fragmentFile, &linked);
+    reports.starting();
+    GLuint vertexShader = shaders.load(vertexFile.getPath(), ShaderStage::Vertex, reports);
+    GLuint fragmentShader = shaders.load(fragmentFile.getPath(), ShaderStage::Fragment, reports);
+    program = shaders.link(vertexShader, fragmentShader, reports, linked);
     if (!linked)
         return;
     textureLocation = glGetUniformLocation(program, "texture");
     opacityLocation = glGetUniformLocation(program, "opacity");
     createBuffers();
+}
+
+// The program belongs to the context's shader compiler.
+OverlayQuad::~OverlayQuad()
+{
+    glDeleteBuffers(1, &indexBuffer);
+    glDeleteBuffers(1, &vertexBuffer);
+    glDeleteVertexArrays(1, &vertexArray);
 }
 
 void OverlayQuad::createBuffers()

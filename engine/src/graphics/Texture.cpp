@@ -1,6 +1,6 @@
-#include "pellux/materials/Texture.h"
+#include "pellux/graphics/Texture.h"
 
-#include "pellux/materials/PreservedBindings.h"
+#include "graphics/PreservedBindings.h"
 #include "pellux/resources/Image.h"
 
 #include <GL/glew.h>

@@ -18,7 +18,8 @@ struct Vector3;
 // Where a linked program takes each engine name its sources declare, looked up once (array elements
 // on first use) so that drawing builds no strings; what the program last received of each light; and
 // the values the draws of the current pass sent it, which are not sent again while it holds them.
-// Materials built from the same sources share a program, and so share this record.
+// Materials built from the same sources share a program, and so share this record, which the
+// renderer keeps for each program.
 class ProgramLocations
 {
 public:
@@ -45,11 +46,8 @@ public:
             linearAttenuation, quadraticAttenuation, type, hotspotAngle, falloffAngle, shadowType, shadowDensity;
     };
 
-    // Whether the engine feeds a uniform of that name from its own data.
-    static bool feedsItself(const std::string& name);
-
-    // The one record of this program, made at the first request with the sources' declarations.
-    static ProgramLocations& of(unsigned int program, const ShaderVariables& uniforms, const ShaderVariables& inputs);
+    // Looks up the locations of the program the sources were linked into.
+    ProgramLocations(unsigned int program, const ShaderVariables& uniforms, const ShaderVariables& inputs);
 
     unsigned int getProgram() const { return program; }
 
@@ -85,8 +83,6 @@ public:
     int declaredTextures, declaredLights, declaredJoints;
 
 private:
-    ProgramLocations(unsigned int program, const ShaderVariables& uniforms, const ShaderVariables& inputs);
-
     int uniform(const char* name) const;
     int input(const std::string& name) const;
     int arrayElement(std::vector<int>& cache, const char* arrayName, std::size_t element);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "pellux/collada/ColladaDocument.h"
-#include "pellux/collada/ColladaNodeInstancing.h"
+#include "collada/ColladaNodeInstancing.h"
 
 #include <map>
 #include <stack>

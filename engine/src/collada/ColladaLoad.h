@@ -17,12 +17,13 @@ class Mesh;
 class MeshNode;
 class Scene;
 class SceneNode;
+class Tavrin;
 
 // What building one read document into a scene refers back to, and its reports.
 struct ColladaLoad
 {
-    ColladaLoad(Scene& scene, Logger& logger, const Collada::Document& document)
-        : scene(scene), logger(logger), document(document)
+    ColladaLoad(Tavrin& engine, Scene& scene, Logger& logger, const Collada::Document& document)
+        : engine(engine), scene(scene), logger(logger), document(document)
     {
     }
 
@@ -31,6 +32,8 @@ struct ColladaLoad
     // Logs the problems the reading found, each distinct line once.
     void report(const Collada::Problems& problems);
 
+    // Whose managers take the document's images, meshes and materials.
+    Tavrin& engine;
     Scene& scene;
     Logger& logger;
     const Collada::Document& document;

@@ -1,13 +1,11 @@
-#include "pellux/materials/RenderTarget.h"
+#include "pellux/graphics/RenderTarget.h"
 
-#include "pellux/core/RenderEngine.h"
-#include "pellux/core/Tavrin.h"
+#include "graphics/GraphicsContext.h"
+#include "graphics/OverlayQuad.h"
+#include "graphics/PreservedBindings.h"
 #include "pellux/foundation/Logger.h"
-#include "pellux/resources/FontManager.h"
+#include "pellux/graphics/Texture.h"
 #include "pellux/resources/FontMap.h"
-#include "pellux/materials/OverlayQuad.h"
-#include "pellux/materials/PreservedBindings.h"
-#include "pellux/materials/Texture.h"
 
 #include <GL/glew.h>
 
@@ -195,13 +193,22 @@ void RenderTarget::bind()
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
+Rectangle RenderTarget::currentViewport()
+{
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    return Rectangle(static_cast<float>(viewport[0]), static_cast<float>(viewport[1]),
+                     static_cast<float>(viewport[2]), static_cast<float>(viewport[3]));
+}
+
 void RenderTarget::drawTexture(Texture* texture, Rectangle destination, Rectangle source, bool, float opacity)
 {
-    if (texture == nullptr || texture->getId() == 0)
+    GraphicsContext* graphics = GraphicsContext::current();
+    if (texture == nullptr || texture->getId() == 0 || graphics == nullptr)
         return;
     int width = std::max(truncated(size->width), 0);
     int height = std::max(truncated(size->height), 0);
-    OverlayQuad::get().draw(*this, texture->getId(), destination, source, opacity,
+    graphics->overlayQuad().draw(*this, texture->getId(), destination, source, opacity,
                             texelForPixel(destination, source, *texture, width, height));
 }
 
@@ -215,13 +222,17 @@ void RenderTarget::drawImage(Image* image, Rectangle destination, Rectangle sour
         destination.y /= size->height;
         destination.height /= size->height;
     }
-    drawTexture(Tavrin::getInstance().getRenderEngine()->getTexture(image), destination, source, false, 1.0f);
+    GraphicsContext* graphics = GraphicsContext::current();
+    if (graphics != nullptr)
+        drawTexture(graphics->textureOf(image), destination, source, false, 1.0f);
 }
 
 void RenderTarget::drawText(const std::string& text, int size, float x, float y)
 {
-    // One atlas for the whole process, whatever sizes the text is drawn at.
-    static FontMap* font = Tavrin::getInstance().getFontManager()->getFontMap(24);
+    GraphicsContext* graphics = GraphicsContext::current();
+    FontMap* font = graphics != nullptr ? graphics->overlayFont() : nullptr;
+    if (font == nullptr)
+        return;
     int penX = static_cast<int>(x);
     int penY = static_cast<int>(y);
     for (char character : text)

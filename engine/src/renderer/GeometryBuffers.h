@@ -13,13 +13,16 @@ namespace Pellux
 {
 
 // Buffer objects holding the vertex arrays and index lists that materials draw, and the vertex array
-// objects that feed them to programs. Mesh data does not change after loading, so each array is
-// uploaded once and shared by every sub-mesh that shares it, and each sub-mesh is set up once for
-// each program that draws it.
+// objects that feed them to programs, in one OpenGL context; deleted when it goes. Mesh data does not
+// change after loading, so each array is uploaded once and shared by every sub-mesh that shares it,
+// and each sub-mesh is set up once for each program that draws it.
 class GeometryBuffers
 {
 public:
-    static GeometryBuffers& get();
+    GeometryBuffers() = default;
+    ~GeometryBuffers();
+    GeometryBuffers(const GeometryBuffers&) = delete;
+    GeometryBuffers& operator=(const GeometryBuffers&) = delete;
 
     // The array buffer holding this attribute's values.
     unsigned int arrayBuffer(const VertexAttribute& attribute);
@@ -41,8 +44,6 @@ public:
     VertexArray vertexArray(const SubMesh& subMesh, unsigned int program, int colorInput);
 
 private:
-    GeometryBuffers() = default;
-
     struct IndexBuffer
     {
         unsigned int name = 0;

@@ -1,0 +1,372 @@
+#include "renderer/MaterialDrawing.h"
+
+#include "graphics/GraphicsContext.h"
+#include "pellux/foundation/Logger.h"
+#include "pellux/graphics/RenderTarget.h"
+#include "pellux/graphics/Texture.h"
+#include "pellux/materials/SinglePassAutoMapMaterial.h"
+#include "pellux/resources/SubMesh.h"
+#include "pellux/scene/LightNode.h"
+#include "pellux/scene/MeshNode.h"
+#include "pellux/scene/RenderPass.h"
+#include "pellux/scene/Scene.h"
+#include "pellux/scene/Skin.h"
+#include "renderer/Renderer.h"
+
+#include <GL/glew.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace Pellux
+{
+
+namespace
+{
+const int undeclared = ProgramLocations::undeclared;
+// More texture-coordinate sets than any sub-mesh sensibly has; bounds a damaged count.
+const int maxTexCoordSets = 32;
+
+GLenum drawingMode(int primitive)
+{
+    switch (primitive)
+    {
+    case 1: return GL_LINES;
+    case 2: return GL_POINTS;
+    default: return GL_TRIANGLES;
+    }
+}
+
+void uploadVector(int location, const Vector3& vector)
+{
+    glUniform3f(location, vector.x, vector.y, vector.z);
+}
+}
+
+MaterialDrawing::MaterialDrawing(Renderer& renderer, SinglePassAutoMapMaterial& material)
+    : renderer(renderer), material(material)
+{
+    if (!material.isLinked())
+        return;
+    shading = &renderer.locationsOf(material.getProgram(), material.getUniforms(), material.getAttributes());
+    if (material.hasDepthOnlyProgram())
+        depthOnly =
+            &renderer.locationsOf(material.getDepthProgram(), material.getVertexUniforms(), material.getAttributes());
+}
+
+void MaterialDrawing::draw(Scene& scene, MeshNode& node, const SubMesh& subMesh, const RenderTarget& target)
+{
+    // Nothing is set for a sub-mesh that has nothing to draw.
+    const RenderPass& pass = scene.getPass();
+    if (shading == nullptr || !subMesh.isDrawable() || (pass.isShadow() && !material.castsShadows))
+        return;
+    ProgramLocations& at = pass.isShadow() && depthOnly != nullptr ? *depthOnly : *shading;
+    GeometryBuffers::VertexArray vertexArray = vertexArrayFor(at, subMesh);
+    planState(at, scene, pass, target);
+    state.setVertexArray(vertexArray.name);
+    state.applyForDraw();
+    // A mesh without colours is white.
+    if (vertexArray.lacksColor)
+        DrawState::useWhiteInput(at.color);
+    mapUniforms(at, scene, node);
+    glDrawElements(drawingMode(subMesh.getPrimitive()), static_cast<GLsizei>(subMesh.getIndices().size()),
+                   GL_UNSIGNED_INT, nullptr);
+    // A pass leaves them to its end.
+    if (!DrawState::inPass())
+        DrawState::leaveDefaults();
+}
+
+void MaterialDrawing::planState(ProgramLocations& at, Scene& scene, const RenderPass& pass,
+                                const RenderTarget& target)
+{
+    state.forGeometry(pass.isShadow(), target, at.getProgram(), material.isTransparent() && !pass.isShadow());
+    samplers.clear();
+    if (&at != shading)
+        return;
+    planTextures(at);
+    planShadowMaps(at, scene, pass);
+    planOpenTextures(at);
+}
+
+// Samplers of the shaders' own take the material's pictures, white where it gives none.
+void MaterialDrawing::planOpenTextures(ProgramLocations& at)
+{
+    const std::vector<ProgramLocations::OpenUniform>& open = at.getOpenUniforms();
+    const std::vector<const MaterialValue*>& given = openValuesFor(at);
+    GraphicsContext& graphics = renderer.getGraphics();
+    for (std::size_t index = 0; index < open.size(); ++index)
+    {
+        if (!open[index].fed || open[index].kind != MaterialValue::Kind::Texture)
+            continue;
+        Image* image = given[index] != nullptr ? given[index]->image : nullptr;
+        addSampler(image != nullptr ? graphics.textureOf(image)->getId() : graphics.whiteTexture(),
+                   open[index].location);
+    }
+}
+
+const std::vector<const MaterialValue*>& MaterialDrawing::openValuesFor(const ProgramLocations& at)
+{
+    ResolvedValues& resolved = &at == shading ? resolvedShading : resolvedDepth;
+    if (resolved.at == &at && resolved.revision == material.getOpenValuesRevision())
+        return resolved.values;
+    resolved.at = &at;
+    resolved.revision = material.getOpenValuesRevision();
+    resolved.values.clear();
+    const std::map<std::string, MaterialValue>& openValues = material.getOpenValues();
+    for (const ProgramLocations::OpenUniform& uniform : at.getOpenUniforms())
+    {
+        auto value = openValues.find(uniform.name);
+        bool fits = value != openValues.end() && uniform.fed && value->second.kind == uniform.kind;
+        resolved.values.push_back(fits ? &value->second : nullptr);
+    }
+    return resolved.values;
+}
+
+void MaterialDrawing::addSampler(unsigned int texture, int location)
+{
+    int unit = state.addTexture(texture);
+    if (unit >= 0)
+        samplers.emplace_back(location, unit);
+}
+
+void MaterialDrawing::planTextures(ProgramLocations& at)
+{
+    if (!at.texturesDeclared)
+        return;
+    GraphicsContext& graphics = renderer.getGraphics();
+    const std::vector<Image*>& textures = material.getTextures();
+    std::size_t elements = std::max(textures.size(), static_cast<std::size_t>(std::max(at.declaredTextures, 0)));
+    elements = std::min(elements, static_cast<std::size_t>(DrawState::textureUnits()));
+    for (std::size_t element = 0; element < elements; ++element)
+    {
+        Image* image = element < textures.size() ? textures[element] : nullptr;
+        addSampler(image != nullptr ? graphics.textureOf(image)->getId() : graphics.whiteTexture(), at.texture(element));
+    }
+}
+
+void MaterialDrawing::planShadowMaps(ProgramLocations& at, Scene& scene, const RenderPass& pass)
+{
+    if (!at.shadowMapsDeclared)
+        return;
+    const std::vector<LightNode*>& lights = scene.getLights();
+    for (std::size_t index = 0; index < lights.size(); ++index)
+    {
+        LightNode* light = lights[index];
+        if (!light->castsShadows())
+            continue;
+        // The map being drawn into is not read at the same time.
+        unsigned int depth = pass.light == light ? 0 : light->getShadowMap()->getDepthTexture();
+        addSampler(depth, at.shadowMap(index));
+    }
+}
+
+// Made once for each program that draws the sub-mesh: the program's inputs point at the sub-mesh's
+// arrays, and inputs without an array stay off.
+GeometryBuffers::VertexArray MaterialDrawing::vertexArrayFor(ProgramLocations& at, const SubMesh& subMesh)
+{
+    GeometryBuffers& buffers = renderer.getGeometry();
+    GeometryBuffers::VertexArray vertexArray = buffers.vertexArray(subMesh, at.getProgram(), at.color);
+    if (vertexArray.made)
+    {
+        mapVertexArrays(at, subMesh);
+        buffers.indexBuffer(subMesh);
+    }
+    return vertexArray;
+}
+
+void MaterialDrawing::mapUniforms(ProgramLocations& at, Scene& scene, MeshNode& node)
+{
+    mapCamera(at, scene, node);
+    mapSkin(at, node);
+    for (const auto& [location, unit] : samplers)
+        at.sendInt(location, unit);
+    if (&at == shading)
+        mapSpecularCoefficient(at);
+    mapUnlit(at);
+    mapAmbientLight(at, scene);
+    mapLights(at, scene);
+    mapOpenValues(at);
+    if (&at == shading)
+        material.lightsDirty = false;
+}
+
+void MaterialDrawing::mapCamera(ProgramLocations& at, Scene& scene, MeshNode& node)
+{
+    if (at.world != undeclared)
+        at.sendMatrix(at.world, node.getWorldMatrix());
+    const Scene::CameraView* view = renderer.cameraView(scene);
+    if (view == nullptr)
+        return;
+    const Scene::CameraView& camera = *view;
+    if (at.view != undeclared)
+        at.sendMatrix(at.view, camera.view);
+    if (at.proj != undeclared)
+        at.sendMatrix(at.proj, camera.projection);
+    if (at.camPos != undeclared)
+        at.sendVector(at.camPos, camera.position);
+    if (at.camDir != undeclared)
+        at.sendVector(at.camDir, camera.direction);
+}
+
+void MaterialDrawing::mapVertexArrays(ProgramLocations& at, const SubMesh& subMesh)
+{
+    static const std::vector<std::string> texCoordNames = [] {
+        std::vector<std::string> names;
+        for (int set = 0; set < maxTexCoordSets; ++set)
+            names.push_back("texCoord_" + std::to_string(set));
+        return names;
+    }();
+    mapVertexArray(at.position, subMesh, "position", 3);
+    mapVertexArray(at.normal, subMesh, "normal", 3);
+    mapVertexArray(at.tangent, subMesh, "tangents", 3);
+    mapVertexArray(at.bitangent, subMesh, "bitangents", 3);
+    mapVertexArray(at.color, subMesh, "color", 4);
+    mapVertexArray(at.jointIndices, subMesh, "jointIndices", 4);
+    mapVertexArray(at.jointWeights, subMesh, "jointWeights", 4);
+    const float* setCount = subMesh.getAttribute("texCoordCount");
+    float sets = setCount != nullptr && std::isfinite(*setCount) ? std::clamp(*setCount, 0.0f, 1.0f * maxTexCoordSets) : 0;
+    for (std::size_t set = 0; set < static_cast<std::size_t>(sets); ++set)
+        mapVertexArray(at.texCoord(set), subMesh, texCoordNames[set], 2);
+}
+
+void MaterialDrawing::mapVertexArray(int location, const SubMesh& subMesh, const std::string& arrayName,
+                                               int components)
+{
+    if (location < 0)
+        return;
+    auto attribute = subMesh.getAttributes().find(arrayName);
+    if (attribute == subMesh.getAttributes().end() || attribute->second.components != components)
+        return;
+    glBindBuffer(GL_ARRAY_BUFFER, renderer.getGeometry().arrayBuffer(attribute->second));
+    GLuint input = static_cast<GLuint>(location);
+    glEnableVertexAttribArray(input);
+    glVertexAttribPointer(input, components, GL_FLOAT, GL_FALSE, 0, nullptr);
+}
+
+// A skinned node sends its joints. An unskinned one sends none, and neither does a skin with more
+// joints than the shaders hold: such a mesh is drawn as it stands, in its bind pose.
+void MaterialDrawing::mapSkin(ProgramLocations& at, MeshNode& node)
+{
+    if (at.jointCount == undeclared)
+        return;
+    Skin* skin = node.getSkin();
+    GLsizei joints = 0;
+    if (skin != nullptr && at.jointMatrices != undeclared)
+    {
+        if (skin->getJointCount() <= static_cast<std::size_t>(std::max(at.declaredJoints, 0)))
+        {
+            joints = static_cast<GLsizei>(skin->getJointCount());
+            glUniformMatrix4fv(at.jointMatrices, joints, GL_TRUE, skin->jointMatrices(node).data());
+        }
+        else if (skin->claimTooManyJointsReport())
+        {
+            LOG(Logger::getInstance().err) << "mesh node '" << node.getName() << "': its skin has "
+                             << std::to_string(skin->getJointCount()) << " joints, more than the "
+                             << std::to_string(at.declaredJoints) << " the shaders of material '"
+                             << material.getMaterialName() << "' hold; it is drawn in its bind pose" << std::endl;
+        }
+    }
+    at.sendInt(at.jointCount, joints);
+}
+
+// Values are never removed, so one found stays where it is; a missing one may come with any value
+// added.
+const float* MaterialDrawing::valueOf(DrawnParameter& parameter)
+{
+    const std::map<std::string, float>& values = material.getValues();
+    if (parameter.value == nullptr && parameter.valuesWhenLooked != values.size())
+    {
+        auto found = values.find(parameter.name);
+        parameter.value = found != values.end() ? &found->second : nullptr;
+        parameter.valuesWhenLooked = values.size();
+    }
+    return parameter.value;
+}
+
+// A material without the parameter sends what a program of its own would hold: 0.
+void MaterialDrawing::mapSpecularCoefficient(ProgramLocations& at)
+{
+    if (at.specularCoefficient == undeclared)
+        return;
+    const float* value = valueOf(specularCoefficient);
+    if (value == nullptr)
+        material.getValue(specularCoefficient.name);
+    at.sendFloat(at.specularCoefficient, value != nullptr ? *value : 0.0f);
+}
+
+// Without the parameter the material is lit, as every material was before it existed.
+void MaterialDrawing::mapUnlit(ProgramLocations& at)
+{
+    if (at.unlit == undeclared)
+        return;
+    const float* value = valueOf(unlit);
+    at.sendFloat(at.unlit, value != nullptr ? *value : 0.0f);
+}
+
+void MaterialDrawing::mapAmbientLight(ProgramLocations& at, const Scene& scene)
+{
+    if (at.ambientLight != undeclared)
+        at.sendVector(at.ambientLight, scene.getAmbientLight());
+}
+
+// Every uniform of the shaders' own gets this material's value, or 0: another material of the same
+// program may have sent it something else.
+void MaterialDrawing::mapOpenValues(ProgramLocations& at)
+{
+    const std::vector<ProgramLocations::OpenUniform>& open = at.getOpenUniforms();
+    if (open.empty())
+        return;
+    const std::vector<const MaterialValue*>& given = openValuesFor(at);
+    for (std::size_t index = 0; index < open.size(); ++index)
+    {
+        if (!open[index].fed || open[index].kind == MaterialValue::Kind::Texture)
+            continue;
+        MaterialValue zero;
+        zero.kind = open[index].kind;
+        at.sendValue(open[index], given[index] != nullptr ? *given[index] : zero);
+    }
+}
+
+void MaterialDrawing::mapLights(ProgramLocations& at, Scene& scene)
+{
+    if (!at.lightArrayDeclared)
+        return;
+    const std::vector<LightNode*>& lights = scene.getLights();
+    // A shader's array holds so many lights; reading past it is undefined in GLSL.
+    std::size_t count = at.declaredLights > 0 ? std::min(lights.size(), static_cast<std::size_t>(at.declaredLights))
+                                              : lights.size();
+    if (at.lightCount != undeclared)
+        at.sendInt(at.lightCount, static_cast<int>(count));
+    for (std::size_t index = 0; index < count; ++index)
+    {
+        LightNode& light = *lights[index];
+        if (!material.lightsDirty && at.holdsCurrent(index, light))
+            continue;
+        uploadLight(light, at.light(index));
+        at.received(index, light);
+    }
+}
+
+void MaterialDrawing::uploadLight(LightNode& light, const ProgramLocations::Light& at)
+{
+    uploadVector(at.position, light.getWorldPosition());
+    uploadVector(at.direction, light.getWorldDirection());
+    Matrix4 viewProjection = light.getProjectionMatrix() * light.getViewMatrix();
+    for (int row = 0; row < 4; ++row)
+        glUniform4f(at.viewProjection[row], viewProjection(row, 0), viewProjection(row, 1), viewProjection(row, 2),
+                    viewProjection(row, 3));
+    std::shared_ptr<Vector4> color = light.getColor();
+    Vector4 sent = color ? *color : Vector4(0.0f, 0.0f, 0.0f, 0.0f);
+    glUniform4f(at.color, sent.x, sent.y, sent.z, sent.w);
+    glUniform1f(at.diffuseCoefficient, light.getDiffuseCoefficient());
+    glUniform1f(at.constAttenuation, light.getConstAttenuation());
+    glUniform1f(at.linearAttenuation, light.getLinearAttenuation());
+    glUniform1f(at.quadraticAttenuation, light.getQuadraticAttenuation());
+    glUniform1i(at.type, light.getLightType());
+    glUniform1f(at.hotspotAngle, light.getHotspotAngle());
+    glUniform1f(at.falloffAngle, light.getFalloffAngle());
+    glUniform1i(at.shadowType, light.getShadowType());
+    glUniform1f(at.shadowDensity, light.getShadowDensity());
+}
+
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "pellux/scene/Scene.h"
+#include "renderer/GeometryBuffers.h"
+#include "renderer/ProgramLocations.h"
+
+#include <cstddef>
+#include <memory>
+#include <set>
+#include <string>
+#include <unordered_map>
+
+namespace Pellux
+{
+
+class CameraNode;
+class GraphicsContext;
+class Material;
+class MaterialDrawing;
+class MaterialManager;
+class MeshNode;
+class RenderTarget;
+class SceneNode;
+class SinglePassAutoMapMaterial;
+class SubMesh;
+
+// Draws scenes in one OpenGL context: runs a scene's passes, finds the material each sub-mesh draws
+// with, and draws the engine's materials itself, feeding each program what its shaders declare. It
+// alone sets OpenGL state inside a pass, through the pass's draw state; after a node or material of a
+// program's own, which may set state itself, the pass forgets what it had set.
+class Renderer
+{
+public:
+    // `materials` is where sub-meshes find their materials by name; without it they find none.
+    Renderer(GraphicsContext& graphics, MaterialManager* materials);
+    ~Renderer();
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
+
+    // The renderer of the calling thread's engine window; null while there is none.
+    static Renderer* current();
+    void makeCurrent();
+
+    // The scene's passes into its target (prepared with the scene's prepareFrame()): the main pass,
+    // early nodes first and each queue from the farthest to the nearest, then the shadow map of every
+    // light that casts shadows.
+    void renderMainPass(Scene& scene);
+    void renderShadowPasses(Scene& scene);
+
+    // Each sub-mesh with its material; a sub-mesh whose material is not registered draws with the
+    // node's fallback material, or is skipped without one. Nothing while the node is invisible.
+    void drawMeshNode(Scene& scene, MeshNode& node, RenderTarget* target);
+    // True when every sub-mesh's material draws early; a missing material does not.
+    bool drawnEarly(MeshNode& node);
+    void draw(SinglePassAutoMapMaterial& material, Scene& scene, MeshNode& node, const SubMesh& subMesh,
+              const RenderTarget& target);
+
+    // What the draws see through: the camera of the pass (a shadow pass's light, else the scene's
+    // active camera), worked out at the first request of each pass, after the first draw has set the
+    // pass's viewport; outside a pass, at every request. Null without a camera.
+    const Scene::CameraView* cameraView(Scene& scene);
+
+    GraphicsContext& getGraphics() { return graphics; }
+    GeometryBuffers& getGeometry() { return geometry; }
+    // The one record of this program, made at the first request with the sources' declarations.
+    ProgramLocations& locationsOf(unsigned int program, const ShaderVariables& uniforms, const ShaderVariables& inputs);
+
+private:
+    void renderNode(Scene& scene, SceneNode& node, RenderTarget* target);
+    Material* materialOf(MeshNode& node, std::size_t index, const SubMesh& subMesh);
+    Material* materialNamed(const std::string& name, const std::string& fallback);
+
+    GraphicsContext& graphics;
+    MaterialManager* materials;
+    GeometryBuffers geometry;
+    std::unordered_map<unsigned int, std::unique_ptr<ProgramLocations>> programs;
+    // By the material's resource id, which no other material ever has.
+    std::unordered_map<unsigned int, std::unique_ptr<MaterialDrawing>> drawings;
+    // Names of materials not found, reported once each: the lookup runs for every frame and pass.
+    std::set<std::string> missingMaterials;
+    // A shadow pass's light; null in the main pass and outside the renderer's passes.
+    CameraNode* passCamera = nullptr;
+    Scene::CameraView view;
+    // The pass and camera `view` was worked out for.
+    unsigned long long viewPass = 0;
+    const CameraNode* viewOf = nullptr;
+};
+
+}
