@@ -92,7 +92,7 @@ Image* ColladaMaterialBuilder::findImage(ImageManager& imageManager, const Colla
 }
 
 // The image a default-shader material of the effect draws with: its texture, else one 1 x 1 image
-// of its colour for all its materials, living as long as they do.
+// of its colour for all its materials, which the image manager keeps.
 Image* ColladaMaterialBuilder::diffuseImageOf(const Collada::Effect& effect)
 {
     auto found = load.images.find(effect.diffuseImage);
@@ -107,6 +107,7 @@ Image* ColladaMaterialBuilder::diffuseImageOf(const Collada::Effect& effect)
             pixel.push_back(colorByte(component));
         bool emission = effect.technique == Collada::Effect::Technique::Constant;
         colorImage = new Image(effect.id + (emission ? " emission color" : " diffuse color"), 1, 1, std::move(pixel));
+        load.engine.getImageManager()->add(colorImage);
     }
     return colorImage;
 }

@@ -4,6 +4,8 @@
 #include "pellux/graphics/RenderTarget.h"
 #include "pellux/graphics/Texture.h"
 #include "pellux/resources/FontManager.h"
+#include "pellux/resources/FontMap.h"
+#include "pellux/resources/Image.h"
 
 #include <GL/glew.h>
 
@@ -77,9 +79,12 @@ void GraphicsContext::makeWindowTarget(std::shared_ptr<Rectangle> size)
 
 FontMap* GraphicsContext::overlayFont()
 {
-    if (font == nullptr && fonts != nullptr)
-        font = fonts->getFontMap(24);
-    return font;
+    if (!font && fonts != nullptr)
+    {
+        font.reset(fonts->getFontMap(24));
+        fontAtlas.reset(font->getImage());
+    }
+    return font.get();
 }
 
 }

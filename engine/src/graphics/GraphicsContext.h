@@ -59,7 +59,8 @@ private:
     GlErrorCheck& errorCheck;
     FontManager* fonts;
     ShaderReports& engineReports;
-    FontMap* font = nullptr;
+    std::unique_ptr<FontMap> font;
+    std::unique_ptr<Image> fontAtlas;
     int units = 0;
     PassRecord pass;
     ShaderCompiler shaderCompiler;

@@ -7,7 +7,10 @@ namespace Pellux
 
 void MaterialManager::add(Material* material)
 {
-    resources[material->getMaterialName()] = material;
+    Resource*& entry = resources[material->getMaterialName()];
+    if (entry != nullptr && entry != material)
+        replaced.push_back(entry);
+    entry = material;
     ++revision;
 }
 

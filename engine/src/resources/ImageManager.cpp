@@ -147,4 +147,9 @@ Image* ImageManager::decode(const std::string& name, const File& file)
     return image;
 }
 
+void ImageManager::add(Image* image)
+{
+    store(image);
+}
+
 }

@@ -4,6 +4,7 @@
 #include "pellux/resources/Resource.h"
 
 #include <filesystem>
+#include <set>
 
 namespace Pellux
 {
@@ -24,6 +25,16 @@ bool leavesSearchPaths(const std::string& name)
 
 ResourceManager::ResourceManager() : logger(&Logger::getInstance()), searchPaths{"resources"}
 {
+}
+
+// A resource is cached under its name and its file's full path, so it is freed once.
+ResourceManager::~ResourceManager()
+{
+    std::set<Resource*> held(replaced.begin(), replaced.end());
+    for (const auto& entry : resources)
+        held.insert(entry.second);
+    for (Resource* resource : held)
+        delete resource;
 }
 
 Resource* ResourceManager::lookup(const std::string& name, const Loader& load)

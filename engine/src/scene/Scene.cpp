@@ -48,7 +48,8 @@ Scene::~Scene()
 
 RenderTarget* Scene::getRenderTarget()
 {
-    if (renderTarget == nullptr)
+    // A framebuffer needs an OpenGL context to be made in.
+    if (renderTarget == nullptr && GraphicsContext::current() != nullptr)
     {
         Rectangle viewport = RenderTarget::currentViewport();
         renderTarget = new RenderTarget(static_cast<int>(viewport.width), static_cast<int>(viewport.height));

@@ -12,6 +12,9 @@ public:
         return *instance;
     }
 
+    // Whether getInstance() has made the instance yet.
+    static bool hasInstance() { return instance != nullptr; }
+
     virtual ~Singleton()
     {
         // Only the registered instance forgets itself; destroying another T leaves it alone.

@@ -13,7 +13,8 @@ class Material;
 class MaterialManager : public ResourceManager
 {
 public:
-    // Replaces a material of the same name.
+    // Replaces a material of the same name, which is kept until the manager goes: nodes may still
+    // draw with it.
     void add(Material* material);
     // Null when no material has that name.
     Material* get(const std::string& name) const;

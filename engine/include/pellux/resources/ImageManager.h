@@ -34,6 +34,8 @@ public:
     // refused before it is decoded, and so is a file whose header is not of PNG, JPEG, TGA, BMP, GIF,
     // PSD, HDR, PNM, DDS or TIFF.
     Image* get(const std::string& name);
+    // Keeps an image made elsewhere (a material's plain colour) by its name until the manager goes.
+    void add(Image* image);
 
 private:
     Image* decode(const std::string& name, const File& file);

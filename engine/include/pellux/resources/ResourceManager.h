@@ -20,6 +20,10 @@ class ResourceManager
 {
 public:
     ResourceManager();
+    // Frees every resource it holds or replaced, each once.
+    virtual ~ResourceManager();
+    ResourceManager(const ResourceManager&) = delete;
+    ResourceManager& operator=(const ResourceManager&) = delete;
 
     const std::vector<std::string>& getSearchPaths() const { return searchPaths; }
     // Searched after the directories already known.

@@ -37,7 +37,7 @@ public:
     CameraNode* getActiveCamera() const { return activeCamera; }
     void setActiveCamera(CameraNode* camera) { activeCamera = camera; }
     // Made with the scene at the size of the viewport; a scene made before there was an OpenGL
-    // context makes it at the first request.
+    // context makes it at the first request. Null while no engine window is open.
     RenderTarget* getRenderTarget();
     // The pass being drawn: the shadow pass of a light while its shadow map is drawn, else the main pass.
     const RenderPass& getPass() const { return pass; }
