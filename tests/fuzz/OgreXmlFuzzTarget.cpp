@@ -5,7 +5,7 @@
 
 #include "pellux/foundation/Logger.h"
 #include "pellux/resources/Mesh.h"
-#include "pellux/resources/OgreXmlMeshReader.h"
+#include "resources/OgreXmlMeshReader.h"
 #include "pellux/resources/SubMesh.h"
 
 #include <cstdlib>

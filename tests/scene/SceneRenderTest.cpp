@@ -11,7 +11,7 @@
 #include "pellux/resources/SubMesh.h"
 #include "pellux/scene/CameraNode.h"
 #include "pellux/scene/LightNode.h"
-#include "pellux/scene/MeshBounds.h"
+#include "scene/MeshBounds.h"
 #include "pellux/scene/RenderPass.h"
 #include "pellux/scene/Scene.h"
 #include "pellux/scene/Skin.h"

@@ -1,14 +1,12 @@
 #include "pellux/materials/SinglePassAutoMapMaterial.h"
 
-#include "graphics/DrawState.h"
 #include "graphics/GraphicsContext.h"
 #include "graphics/ShaderCompiler.h"
-#include "pellux/foundation/FileChecks.h"
+#include "materials/ShaderInterface.h"
 #include "pellux/foundation/Logger.h"
 
 #include <GL/glew.h>
 
-#include <fstream>
 #include <iostream>
 #include <typeinfo>
 
@@ -54,18 +52,6 @@ std::shared_ptr<File> orNamelessFile(std::shared_ptr<File> file)
     return file ? file : std::make_shared<File>("");
 }
 
-int uniformComponents(GLenum stageLimit)
-{
-    GLint components = 0;
-    glGetIntegerv(stageLimit, &components);
-    return components;
-}
-
-bool isSampler(const ShaderVariable& variable)
-{
-    return variable.type.find("sampler") != std::string::npos;
-}
-
 // What an empty fragment shader would change: discarded fragments, written depths, and a vertex
 // shader that reads textures.
 bool depthDependsOnShading(const std::string& vertexSource, const std::string& fragmentSource)
@@ -98,45 +84,11 @@ SinglePassAutoMapMaterial::SinglePassAutoMapMaterial(std::string name, std::shar
     }
     if (!this->vertexShaderFile->exists())
         LOG(logger->err) << "Datei existiert nicht: " << this->vertexShaderFile->getPath() << std::endl;
-    Scanned vertex = scan(*this->vertexShaderFile, true);
-    Scanned fragment = scan(*this->fragmentShaderFile, false);
-    vertexUniforms = vertex.uniforms;
-    uniforms = std::move(vertex.uniforms);
-    attributes = std::move(vertex.inputs);
-    // A uniform both shaders declare keeps the fragment shader's record.
-    for (auto& [uniformName, variable] : fragment.uniforms)
-        uniforms[uniformName] = std::move(variable);
+    ShaderInterface declared = ShaderInterface::scan(*this->vertexShaderFile, *this->fragmentShaderFile, *logger);
+    uniforms = std::move(declared.uniforms);
+    vertexUniforms = std::move(declared.vertexUniforms);
+    attributes = std::move(declared.inputs);
     build();
-}
-
-SinglePassAutoMapMaterial::Scanned SinglePassAutoMapMaterial::scan(const File& file, bool readInputs)
-{
-    std::string fullPath = file.getFullPath();
-    LOG(logger->info) << "parse File: " << fullPath << std::endl;
-    Scanned scanned;
-    // The compiler reports a file it cannot read.
-    if (!unreadableFileReason(fullPath).empty())
-        return scanned;
-    std::ifstream source(fullPath);
-    scanShaderDeclarations(source, readInputs, scanned.uniforms, scanned.inputs);
-    limitArrayLengths(scanned.uniforms, fullPath,
-                      uniformComponents(readInputs ? GL_MAX_VERTEX_UNIFORM_COMPONENTS : GL_MAX_FRAGMENT_UNIFORM_COMPONENTS));
-    return scanned;
-}
-
-void SinglePassAutoMapMaterial::limitArrayLengths(ShaderVariables& declared, const std::string& path,
-                                                  int otherUniformLimit)
-{
-    for (auto& [uniformName, variable] : declared)
-    {
-        int limit = isSampler(variable) ? DrawState::textureUnits() : otherUniformLimit;
-        if (variable.count <= limit)
-            continue;
-        LOG(logger->err) << "shader " << path << ": uniform '" << uniformName << "' declares "
-                         << std::to_string(variable.count) << " elements, more than OpenGL holds; "
-                         << std::to_string(limit) << " are used" << std::endl;
-        variable.count = limit;
-    }
 }
 
 void SinglePassAutoMapMaterial::build()

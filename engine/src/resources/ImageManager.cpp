@@ -3,7 +3,7 @@
 #include "pellux/foundation/FileChecks.h"
 #include "pellux/foundation/Logger.h"
 #include "pellux/resources/Image.h"
-#include "pellux/resources/PictureHeader.h"
+#include "resources/PictureHeader.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>

@@ -3,7 +3,7 @@
 #include "pellux/foundation/Logger.h"
 #include "pellux/foundation/StringUtils.h"
 #include "pellux/resources/Mesh.h"
-#include "pellux/resources/OgreXmlMeshReader.h"
+#include "resources/OgreXmlMeshReader.h"
 
 namespace Pellux
 {

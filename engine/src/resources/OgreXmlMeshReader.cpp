@@ -1,4 +1,4 @@
-#include "pellux/resources/OgreXmlMeshReader.h"
+#include "resources/OgreXmlMeshReader.h"
 
 #include "pellux/foundation/Logger.h"
 #include "pellux/foundation/NumberParsing.h"

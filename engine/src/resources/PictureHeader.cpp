@@ -1,4 +1,4 @@
-#include "pellux/resources/PictureHeader.h"
+#include "resources/PictureHeader.h"
 
 #include <stb_image.h>
 

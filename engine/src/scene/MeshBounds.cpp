@@ -1,4 +1,4 @@
-#include "pellux/scene/MeshBounds.h"
+#include "scene/MeshBounds.h"
 
 #include "pellux/resources/Mesh.h"
 #include "pellux/resources/SubMesh.h"

@@ -7,7 +7,7 @@
 #include "pellux/scene/Animation.h"
 #include "pellux/scene/CameraNode.h"
 #include "pellux/scene/LightNode.h"
-#include "pellux/scene/MeshBounds.h"
+#include "scene/MeshBounds.h"
 #include "pellux/scene/MeshNode.h"
 #include "pellux/scene/SceneNode.h"
 #include "pellux/scene/SoundNode.h"

@@ -78,16 +78,6 @@ public:
     bool setsStateOnlyThroughDrawState() const override;
 
 private:
-    struct Scanned
-    {
-        ShaderVariables uniforms;
-        ShaderVariables inputs;
-    };
-
-    Scanned scan(const File& file, bool readInputs);
-    // The draw walks every element of the arrays it feeds, so a length no program can have would
-    // make it walk for ever.
-    void limitArrayLengths(ShaderVariables& declared, const std::string& path, int otherUniformLimit);
     void build();
     void buildDepthProgram(unsigned int vertexShader, const std::string& vertexSource,
                            const std::string& fragmentSource);
