@@ -195,9 +195,9 @@ int main(int argc, char** argv)
     comparingDusk = argc > 2 && std::string(argv[2]) == "dusk";
     std::printf("median of the frames of the whole show, one every %.1f s of animation\n", frameStep);
     std::fflush(stdout);
-    for (auto [width, height] : {std::pair{1920, 1080}, std::pair{1280, 720}})
+    for (std::pair<int, int> size : {std::pair{1920, 1080}, std::pair{1280, 720}})
     {
-        if (!runInChildProcess([&] { playAt(width, height); }))
+        if (!runInChildProcess([&] { playAt(size.first, size.second); }))
             return 1;
     }
     return 0;

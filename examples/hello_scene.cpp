@@ -22,8 +22,10 @@ int main(int argc, char** argv)
     const int frames = argc > 2 ? std::atoi(argv[2]) : -1;
     const int width = 800, height = 600;
 
-    // Set-up: the engine, a window with an OpenGL 3.2 core context, the scene with its camera and lights.
-    Pellux::RenderEngine& engine = *Pellux::Tavrin::getInstance().getRenderEngine();
+    // Set-up: an engine of the program's own, a window with an OpenGL 3.2 core context, the scene with
+    // its camera and lights.
+    Pellux::Tavrin pellux;
+    Pellux::RenderEngine& engine = *pellux.getRenderEngine();
     if (!engine.init(width, height, false))
         return 1;
     bool read = false;
@@ -42,6 +44,6 @@ int main(int argc, char** argv)
         if (!engine.isWindowOpen() || engine.isKeyPressed(Pellux::Key::Escape))
             break;
     }
-    // Tear-down: the scene frees its nodes; the engine keeps its services until the program ends.
+    // Tear-down: the scene frees its nodes, then the engine its window, meshes, materials and images.
     return 0;
 }
