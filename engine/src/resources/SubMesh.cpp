@@ -1,14 +1,25 @@
 #include "pellux/resources/SubMesh.h"
 
 #include <algorithm>
+#include <cmath>
+#include <utility>
 
 namespace Pellux
 {
 
 namespace
 {
-// The one attribute that is not per vertex.
+// The one name that stands for no array: the number of texture-coordinate sets.
 const std::string texCoordCountName = "texCoordCount";
+
+// A count given as a float, read as draws have always read it: its whole part within the limits, 0
+// for no finite number or no value.
+int setCountFrom(const std::vector<float>* values)
+{
+    if (values == nullptr || values->empty() || !std::isfinite(values->front()))
+        return 0;
+    return static_cast<int>(std::clamp(values->front(), 0.0f, static_cast<float>(texCoordSetLimit)));
+}
 
 unsigned long long nextGeneration = 0;
 }
@@ -22,19 +33,44 @@ void SubMesh::touch()
     generation = nextGeneration++;
 }
 
+void SubMesh::setAttribute(VertexSemantic semantic, std::shared_ptr<const std::vector<float>> values, int set)
+{
+    std::string name = vertexAttributeName(semantic, set);
+    std::optional<VertexSlot> slot;
+    if (isVertexSlot(semantic, set))
+        slot = VertexSlot{semantic, set};
+    store(name, slot, VertexAttribute{std::move(values), componentCount(semantic)});
+}
+
+void SubMesh::setAttribute(VertexSemantic semantic, std::vector<float> values, int set)
+{
+    setAttribute(semantic, std::make_shared<const std::vector<float>>(std::move(values)), set);
+}
+
+const VertexAttribute* SubMesh::attribute(VertexSemantic semantic, int set) const
+{
+    if (!isVertexSlot(semantic, set))
+        return nullptr;
+    const VertexAttribute& found = arrayAt(VertexSlot{semantic, set});
+    return found.values ? &found : nullptr;
+}
+
+void SubMesh::setTexCoordSetCount(int count)
+{
+    texCoordSetCount = std::clamp(count, 0, texCoordSetLimit);
+    // What the string API reads back.
+    auto asFloat = std::make_shared<const std::vector<float>>(1, static_cast<float>(texCoordSetCount));
+    attributesByName[texCoordCountName] = VertexAttribute{std::move(asFloat), 1};
+    touch();
+}
+
 void SubMesh::setAttribute(const std::string& name, std::shared_ptr<const std::vector<float>> values,
                            int components)
 {
-    attributes[name] = VertexAttribute{std::move(values), components};
-    verticesInEveryArray = 0;
-    if (attributes.count("position") > 0)
-    {
-        verticesInEveryArray = attributes.at("position").vertexCount();
-        for (const auto& [arrayName, attribute] : attributes)
-            if (arrayName != texCoordCountName)
-                verticesInEveryArray = std::min(verticesInEveryArray, attribute.vertexCount());
-    }
-    touch();
+    if (name == texCoordCountName)
+        setTexCoordSetCount(setCountFrom(values.get()));
+    else
+        store(name, vertexSlotNamed(name), VertexAttribute{std::move(values), components});
 }
 
 void SubMesh::setAttribute(const std::string& name, std::vector<float> values, int components)
@@ -44,14 +80,47 @@ void SubMesh::setAttribute(const std::string& name, std::vector<float> values, i
 
 const float* SubMesh::getAttribute(const std::string& name) const
 {
-    auto found = attributes.find(name);
-    return found == attributes.end() ? nullptr : found->second.values->data();
+    auto found = attributesByName.find(name);
+    return found == attributesByName.end() ? nullptr : found->second.values->data();
 }
 
 std::size_t SubMesh::getVertexCount(const std::string& name) const
 {
-    auto found = attributes.find(name);
-    return found == attributes.end() ? 0 : found->second.vertexCount();
+    auto found = attributesByName.find(name);
+    return found == attributesByName.end() ? 0 : found->second.vertexCount();
+}
+
+void SubMesh::store(const std::string& name, std::optional<VertexSlot> slot, VertexAttribute attribute)
+{
+    if (slot)
+        arrayAt(*slot) = attribute;
+    attributesByName[name] = std::move(attribute);
+    countVerticesInEveryArray();
+    touch();
+}
+
+void SubMesh::countVerticesInEveryArray()
+{
+    verticesInEveryArray = 0;
+    const VertexAttribute* position = attribute(VertexSemantic::Position);
+    if (position == nullptr)
+        return;
+    verticesInEveryArray = position->vertexCount();
+    for (const auto& [name, array] : attributesByName)
+        if (name != texCoordCountName)
+            verticesInEveryArray = std::min(verticesInEveryArray, array.vertexCount());
+}
+
+const VertexAttribute& SubMesh::arrayAt(VertexSlot slot) const
+{
+    if (slot.semantic == VertexSemantic::TexCoord)
+        return texCoordArrays[static_cast<std::size_t>(slot.set)];
+    return arrays[static_cast<std::size_t>(slot.semantic)];
+}
+
+VertexAttribute& SubMesh::arrayAt(VertexSlot slot)
+{
+    return const_cast<VertexAttribute&>(std::as_const(*this).arrayAt(slot));
 }
 
 void SubMesh::addIndex(unsigned int index)

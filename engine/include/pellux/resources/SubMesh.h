@@ -1,5 +1,8 @@
 #pragma once
 
+#include "pellux/resources/VertexLayout.h"
+
+#include <array>
 #include <map>
 #include <memory>
 #include <string>
@@ -17,22 +20,44 @@ struct VertexAttribute
     std::size_t vertexCount() const { return components > 0 ? values->size() / components : 0; }
 };
 
-// A part of a mesh drawn by one material: named vertex attribute arrays and an index list.
-// Attribute names: "position", "normal", "tangents", "bitangents" (3 floats), "texCoord_0", ...
-// (2 floats) and "texCoordCount" (one float: the number of texture-coordinate sets).
+// A part of a mesh drawn by one material: per-vertex arrays by semantic (texture coordinates by
+// set), the number of texture-coordinate sets its draw feeds, and an index list.
+//
+// The same arrays can be reached by name (see vertexAttributeName). The name "texCoordCount" stands
+// for the set count, as one float; any other name is a program's own array, kept by that name: the
+// draw feeds it to no input, but it counts in isDrawable() like every array.
 class SubMesh
 {
 public:
     SubMesh();
 
-    // Sub-meshes may share one array (an Ogre mesh's shared geometry, for one).
+    // Sub-meshes may share one array (an Ogre mesh's shared geometry, for one). The values hold
+    // componentCount(semantic) floats per vertex. `set` numbers texture-coordinate sets, and is 0
+    // for every other semantic (else std::out_of_range is thrown); a set past texCoordSetLimit is
+    // kept by name only.
+    void setAttribute(VertexSemantic semantic, std::shared_ptr<const std::vector<float>> values, int set = 0);
+    void setAttribute(VertexSemantic semantic, std::vector<float> values, int set = 0);
+    // The array, or null when the sub-mesh has none there.
+    const VertexAttribute* attribute(VertexSemantic semantic, int set = 0) const;
+    // Calls visit(semantic, set, attribute) for each array that attribute() finds.
+    template <class Visit>
+    void forEachAttribute(Visit visit) const;
+
+    // How many texture-coordinate sets the draw feeds: from 0 to texCoordSetLimit, 0 until set.
+    int getTexCoordSetCount() const { return texCoordSetCount; }
+    // A count outside 0 to texCoordSetLimit is taken as the nearer end.
+    void setTexCoordSetCount(int count);
+
+    // By name. Setting "texCoordCount" sets the set count from the first value: its whole part
+    // within 0 to texCoordSetLimit, and 0 when it is no finite number.
     void setAttribute(const std::string& name, std::shared_ptr<const std::vector<float>> values, int components);
     void setAttribute(const std::string& name, std::vector<float> values, int components);
-    // The first float of the attribute, or null when it is absent.
+    // The first float of the attribute, or null when it is absent ("texCoordCount": until set).
     const float* getAttribute(const std::string& name) const;
     // How many vertices the attribute holds; 0 when it is absent.
     std::size_t getVertexCount(const std::string& name) const;
-    const std::map<std::string, VertexAttribute>& getAttributes() const { return attributes; }
+    // Every array by name, "texCoordCount" among them once set.
+    const std::map<std::string, VertexAttribute>& getAttributes() const { return attributesByName; }
 
     void addIndex(unsigned int index);
     const std::vector<unsigned int>& getIndices() const { return indices; }
@@ -60,7 +85,12 @@ public:
 private:
     std::vector<unsigned int> indices;
     int primitive = 0;
-    std::map<std::string, VertexAttribute> attributes;
+    // Indexed by semantic, but texture coordinates are in texCoordArrays, by set.
+    std::array<VertexAttribute, vertexSemanticCount> arrays;
+    std::array<VertexAttribute, texCoordSetLimit> texCoordArrays;
+    int texCoordSetCount = 0;
+    // Kept in step with the arrays above, for the string API.
+    std::map<std::string, VertexAttribute> attributesByName;
     std::string materialName;
     unsigned int largestIndex = 0;
     // The fewest vertices any per-vertex array holds; 0 without positions.
@@ -68,6 +98,20 @@ private:
     unsigned long long generation;
 
     void touch();
+    void store(const std::string& name, std::optional<VertexSlot> slot, VertexAttribute attribute);
+    void countVerticesInEveryArray();
+    // The array of a valid slot, empty when unset.
+    const VertexAttribute& arrayAt(VertexSlot slot) const;
+    VertexAttribute& arrayAt(VertexSlot slot);
 };
+
+template <class Visit>
+void SubMesh::forEachAttribute(Visit visit) const
+{
+    for (VertexSemantic semantic : allVertexSemantics)
+        for (int set = 0; isVertexSlot(semantic, set); ++set)
+            if (const VertexAttribute* found = attribute(semantic, set))
+                visit(semantic, set, *found);
+}
 
 }
