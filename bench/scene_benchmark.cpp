@@ -35,6 +35,7 @@
 #include <iostream>
 #include <sstream>
 #include <sys/resource.h>
+#include <utility>
 #include <vector>
 
 using namespace Pellux;
@@ -78,10 +79,10 @@ Mesh* boxMesh()
         for (unsigned int index : {0u, 1u, 2u, 2u, 3u, 0u})
             subMesh->addIndex(first + index);
     }
-    subMesh->setAttribute("position", positions, 3);
-    subMesh->setAttribute("normal", normals, 3);
-    subMesh->setAttribute("texCoord_0", texCoords, 2);
-    subMesh->setAttribute("texCoordCount", std::vector<float>{1}, 1);
+    subMesh->setAttribute(VertexSemantic::Position, positions);
+    subMesh->setAttribute(VertexSemantic::Normal, normals);
+    subMesh->setAttribute(VertexSemantic::TexCoord, texCoords);
+    subMesh->setTexCoordSetCount(1);
     subMesh->setMaterialName("bench");
     mesh->addSubMesh(subMesh);
     return mesh;
@@ -174,19 +175,22 @@ private:
             worldLocation = glGetUniformLocation(program, "world");
             viewLocation = glGetUniformLocation(program, "view");
             projLocation = glGetUniformLocation(program, "proj");
-            const char* arrays[3] = {"position", "normal", "texCoord_0"};
-            const int components[3] = {3, 3, 2};
+            const std::pair<const char*, VertexSemantic> inputs[3] = {
+                {"position", VertexSemantic::Position},
+                {"normal", VertexSemantic::Normal},
+                {"texCoord_0", VertexSemantic::TexCoord}};
             if (rawVertexArray == 0)
                 glGenVertexArrays(1, &rawVertexArray);
             glBindVertexArray(rawVertexArray);
-            for (int array = 0; array < 3; ++array)
+            for (const auto& [input, semantic] : inputs)
             {
-                GLint location = glGetAttribLocation(program, arrays[array]);
+                GLint location = glGetAttribLocation(program, input);
                 if (location < 0)
                     continue;
-                glBindBuffer(GL_ARRAY_BUFFER, buffers.arrayBuffer(subMesh.getAttributes().at(arrays[array])));
+                glBindBuffer(GL_ARRAY_BUFFER, buffers.arrayBuffer(*subMesh.attribute(semantic)));
                 glEnableVertexAttribArray(static_cast<GLuint>(location));
-                glVertexAttribPointer(static_cast<GLuint>(location), components[array], GL_FLOAT, GL_FALSE, 0, nullptr);
+                glVertexAttribPointer(static_cast<GLuint>(location), componentCount(semantic), GL_FLOAT, GL_FALSE, 0,
+                                      nullptr);
             }
             buffers.indexBuffer(subMesh);
         };

@@ -62,10 +62,10 @@ Mesh* skinnedStrip()
                                        at(row + 1, column + 1), at(row, column + 1), at(row, column)})
                 subMesh->addIndex(index);
         }
-    subMesh->setAttribute("position", positions, 3);
-    subMesh->setAttribute("normal", normals, 3);
-    subMesh->setAttribute("jointIndices", indices, 4);
-    subMesh->setAttribute("jointWeights", weights, 4);
+    subMesh->setAttribute(VertexSemantic::Position, positions);
+    subMesh->setAttribute(VertexSemantic::Normal, normals);
+    subMesh->setAttribute(VertexSemantic::JointIndices, indices);
+    subMesh->setAttribute(VertexSemantic::JointWeights, weights);
     subMesh->setMaterialName("bench");
     mesh->addSubMesh(subMesh);
     return mesh;

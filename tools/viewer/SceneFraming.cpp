@@ -24,11 +24,13 @@ namespace
 Vector3 drawnPosition(const Vector3& position, const SubMesh& subMesh, std::size_t vertex, const Matrix4& world,
                       const std::vector<float>* joints)
 {
-    const float* indices = subMesh.getAttribute("jointIndices");
-    const float* weights = subMesh.getAttribute("jointWeights");
-    if (joints == nullptr || indices == nullptr || weights == nullptr ||
-        subMesh.getVertexCount("jointWeights") <= vertex || subMesh.getVertexCount("jointIndices") <= vertex)
+    const VertexAttribute* indexArray = subMesh.attribute(VertexSemantic::JointIndices);
+    const VertexAttribute* weightArray = subMesh.attribute(VertexSemantic::JointWeights);
+    if (joints == nullptr || indexArray == nullptr || weightArray == nullptr ||
+        weightArray->vertexCount() <= vertex || indexArray->vertexCount() <= vertex)
         return world.transformPoint(position);
+    const float* indices = indexArray->values->data();
+    const float* weights = weightArray->values->data();
     Vector3 bent;
     float rest = 1;
     for (std::size_t slot = 0; slot < 4; ++slot)
@@ -77,10 +79,12 @@ Bounds drawnBounds(Scene& scene)
             meshNode->getSkin() != nullptr ? &meshNode->getSkin()->jointMatrices(*meshNode) : nullptr;
         for (SubMesh* subMesh : meshNode->getMesh()->getSubMeshes())
         {
-            const float* positions = subMesh->getAttribute("position");
-            for (std::size_t vertex = 0; vertex < subMesh->getVertexCount("position"); ++vertex)
+            const VertexAttribute* positions = subMesh->attribute(VertexSemantic::Position);
+            std::size_t vertices = positions != nullptr ? positions->vertexCount() : 0;
+            for (std::size_t vertex = 0; vertex < vertices; ++vertex)
             {
-                Vector3 position(positions[3 * vertex], positions[3 * vertex + 1], positions[3 * vertex + 2]);
+                const float* xyz = positions->values->data() + 3 * vertex;
+                Vector3 position(xyz[0], xyz[1], xyz[2]);
                 bounds.add(drawnPosition(position, *subMesh, vertex, world, joints));
             }
         }

@@ -85,15 +85,14 @@ std::size_t mostInfluences(const Mesh& mesh)
     std::size_t most = 0;
     for (const SubMesh* subMesh : mesh.getSubMeshes())
     {
-        auto weights = subMesh->getAttributes().find("jointWeights");
-        if (weights == subMesh->getAttributes().end())
+        const VertexAttribute* weights = subMesh->attribute(VertexSemantic::JointWeights);
+        if (weights == nullptr)
             continue;
-        const VertexAttribute& attribute = weights->second;
-        for (std::size_t vertex = 0; vertex < attribute.vertexCount(); ++vertex)
+        for (std::size_t vertex = 0; vertex < weights->vertexCount(); ++vertex)
         {
             std::size_t influences = 0;
-            for (int slot = 0; slot < attribute.components; ++slot)
-                influences += (*attribute.values)[vertex * attribute.components + slot] > 0 ? 1 : 0;
+            for (int slot = 0; slot < weights->components; ++slot)
+                influences += (*weights->values)[vertex * weights->components + slot] > 0 ? 1 : 0;
             most = std::max(most, influences);
         }
     }
@@ -132,10 +131,9 @@ MeshRow rowOf(MeshNode& meshNode)
     {
         ++row.subMeshes;
         row.triangles += subMesh->getIndices().size() / 3;
-        auto positions = subMesh->getAttributes().find("position");
-        if (positions != subMesh->getAttributes().end() &&
-            positionArrays.insert(positions->second.values.get()).second)
-            row.vertices += positions->second.vertexCount();
+        const VertexAttribute* positions = subMesh->attribute(VertexSemantic::Position);
+        if (positions != nullptr && positionArrays.insert(positions->values.get()).second)
+            row.vertices += positions->vertexCount();
         const std::string& material = meshNode.getMaterialName(*subMesh);
         if (materials.insert(material).second)
             row.materials += (row.materials.empty() ? "" : ",") + material;

@@ -18,21 +18,22 @@ const char* const unreadPrimitives[] = {"trifans", "tristrips"};
 // Far more inputs than any primitive has; bounds a damaged offset.
 const int largestOffset = 255;
 
-// The array each input semantic fills, with its floats per vertex; texture coordinates fill one
-// array for each set.
-const std::map<std::string, std::pair<const char*, int>> arraysBySemantic = {
-    {"VERTEX", {"position", 3}}, {"NORMAL", {"normal", 3}}, {"TEXCOORD", {"texCoord_", 2}},
-    {"TEXTANGENT", {"tangents", 3}}, {"TEXBINORMAL", {"bitangents", 3}}, {"COLOR", {"color", 4}}};
+// The sub-mesh array each input semantic fills; texture coordinates fill one array for each set.
+const std::map<std::string, VertexSemantic> arraysBySemantic = {
+    {"VERTEX", VertexSemantic::Position},
+    {"NORMAL", VertexSemantic::Normal},
+    {"TEXCOORD", VertexSemantic::TexCoord},
+    {"TEXTANGENT", VertexSemantic::Tangent},
+    {"TEXBINORMAL", VertexSemantic::Bitangent},
+    {"COLOR", VertexSemantic::Color}};
 
-// The sub-mesh array a source of the semantic fills: texture-coordinate sets are numbered from 0
+// The sub-mesh array set a source of the input fills: texture-coordinate sets are numbered from 0
 // in the order of their "set" numbers.
-std::string arrayName(const std::string& semantic, int set, const std::vector<int>& texCoordSets)
+int arraySet(VertexSemantic semantic, int inputSet, const std::vector<int>& texCoordSets)
 {
-    const char* name = arraysBySemantic.at(semantic).first;
-    if (semantic != "TEXCOORD")
-        return name;
-    auto rank = std::find(texCoordSets.begin(), texCoordSets.end(), set) - texCoordSets.begin();
-    return name + std::to_string(rank);
+    if (semantic != VertexSemantic::TexCoord)
+        return 0;
+    return static_cast<int>(std::find(texCoordSets.begin(), texCoordSets.end(), inputSet) - texCoordSets.begin());
 }
 
 // Appends the triangles of the polygon whose corners are `corners` index tuples of `p` from tuple
@@ -103,10 +104,11 @@ void ColladaGeometryReader::readGeometry(const TiXmlElement* element)
                                            : false;
         if (!read)
             continue;
-        auto positions = primitive.arrays.find("position");
+        auto positions = primitive.arrays.find(vertexAttributeName(VertexSemantic::Position));
+        std::string normal = vertexAttributeName(VertexSemantic::Normal);
         bool triangles = primitive.kind == Collada::Primitive::Kind::Triangles;
-        if (triangles && primitive.arrays.count("normal") == 0 && positions != primitive.arrays.end())
-            primitive.arrays["normal"] = Collada::smoothNormals(positions->second, primitive.positionIndices);
+        if (triangles && primitive.arrays.count(normal) == 0 && positions != primitive.arrays.end())
+            primitive.arrays[normal] = Collada::smoothNormals(positions->second, primitive.positionIndices);
         geometry->primitives.push_back(std::move(primitive));
     }
 }
@@ -370,14 +372,18 @@ void ColladaGeometryReader::readVertices(const Inputs& primitiveInputs, int tupl
     bool pastSource = false;
     for (const Input& input : inputs)
     {
-        auto kind = arraysBySemantic.find(input.semantic);
-        if (kind == arraysBySemantic.end())
+        auto filled = arraysBySemantic.find(input.semantic);
+        if (filled == arraysBySemantic.end())
             continue;
         const Source* source = sourceFor(input.source);
         if (source == nullptr)
             continue;
-        Collada::VertexArray& array = primitive.arrays[arrayName(input.semantic, input.set, primitive.texCoordSets)];
-        array.components = kind->second.second;
+        VertexSemantic semantic = filled->second;
+        int set = arraySet(semantic, input.set, primitive.texCoordSets);
+        Collada::VertexArray& array = primitive.arrays[vertexAttributeName(semantic, set)];
+        array.semantic = semantic;
+        array.set = set;
+        array.components = componentCount(semantic);
         array.values.clear();
         array.values.reserve(corners * static_cast<std::size_t>(array.components));
         for (std::size_t corner = 0; corner < corners; ++corner)
@@ -387,15 +393,15 @@ void ColladaGeometryReader::readVertices(const Inputs& primitiveInputs, int tupl
             std::size_t available = static_cast<std::size_t>(std::min(source->stride, array.components));
             bool inside = k >= 0 && first + available <= source->values.size();
             pastSource = pastSource || !inside;
-            if (input.semantic == "VERTEX" && inside)
+            if (semantic == VertexSemantic::Position && inside)
                 primitive.positionIndices[corner] = static_cast<unsigned int>(k);
             // Components the source does not have read as 0, and a colour's alpha as 1; a
             // texture's t is turned over.
             for (std::size_t component = 0; component < static_cast<std::size_t>(array.components); ++component)
             {
-                float missing = input.semantic == "COLOR" && component == 3 ? 1.0f : 0.0f;
+                float missing = semantic == VertexSemantic::Color && component == 3 ? 1.0f : 0.0f;
                 float value = inside && component < available ? source->values[first + component] : missing;
-                array.values.push_back(input.semantic == "TEXCOORD" && component == 1 ? -value : value);
+                array.values.push_back(semantic == VertexSemantic::TexCoord && component == 1 ? -value : value);
             }
         }
     }

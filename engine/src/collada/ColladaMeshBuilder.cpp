@@ -28,10 +28,9 @@ void ColladaMeshBuilder::makeMesh(Collada::Geometry& geometry)
         auto* subMesh = new SubMesh();
         subMesh->setMaterialName(primitive.material);
         subMesh->setPrimitive(primitive.kind == Collada::Primitive::Kind::Lines ? SubMesh::lines : SubMesh::triangles);
-        float texCoordSets = static_cast<float>(primitive.texCoordSets.size());
         for (auto& [name, array] : primitive.arrays)
-            subMesh->setAttribute(name, std::move(array.values), array.components);
-        subMesh->setAttribute("texCoordCount", std::vector<float>{texCoordSets}, 1);
+            subMesh->setAttribute(array.semantic, std::move(array.values), array.set);
+        subMesh->setTexCoordSetCount(static_cast<int>(primitive.texCoordSets.size()));
         for (std::size_t vertex = 0; vertex < primitive.vertexCount; ++vertex)
             subMesh->addIndex(static_cast<unsigned int>(vertex));
         mesh->addSubMesh(subMesh);

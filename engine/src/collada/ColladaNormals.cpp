@@ -51,7 +51,8 @@ Sum crossOfTriangle(const float* a, const float* b, const float* c)
 VertexArray smoothNormals(const VertexArray& positions, const std::vector<unsigned int>& positionIndices)
 {
     VertexArray normals;
-    normals.components = 3;
+    normals.semantic = VertexSemantic::Normal;
+    normals.components = componentCount(normals.semantic);
     std::size_t vertices = positionIndices.size();
     if (positions.components != 3 || positions.values.size() < vertices * 3)
         return normals;

@@ -138,15 +138,16 @@ SubMesh* ColladaSkinBuilder::skinnedSubMesh(const SubMesh& source, const Collada
     auto* subMesh = new SubMesh();
     subMesh->setMaterialName(source.getMaterialName());
     bool moved = bindShape != Matrix4::identity();
-    for (const auto& [name, attribute] : source.getAttributes())
-    {
-        bool isPosition = name == "position";
-        bool isDirection = name == "normal" || name == "tangents" || name == "bitangents";
-        if (moved && (isPosition || isDirection) && attribute.components == 3)
-            subMesh->setAttribute(name, transformed(attribute, bindShape, isPosition), 3);
+    source.forEachAttribute([&](VertexSemantic semantic, int set, const VertexAttribute& attribute) {
+        bool isPosition = semantic == VertexSemantic::Position;
+        bool isDirection = semantic == VertexSemantic::Normal || semantic == VertexSemantic::Tangent ||
+                           semantic == VertexSemantic::Bitangent;
+        if (moved && (isPosition || isDirection))
+            subMesh->setAttribute(semantic, transformed(attribute, bindShape, isPosition), set);
         else
-            subMesh->setAttribute(name, attribute.values, attribute.components);
-    }
+            subMesh->setAttribute(semantic, attribute.values, set);
+    });
+    subMesh->setTexCoordSetCount(source.getTexCoordSetCount());
     std::vector<float> indices;
     std::vector<float> weights;
     // Shaders index their joint matrices with these: one past the skin's joints would read
@@ -166,8 +167,8 @@ SubMesh* ColladaSkinBuilder::skinnedSubMesh(const SubMesh& source, const Collada
             weights.push_back(known && influenced ? skin.jointWeights[first + slot] : 0.0f);
         }
     }
-    subMesh->setAttribute("jointIndices", std::move(indices), 4);
-    subMesh->setAttribute("jointWeights", std::move(weights), 4);
+    subMesh->setAttribute(VertexSemantic::JointIndices, std::move(indices));
+    subMesh->setAttribute(VertexSemantic::JointWeights, std::move(weights));
     for (unsigned int index : source.getIndices())
         subMesh->addIndex(index);
     return subMesh;

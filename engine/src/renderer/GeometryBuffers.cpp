@@ -60,7 +60,7 @@ GeometryBuffers::VertexArray GeometryBuffers::vertexArray(const SubMesh& subMesh
     glGenVertexArrays(1, &setUp.name);
     DrawState::useVertexArray(setUp.name);
     setUp.generation = subMesh.getGeneration();
-    setUp.lacksColor = colorInput >= 0 && subMesh.getAttribute("color") == nullptr;
+    setUp.lacksColor = colorInput >= 0 && subMesh.attribute(VertexSemantic::Color) == nullptr;
     return {setUp.name, true, setUp.lacksColor};
 }
 

@@ -210,34 +210,27 @@ void MaterialDrawing::mapCamera(ProgramLocations& at, Scene& scene, MeshNode& no
 
 void MaterialDrawing::mapVertexArrays(ProgramLocations& at, const SubMesh& subMesh)
 {
-    static const std::vector<std::string> texCoordNames = [] {
-        std::vector<std::string> names;
-        for (int set = 0; set < maxTexCoordSets; ++set)
-            names.push_back("texCoord_" + std::to_string(set));
-        return names;
-    }();
-    mapVertexArray(at.position, subMesh, "position", 3);
-    mapVertexArray(at.normal, subMesh, "normal", 3);
-    mapVertexArray(at.tangent, subMesh, "tangents", 3);
-    mapVertexArray(at.bitangent, subMesh, "bitangents", 3);
-    mapVertexArray(at.color, subMesh, "color", 4);
-    mapVertexArray(at.jointIndices, subMesh, "jointIndices", 4);
-    mapVertexArray(at.jointWeights, subMesh, "jointWeights", 4);
-    const float* setCount = subMesh.getAttribute("texCoordCount");
-    float sets = setCount != nullptr && std::isfinite(*setCount) ? std::clamp(*setCount, 0.0f, 1.0f * maxTexCoordSets) : 0;
-    for (std::size_t set = 0; set < static_cast<std::size_t>(sets); ++set)
-        mapVertexArray(at.texCoord(set), subMesh, texCoordNames[set], 2);
+    mapVertexArray(at.position, subMesh, VertexSemantic::Position);
+    mapVertexArray(at.normal, subMesh, VertexSemantic::Normal);
+    mapVertexArray(at.tangent, subMesh, VertexSemantic::Tangent);
+    mapVertexArray(at.bitangent, subMesh, VertexSemantic::Bitangent);
+    mapVertexArray(at.color, subMesh, VertexSemantic::Color);
+    mapVertexArray(at.jointIndices, subMesh, VertexSemantic::JointIndices);
+    mapVertexArray(at.jointWeights, subMesh, VertexSemantic::JointWeights);
+    int sets = std::min(subMesh.getTexCoordSetCount(), maxTexCoordSets);
+    for (int set = 0; set < sets; ++set)
+        mapVertexArray(at.texCoord(static_cast<std::size_t>(set)), subMesh, VertexSemantic::TexCoord, set);
 }
 
-void MaterialDrawing::mapVertexArray(int location, const SubMesh& subMesh, const std::string& arrayName,
-                                               int components)
+void MaterialDrawing::mapVertexArray(int location, const SubMesh& subMesh, VertexSemantic semantic, int set)
 {
     if (location < 0)
         return;
-    auto attribute = subMesh.getAttributes().find(arrayName);
-    if (attribute == subMesh.getAttributes().end() || attribute->second.components != components)
+    const VertexAttribute* attribute = subMesh.attribute(semantic, set);
+    int components = componentCount(semantic);
+    if (attribute == nullptr || attribute->components != components)
         return;
-    glBindBuffer(GL_ARRAY_BUFFER, renderer.getGeometry().arrayBuffer(attribute->second));
+    glBindBuffer(GL_ARRAY_BUFFER, renderer.getGeometry().arrayBuffer(*attribute));
     GLuint input = static_cast<GLuint>(location);
     glEnableVertexAttribArray(input);
     glVertexAttribPointer(input, components, GL_FLOAT, GL_FALSE, 0, nullptr);

@@ -2,6 +2,7 @@
 
 #include "graphics/DrawState.h"
 #include "renderer/GeometryBuffers.h"
+#include "pellux/resources/VertexLayout.h"
 #include "renderer/ProgramLocations.h"
 
 #include <cstddef>
@@ -46,7 +47,7 @@ private:
     // The vertex array object that feeds the program's inputs from the sub-mesh.
     GeometryBuffers::VertexArray vertexArrayFor(ProgramLocations& at, const SubMesh& subMesh);
     void mapVertexArrays(ProgramLocations& at, const SubMesh& subMesh);
-    void mapVertexArray(int location, const SubMesh& subMesh, const std::string& arrayName, int components);
+    void mapVertexArray(int location, const SubMesh& subMesh, VertexSemantic semantic, int set = 0);
 
     // Feeds every declared engine name to the program in use: matrices, camera, samplers, parameters
     // and lights. Light members go only where the program does not hold the light as it is now, or to

@@ -139,12 +139,12 @@ private:
 void setVertexData(SubMesh& subMesh, const VertexData& data)
 {
     if (data.positions)
-        subMesh.setAttribute("position", data.positions, 3);
+        subMesh.setAttribute(VertexSemantic::Position, data.positions);
     if (data.normals)
-        subMesh.setAttribute("normal", data.normals, 3);
-    subMesh.setAttribute("texCoordCount", std::vector<float>{static_cast<float>(data.textureCoordinateSets.size())}, 1);
+        subMesh.setAttribute(VertexSemantic::Normal, data.normals);
+    subMesh.setTexCoordSetCount(static_cast<int>(data.textureCoordinateSets.size()));
     for (std::size_t set = 0; set < data.textureCoordinateSets.size(); ++set)
-        subMesh.setAttribute("texCoord_" + std::to_string(set), data.textureCoordinateSets[set], 2);
+        subMesh.setAttribute(VertexSemantic::TexCoord, data.textureCoordinateSets[set], static_cast<int>(set));
 }
 
 void readFaces(const TiXmlElement* faces, SubMesh& subMesh, Problems& problems)

@@ -58,10 +58,10 @@ const Bounds& MeshBounds::boxOf(const Mesh& mesh)
         return box;
     for (const SubMesh* subMesh : mesh.getSubMeshes())
     {
-        auto position = subMesh->getAttributes().find("position");
-        if (position == subMesh->getAttributes().end() || position->second.components != 3)
+        const VertexAttribute* position = subMesh->attribute(VertexSemantic::Position);
+        if (position == nullptr || position->components != 3)
             continue;
-        const std::vector<float>& values = *position->second.values;
+        const std::vector<float>& values = *position->values;
         for (std::size_t at = 0; at + 2 < values.size(); at += 3)
             box.add({values[at], values[at + 1], values[at + 2]});
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pellux/resources/VertexLayout.h"
+
 #include <map>
 #include <string>
 #include <utility>
@@ -68,11 +70,14 @@ struct Material
     std::string effect;
 };
 
-// A vertex attribute of a primitive: `components` floats for each vertex.
+// A vertex attribute of a primitive: `components` floats for each vertex, for the sub-mesh array of
+// its semantic and set.
 struct VertexArray
 {
     std::vector<float> values;
     int components = 0;
+    VertexSemantic semantic = VertexSemantic::Position;
+    int set = 0;
 };
 
 // The position index of a vertex whose "VERTEX" index lies outside the position source, or that
@@ -94,8 +99,8 @@ struct Primitive
     // The material symbol it is drawn with.
     std::string material;
     std::size_t vertexCount = 0;
-    // By the sub-mesh attribute they fill: "position", "normal", "texCoord_0", "texCoord_1", ...,
-    // "tangents", "bitangents", "color".
+    // By the name of the sub-mesh array they fill (vertexAttributeName): "position", "normal",
+    // "texCoord_0", "texCoord_1", ..., "tangents", "bitangents", "color".
     std::map<std::string, VertexArray> arrays;
     // The document's "set" number of each texture-coordinate array: texCoord_k holds set
     // texCoordSets[k].
