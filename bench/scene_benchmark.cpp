@@ -127,12 +127,12 @@ public:
         orderFarthestFirst();
         for (int index = 0; index < size.lights; ++index)
         {
-            auto* light = new LightNode("light" + std::to_string(index), 0);
+            auto* light = new LightNode("light" + std::to_string(index), LightKind::Spot);
             float angle = index * 1.5708f;
             light->setTransform(translation(std::cos(angle) * extent * 0.3f, extent * 0.8f, std::sin(angle) * extent * 0.3f));
             light->lookAt(0, 0, 0);
             light->setFalloffAngle(1.2f);
-            light->setShadowType(1);
+            light->setShadowMode(ShadowMode::ShadowMap);
             light->setShadowDensity(0.7f);
             scene->getRoot()->addChild(light);
         }

@@ -96,11 +96,11 @@ public:
         camera->lookAt(10, 0, 0);
         scene->getRoot()->addChild(camera);
         scene->setActiveCamera(camera);
-        auto* light = new LightNode("light", 0);
+        auto* light = new LightNode("light", LightKind::Spot);
         light->setTransform(Matrix4::translation({10, 16, 4}));
         light->lookAt(10, 0, 0);
         light->setFalloffAngle(1.4f);
-        light->setShadowType(1);
+        light->setShadowMode(ShadowMode::ShadowMap);
         light->setShadowDensity(0.7f);
         scene->getRoot()->addChild(light);
     }

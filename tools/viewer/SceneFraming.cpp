@@ -153,11 +153,12 @@ LightNode* lightSceneIfDark(Scene& scene)
     scene.getRoot()->collectDescendants(nodes);
     // Ambient light alone shows no shape.
     auto shinesOnShapes = [](SceneNode* node) {
-        return node->getKind() == NodeKind::Light && static_cast<LightNode*>(node)->getLightType() != LightNode::ambientLight;
+        return node->getKind() == NodeKind::Light &&
+               static_cast<LightNode*>(node)->getLightKind() != LightKind::Ambient;
     };
     if (std::any_of(nodes.begin(), nodes.end(), shinesOnShapes))
         return nullptr;
-    auto* light = new LightNode("viewer light", 2);
+    auto* light = new LightNode("viewer light", LightKind::Point);
     light->setTransform(scene.getActiveCamera()->getWorldMatrix());
     scene.getRoot()->addChild(light);
     return light;

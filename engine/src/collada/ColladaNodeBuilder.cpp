@@ -61,14 +61,14 @@ private:
     std::string first;
 };
 
-int typeOf(Collada::Light::Kind kind)
+LightKind kindOf(Collada::Light::Kind kind)
 {
     switch (kind)
     {
-    case Collada::Light::Kind::Spot: return LightNode::spotLight;
-    case Collada::Light::Kind::Directional: return LightNode::directionalLight;
-    case Collada::Light::Kind::Ambient: return LightNode::ambientLight;
-    default: return LightNode::pointLight;
+    case Collada::Light::Kind::Spot: return LightKind::Spot;
+    case Collada::Light::Kind::Directional: return LightKind::Directional;
+    case Collada::Light::Kind::Ambient: return LightKind::Ambient;
+    default: return LightKind::Point;
     }
 }
 
@@ -239,10 +239,10 @@ void ColladaNodeBuilder::attachLight(const Collada::Node& description, SceneNode
                                         " lights; the rest are left out, the first at node '" + node.getName() + "'");
     if (lightsMade > maxLights)
         return;
-    auto* made = new LightNode(uniqueChildName(node, copyPrefix + url), 2);
+    auto* made = new LightNode(uniqueChildName(node, copyPrefix + url), LightKind::Point);
     if (light.kind == Collada::Light::Kind::Spot)
     {
-        made->setLightType(0);
+        made->setLightKind(LightKind::Spot);
         node.addChild(made);
         std::string missing;
         float falloff = valueOr(light.falloff, 60.0f, "falloff", missing) * degreesToRadians;
@@ -255,7 +255,7 @@ void ColladaNodeBuilder::attachLight(const Collada::Node& description, SceneNode
     }
     else
     {
-        made->setLightType(typeOf(light.kind));
+        made->setLightKind(kindOf(light.kind));
         node.addChild(made);
     }
     setLightParameters(*made, light);

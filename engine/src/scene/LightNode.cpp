@@ -37,11 +37,15 @@ unsigned long long nextRevision()
 }
 }
 
-LightNode::LightNode(const std::string& name, int lightType) : CameraNode(name), lightType(lightType)
+LightNode::LightNode(const std::string& name, LightKind kind) : CameraNode(name), lightKind(kind)
 {
     type = "LightNode";
     LightNode::updateProjection();
     changed();
+}
+
+LightNode::LightNode(const std::string& name, int lightType) : LightNode(name, static_cast<LightKind>(lightType))
+{
 }
 
 LightNode::~LightNode()
@@ -56,7 +60,8 @@ void LightNode::changed()
 
 void LightNode::updateProjection()
 {
-    projection = lightType == directionalLight ? parallelProjection : Matrix4::perspective(1.0f, near, far, falloffAngle);
+    projection = lightKind == LightKind::Directional ? parallelProjection
+                                                     : Matrix4::perspective(1.0f, near, far, falloffAngle);
 }
 
 void LightNode::fitShadowTo(const Bounds& box)
@@ -77,6 +82,16 @@ void LightNode::fitShadowTo(const Bounds& box)
         return;
     parallelProjection = fitted;
     changed();
+}
+
+void LightNode::setLightKind(LightKind kind)
+{
+    lightKind = kind;
+}
+
+void LightNode::setLightType(int type)
+{
+    setLightKind(static_cast<LightKind>(type));
 }
 
 void LightNode::setColor(std::shared_ptr<Vector4> value)
@@ -115,9 +130,14 @@ void LightNode::setFalloffAngle(float radians)
     change(falloffAngle, radians);
 }
 
+void LightNode::setShadowMode(ShadowMode mode)
+{
+    change(shadowMode, mode);
+}
+
 void LightNode::setShadowType(int value)
 {
-    change(shadowType, value);
+    setShadowMode(static_cast<ShadowMode>(value));
 }
 
 void LightNode::setShadowDensity(float value)

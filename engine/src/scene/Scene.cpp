@@ -112,7 +112,7 @@ void Scene::gatherLights()
     ambientLight = Vector3();
     for (LightNode* light : lightNodes)
     {
-        if (light->getLightType() != LightNode::ambientLight)
+        if (light->getLightKind() != LightKind::Ambient)
         {
             lights.push_back(light);
             continue;
@@ -129,7 +129,7 @@ void Scene::fitDirectionalShadows()
     Bounds box;
     for (LightNode* light : lights)
     {
-        if (light->getLightType() != LightNode::directionalLight || !light->castsShadows())
+        if (light->getLightKind() != LightKind::Directional || !light->castsShadows())
             continue;
         if (!measured)
             box = meshBounds->ofVisibleMeshes(nodes);

@@ -12,6 +12,25 @@ class RenderTarget;
 
 struct Bounds;
 
+// A spot light shines from its place along its -Z axis, within its cone; a directional light along
+// its -Z axis from far away, everywhere alike; a point light from its place in every direction; an
+// ambient light from everywhere onto every surface alike. The numbers are what shaders receive as
+// the light's "type".
+enum class LightKind
+{
+    Spot = 0,
+    Directional = 1,
+    Point = 2,
+    Ambient = 3
+};
+
+// Whether a light draws a shadow map, which the shaders receive; the numbers are its "shadowType".
+enum class ShadowMode
+{
+    None = 0,
+    ShadowMap = 1
+};
+
 // A light: the parameters its shaders receive, and a camera through which it renders its own
 // 1024 x 1024 shadow map each frame.
 class LightNode : public CameraNode
@@ -19,14 +38,15 @@ class LightNode : public CameraNode
 public:
     NodeKind getKind() const override { return NodeKind::Light; }
 
-    // Light types. A spot light shines from its place along its -Z axis, within its cone; a
-    // directional light along its -Z axis from far away, everywhere alike; a point light from its
-    // place in every direction; an ambient light from everywhere onto every surface alike.
-    static constexpr int spotLight = 0;
-    static constexpr int directionalLight = 1;
-    static constexpr int pointLight = 2;
-    static constexpr int ambientLight = 3;
+    // The light kinds as the numbers of the int API.
+    static constexpr int spotLight = static_cast<int>(LightKind::Spot);
+    static constexpr int directionalLight = static_cast<int>(LightKind::Directional);
+    static constexpr int pointLight = static_cast<int>(LightKind::Point);
+    static constexpr int ambientLight = static_cast<int>(LightKind::Ambient);
 
+    LightNode(const std::string& name, LightKind kind);
+    // The int API (this constructor, setLightType, getLightType, setShadowType, getShadowType) takes
+    // and gives the enums' numbers, and keeps any other number as it is given.
     LightNode(const std::string& name, int lightType);
     ~LightNode() override;
 
@@ -38,7 +58,8 @@ public:
     // light. An empty box, or one the light's view cannot take, leaves the projection as it is.
     void fitShadowTo(const Bounds& box);
 
-    void setLightType(int type) { lightType = type; }
+    void setLightKind(LightKind kind);
+    void setLightType(int type);
     void setColor(std::shared_ptr<Vector4> value);
     void setDiffuseCoefficient(float value);
     void setConstAttenuation(float value);
@@ -46,10 +67,12 @@ public:
     void setQuadraticAttenuation(float value);
     void setHotspotAngle(float radians);
     void setFalloffAngle(float radians);
+    void setShadowMode(ShadowMode mode);
     void setShadowType(int value);
     void setShadowDensity(float value);
 
-    int getLightType() const { return lightType; }
+    LightKind getLightKind() const { return lightKind; }
+    int getLightType() const { return static_cast<int>(lightKind); }
     std::shared_ptr<Vector4> getColor() const { return color; }
     float getDiffuseCoefficient() const { return diffuseCoefficient; }
     float getConstAttenuation() const { return constAttenuation; }
@@ -57,9 +80,9 @@ public:
     float getQuadraticAttenuation() const { return quadraticAttenuation; }
     float getHotspotAngle() const { return hotspotAngle; }
     float getFalloffAngle() const { return falloffAngle; }
-    int getShadowType() const { return shadowType; }
-    // Shadow type 1: the light draws a shadow map, which the shaders receive.
-    bool castsShadows() const { return shadowType == 1; }
+    ShadowMode getShadowMode() const { return shadowMode; }
+    int getShadowType() const { return static_cast<int>(shadowMode); }
+    bool castsShadows() const { return shadowMode == ShadowMode::ShadowMap; }
     float getShadowDensity() const { return shadowDensity; }
 
     // The depth map, made at the first request: the scene asks for the maps of the lights that cast
@@ -82,7 +105,7 @@ private:
     }
     void changed();
 
-    int lightType;
+    LightKind lightKind;
     std::shared_ptr<Vector4> color = std::make_shared<Vector4>(1.0f, 1.0f, 1.0f, 1.0f);
     float diffuseCoefficient = 1.0f;
     float constAttenuation = 1.0f;
@@ -90,7 +113,7 @@ private:
     float quadraticAttenuation = 0.0f;
     float hotspotAngle = 0.157f;
     float falloffAngle = 1.0466666f;
-    int shadowType = 0;
+    ShadowMode shadowMode = ShadowMode::None;
     float shadowDensity = 1.0f;
     RenderTarget* shadowMap = nullptr;
     unsigned long long revision = 0;
