@@ -97,3 +97,18 @@ TEST(LightKind, ANumberOfNoKindOrModeIsKeptAsGiven)
     EXPECT_EQ(light->getShadowType(), 2);
     EXPECT_FALSE(light->castsShadows());
 }
+
+// The shaders receive the kind and the shadow mode, so a change of either is a change of the light.
+TEST(LightKind, AChangeOfKindOrShadowModeIsAChangeOfTheLight)
+{
+    auto light = makeLight(LightKind::Spot);
+    unsigned long long before = light->getRevision();
+    light->setLightKind(LightKind::Point);
+    EXPECT_NE(light->getRevision(), before);
+    before = light->getRevision();
+    light->setLightType(LightNode::directionalLight);
+    EXPECT_NE(light->getRevision(), before);
+    before = light->getRevision();
+    light->setShadowMode(ShadowMode::ShadowMap);
+    EXPECT_NE(light->getRevision(), before);
+}

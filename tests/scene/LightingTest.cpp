@@ -138,6 +138,21 @@ TEST_F(LightingTest, ADirectionalShadowFollowsWhatMoves)
     EXPECT_LT(brightnessAt({12, 0, 0}), 40);
 }
 
+// The shaders receive a light's kind as it is at each frame: a spot light turned into a point light
+// after a frame shines outside its old cone.
+TEST_F(LightingTest, ALightWhoseKindChangesShinesAsItsNewKind)
+{
+    LightNode* lamp = light("lamp", LightNode::spotLight, {0, 5, 0}, {0, 0, 0});
+    lamp->setHotspotAngle(0.1f);
+    lamp->setFalloffAngle(0.2f);
+    renderFrames(1);
+    EXPECT_NEAR(brightnessAt({4, 0, 4}), static_cast<int>(255 * alwaysThere), 3) << "outside the cone";
+    lamp->setLightKind(LightKind::Point);
+    renderFrames(1);
+    // From (0, 5, 0) the plane's normal takes 5 / sqrt(57) of the light.
+    EXPECT_NEAR(brightnessAt({4, 0, 4}), static_cast<int>(255 * (alwaysThere + 5 / std::sqrt(57.0f))), 3);
+}
+
 // The always-there light and what the ambient lights add, and nothing else, on a plane no other
 // light reaches.
 TEST_F(LightingTest, AmbientLightsRaiseEverySurfaceByTheSumOfTheirColours)

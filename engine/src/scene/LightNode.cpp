@@ -86,7 +86,7 @@ void LightNode::fitShadowTo(const Bounds& box)
 
 void LightNode::setLightKind(LightKind kind)
 {
-    lightKind = kind;
+    change(lightKind, kind);
 }
 
 void LightNode::setLightType(int type)
