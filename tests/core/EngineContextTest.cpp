@@ -45,6 +45,29 @@ TEST(EngineContextTest, MakingASceneStartsNothing)
     EXPECT_EQ(Renderer::current(), nullptr);
 }
 
+// Without a window there is no OpenGL to build shaders in: one line says so, and the material, which
+// drew nothing, does not crash the draw that meets it.
+TEST(EngineContextTest, AMaterialMadeWithoutAWindowSaysSoAndDrawsNothing)
+{
+    createLoggerQuietly();
+    std::filesystem::current_path(PELLUX_DEMO_DIR);
+    std::unique_ptr<SinglePassAutoMapMaterial> material;
+    std::string log = captureStdout([&] {
+        material = std::make_unique<SinglePassAutoMapMaterial>(
+            "early", std::make_shared<File>(DataDirectories::find("shader/default.vert")), nullptr,
+            std::make_shared<File>(DataDirectories::find("shader/default.frag")));
+    });
+    EXPECT_FALSE(material->isLinked());
+    std::size_t line = log.find("ERR:\t[ SinglePassAutoMapMaterial.cpp (");
+    ASSERT_NE(line, std::string::npos) << log;
+    EXPECT_EQ(log.substr(log.find(")]:\t", line) + 4),
+              "material 'early': no engine window is open, so its shaders cannot be built; it draws nothing\n");
+    Scene scene("early");
+    MeshNode node("box", nullptr);
+    material->draw(&scene, &node, nullptr, nullptr);
+    EXPECT_FALSE(Tavrin::hasInstance());
+}
+
 struct Frame
 {
     bool drawn = false;
