@@ -1,0 +1,631 @@
+#include "gltf/GltfBuilder.h"
+
+#include "gltf/GltfAccessors.h"
+#include "pellux/core/Tavrin.h"
+#include "pellux/foundation/DataDirectories.h"
+#include "pellux/foundation/Logger.h"
+#include "pellux/materials/MaterialManager.h"
+#include "pellux/materials/SinglePassAutoMapMaterial.h"
+#include "pellux/resources/Image.h"
+#include "pellux/resources/ImageManager.h"
+#include "pellux/resources/Mesh.h"
+#include "pellux/resources/MeshManager.h"
+#include "pellux/resources/SubMesh.h"
+#include "pellux/scene/CameraNode.h"
+#include "pellux/scene/LightNode.h"
+#include "pellux/scene/MeshNode.h"
+#include "pellux/scene/Scene.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+
+namespace Pellux::Gltf
+{
+
+namespace
+{
+// Deeper trees are left out: the engine walks a node's ancestors for its world matrix.
+const std::size_t deepestNode = 256;
+const int texCoordSets = 32;
+const float defaultGrey = 0.8f;
+
+std::string indexed(const char* array, std::size_t index)
+{
+    return std::string(array) + "[" + std::to_string(index) + "]";
+}
+
+unsigned char colorByte(double component)
+{
+    return static_cast<unsigned char>(std::lround(std::clamp(component, 0.0, 1.0) * 255.0));
+}
+
+Matrix4 columnMajor(const std::vector<double>& m)
+{
+    Matrix4 matrix;
+    for (int row = 0; row < 4; ++row)
+        for (int column = 0; column < 4; ++column)
+            matrix(row, column) = static_cast<float>(m[static_cast<std::size_t>(column * 4 + row)]);
+    return matrix;
+}
+
+Matrix4 rotationOf(const std::vector<double>& q)
+{
+    double length = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3]);
+    if (!(length > 0) || !std::isfinite(length))
+        return Matrix4();
+    float x = static_cast<float>(q[0] / length);
+    float y = static_cast<float>(q[1] / length);
+    float z = static_cast<float>(q[2] / length);
+    float w = static_cast<float>(q[3] / length);
+    return Matrix4(1 - 2 * (y * y + z * z), 2 * (x * y - z * w), 2 * (x * z + y * w), 0,
+                   2 * (x * y + z * w), 1 - 2 * (x * x + z * z), 2 * (y * z - x * w), 0,
+                   2 * (x * z - y * w), 2 * (y * z + x * w), 1 - 2 * (x * x + y * y), 0,
+                   0, 0, 0, 1);
+}
+
+Matrix4 transformOf(const tinygltf::Node& node)
+{
+    if (node.matrix.size() == 16)
+        return columnMajor(node.matrix);
+    Matrix4 transform;
+    if (node.translation.size() == 3)
+        transform = Matrix4::translation(Vector3(static_cast<float>(node.translation[0]),
+                                                 static_cast<float>(node.translation[1]),
+                                                 static_cast<float>(node.translation[2])));
+    if (node.rotation.size() == 4)
+        transform = transform * rotationOf(node.rotation);
+    if (node.scale.size() == 3)
+        transform = transform * Matrix4::scaling(Vector3(static_cast<float>(node.scale[0]),
+                                                         static_cast<float>(node.scale[1]),
+                                                         static_cast<float>(node.scale[2])));
+    return transform;
+}
+
+// "%20" and the like, as URIs write them.
+std::string percentDecoded(const std::string& uri)
+{
+    std::string decoded;
+    for (std::size_t at = 0; at < uri.size(); ++at)
+    {
+        if (uri[at] == '%' && at + 2 < uri.size() && std::isxdigit(static_cast<unsigned char>(uri[at + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(uri[at + 2])))
+        {
+            decoded += static_cast<char>(std::stoi(uri.substr(at + 1, 2), nullptr, 16));
+            at += 2;
+        }
+        else
+            decoded += uri[at];
+    }
+    return decoded;
+}
+
+bool insideFolder(const std::filesystem::path& path, const std::filesystem::path& folder)
+{
+    std::error_code error;
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
+    std::filesystem::path base = std::filesystem::weakly_canonical(folder, error);
+    auto mismatch = std::mismatch(base.begin(), base.end(), resolved.begin(), resolved.end());
+    return !error && mismatch.first == base.end();
+}
+
+// The index lists of the modes as the engine draws them: lists of points, line pairs or triangles.
+std::vector<unsigned int> asList(const std::vector<unsigned int>& indices, int mode)
+{
+    std::vector<unsigned int> list;
+    std::size_t count = indices.size();
+    switch (mode)
+    {
+    case TINYGLTF_MODE_LINE_LOOP:
+    case TINYGLTF_MODE_LINE_STRIP:
+        for (std::size_t at = 0; at + 1 < count; ++at)
+            list.insert(list.end(), {indices[at], indices[at + 1]});
+        if (mode == TINYGLTF_MODE_LINE_LOOP && count > 2)
+            list.insert(list.end(), {indices[count - 1], indices[0]});
+        return list;
+    case TINYGLTF_MODE_TRIANGLE_STRIP:
+        for (std::size_t at = 0; at + 2 < count; ++at)
+            if (at % 2 == 0)
+                list.insert(list.end(), {indices[at], indices[at + 1], indices[at + 2]});
+            else
+                list.insert(list.end(), {indices[at + 1], indices[at], indices[at + 2]});
+        return list;
+    case TINYGLTF_MODE_TRIANGLE_FAN:
+        for (std::size_t at = 1; at + 1 < count; ++at)
+            list.insert(list.end(), {indices[0], indices[at], indices[at + 1]});
+        return list;
+    case TINYGLTF_MODE_LINE:
+        list.assign(indices.begin(), indices.begin() + static_cast<std::ptrdiff_t>(count - count % 2));
+        return list;
+    case TINYGLTF_MODE_TRIANGLES:
+        list.assign(indices.begin(), indices.begin() + static_cast<std::ptrdiff_t>(count - count % 3));
+        return list;
+    default: return indices;
+    }
+}
+
+int primitiveOf(int mode)
+{
+    if (mode == TINYGLTF_MODE_POINTS)
+        return SubMesh::points;
+    if (mode == TINYGLTF_MODE_LINE || mode == TINYGLTF_MODE_LINE_LOOP || mode == TINYGLTF_MODE_LINE_STRIP)
+        return SubMesh::lines;
+    return SubMesh::triangles;
+}
+
+// Each triangle gets vertices of its own with its face's normal, as glTF asks of a primitive
+// without normals.
+void giveFlatNormals(SubMesh& subMesh, std::vector<unsigned int>& indices)
+{
+    std::vector<std::pair<std::pair<VertexSemantic, int>, std::vector<float>>> unwelded;
+    subMesh.forEachAttribute([&](VertexSemantic semantic, int set, const VertexAttribute& attribute) {
+        std::vector<float> values;
+        std::size_t components = static_cast<std::size_t>(attribute.components);
+        for (unsigned int index : indices)
+            values.insert(values.end(), attribute.values->begin() + static_cast<std::ptrdiff_t>(index * components),
+                          attribute.values->begin() + static_cast<std::ptrdiff_t>((index + 1) * components));
+        unwelded.push_back({{semantic, set}, std::move(values)});
+    });
+    std::vector<float> normals;
+    for (auto& [key, values] : unwelded)
+    {
+        if (key.first != VertexSemantic::Position)
+            continue;
+        for (std::size_t corner = 0; corner + 2 < indices.size(); corner += 3)
+        {
+            Vector3 a(values[corner * 3], values[corner * 3 + 1], values[corner * 3 + 2]);
+            Vector3 b(values[corner * 3 + 3], values[corner * 3 + 4], values[corner * 3 + 5]);
+            Vector3 c(values[corner * 3 + 6], values[corner * 3 + 7], values[corner * 3 + 8]);
+            Vector3 normal = (b - a).cross(c - a);
+            float length = normal.length();
+            normal = length > 0 ? normal * (1 / length) : Vector3(0, 1, 0);
+            for (int vertex = 0; vertex < 3; ++vertex)
+                normals.insert(normals.end(), {normal.x, normal.y, normal.z});
+        }
+    }
+    for (auto& [key, values] : unwelded)
+        subMesh.setAttribute(key.first, std::move(values), key.second);
+    subMesh.setAttribute(VertexSemantic::Normal, std::move(normals));
+    for (std::size_t at = 0; at < indices.size(); ++at)
+        indices[at] = static_cast<unsigned int>(at);
+}
+}
+
+Builder::Builder(Tavrin& engine, const tinygltf::Model& model, const std::string& documentPath, Scene& scene,
+                 Logger& logger)
+    : engine(engine), model(model), documentPath(documentPath),
+      documentFolder(std::filesystem::path(documentPath).parent_path().string()), scene(scene), logger(logger)
+{
+}
+
+void Builder::report(const std::string& place, const std::string& problem)
+{
+    std::string line = "glTF " + documentPath + ": " + (place.empty() ? "" : place + ": ") + problem;
+    if (reported.insert(line).second)
+        LOG(logger.err) << line << std::endl;
+}
+
+bool Builder::checkExtensions()
+{
+    static const char* const drawn[] = {"KHR_materials_unlit", "KHR_lights_punctual"};
+    auto known = [](const std::string& name) {
+        return std::find(std::begin(drawn), std::end(drawn), name) != std::end(drawn);
+    };
+    std::string required;
+    for (const std::string& name : model.extensionsRequired)
+        if (!known(name))
+            required += (required.empty() ? "" : ", ") + name;
+    if (!required.empty())
+    {
+        report("extensionsRequired", "needs " + required + ", which the engine does not draw; nothing is loaded");
+        return false;
+    }
+    std::string used;
+    for (const std::string& name : model.extensionsUsed)
+        if (!known(name))
+            used += (used.empty() ? "" : ", ") + name;
+    if (!used.empty())
+        report("extensionsUsed", "uses " + used + ", which the engine does not draw; it is drawn without them");
+    return true;
+}
+
+void Builder::build()
+{
+    makeMaterials();
+    makeMeshes();
+    buildScene();
+}
+
+void Builder::makeMaterials()
+{
+    for (std::size_t index = 0; index < model.materials.size(); ++index)
+        makeMaterial(index);
+}
+
+// The engine's default shaders with the base colour's texture, else its factor.
+void Builder::makeMaterial(std::size_t index)
+{
+    const tinygltf::Material& source = model.materials[index];
+    std::string place = indexed("materials", index);
+    std::string name = documentPath + "#" + place;
+    auto* material = new SinglePassAutoMapMaterial(name, std::make_shared<File>(DataDirectories::find("shader/default.vert")),
+                                                   nullptr,
+                                                   std::make_shared<File>(DataDirectories::find("shader/default.frag")));
+    material->setFloat("specularExponent", 0.0f);
+    material->setFloat("specularCoefficient", 0.0f);
+    if (source.extensions.count("KHR_materials_unlit") > 0)
+        material->setFloat("unlit", 1.0f);
+    if (Image* image = baseColorImage(source, place))
+        material->addTexture(image);
+    material->setTransparent(source.alphaMode == "BLEND");
+    engine.getMaterialManager()->add(material);
+    materialNames.push_back(name);
+}
+
+Image* Builder::baseColorImage(const tinygltf::Material& material, const std::string& place)
+{
+    const tinygltf::PbrMetallicRoughness& pbr = material.pbrMetallicRoughness;
+    if (pbr.baseColorTexture.index >= 0)
+        if (Image* image = imageOfTexture(pbr.baseColorTexture.index, place + ".pbrMetallicRoughness.baseColorTexture"))
+            return image;
+    std::vector<unsigned char> pixel = {255, 255, 255, 255};
+    for (std::size_t component = 0; component < 4 && component < pbr.baseColorFactor.size(); ++component)
+        pixel[component] = colorByte(pbr.baseColorFactor[component]);
+    auto* image = new Image(documentPath + "#" + place + " base color", 1, 1, std::move(pixel));
+    engine.getImageManager()->add(image);
+    return image;
+}
+
+Image* Builder::imageOfTexture(int texture, const std::string& place)
+{
+    if (static_cast<std::size_t>(texture) >= model.textures.size())
+    {
+        report(place, "names textures[" + std::to_string(texture) + "], which the document does not have");
+        return nullptr;
+    }
+    int source = model.textures[static_cast<std::size_t>(texture)].source;
+    if (source < 0 || static_cast<std::size_t>(source) >= model.images.size())
+    {
+        report(indexed("textures", static_cast<std::size_t>(texture)),
+               "names images[" + std::to_string(source) + "], which the document does not have");
+        return nullptr;
+    }
+    const tinygltf::Image& image = model.images[static_cast<std::size_t>(source)];
+    std::string imagePlace = indexed("images", static_cast<std::size_t>(source));
+    if (image.uri.empty() || image.uri.compare(0, 5, "data:") == 0)
+    {
+        report(imagePlace, "pictures held inside the document are not read yet; the material goes without it");
+        return nullptr;
+    }
+    std::filesystem::path path = std::filesystem::path(documentFolder) / percentDecoded(image.uri);
+    if (!insideFolder(path, documentFolder.empty() ? "." : documentFolder))
+    {
+        report(imagePlace, "lies outside the document's folder and is not opened");
+        return nullptr;
+    }
+    Image* found = engine.getImageManager()->get(std::filesystem::absolute(path).string());
+    if (found == nullptr)
+        report(imagePlace, "cannot be read; the material goes without it");
+    return found;
+}
+
+std::string Builder::defaultMaterial()
+{
+    if (defaultMaterialName.empty())
+    {
+        defaultMaterialName = documentPath + "#default material";
+        auto* material = new SinglePassAutoMapMaterial(
+            defaultMaterialName, std::make_shared<File>(DataDirectories::find("shader/default.vert")), nullptr,
+            std::make_shared<File>(DataDirectories::find("shader/default.frag")));
+        material->setFloat("specularExponent", 0.0f);
+        material->setFloat("specularCoefficient", 0.0f);
+        unsigned char grey = colorByte(defaultGrey);
+        auto* image = new Image(defaultMaterialName + " color", 1, 1, std::vector<unsigned char>{grey, grey, grey, 255});
+        engine.getImageManager()->add(image);
+        material->addTexture(image);
+        engine.getMaterialManager()->add(material);
+    }
+    return defaultMaterialName;
+}
+
+void Builder::makeMeshes()
+{
+    for (std::size_t index = 0; index < model.meshes.size(); ++index)
+    {
+        std::string place = indexed("meshes", index);
+        auto* mesh = new Mesh(documentPath + "#" + place);
+        const std::vector<tinygltf::Primitive>& primitives = model.meshes[index].primitives;
+        for (std::size_t part = 0; part < primitives.size(); ++part)
+            if (SubMesh* subMesh = makeSubMesh(primitives[part], place + "." + indexed("primitives", part)))
+                mesh->addSubMesh(subMesh);
+        engine.getMeshManager()->add(mesh);
+        meshes.push_back(mesh);
+    }
+}
+
+bool Builder::readAttributes(const tinygltf::Primitive& primitive, const std::string& place, SubMesh& subMesh,
+                             std::size_t& vertices)
+{
+    AccessorReader reader(model);
+    std::string problem;
+    auto position = primitive.attributes.find("POSITION");
+    std::vector<float> values;
+    int components = 0;
+    if (position == primitive.attributes.end())
+    {
+        report(place, "has no POSITION attribute; it is left out");
+        return false;
+    }
+    if (!reader.readFloats(position->second, values, components, problem) || components != 3)
+    {
+        report(place + ".attributes.POSITION", problem.empty() ? "is no VEC3" : problem);
+        report(place, "is left out without its positions");
+        return false;
+    }
+    vertices = values.size() / 3;
+    subMesh.setAttribute(VertexSemantic::Position, std::move(values));
+    int sets = 0;
+    for (const auto& [name, accessor] : primitive.attributes)
+    {
+        VertexSemantic semantic = VertexSemantic::Position;
+        int set = 0;
+        int wanted = 0;
+        if (name == "NORMAL")
+            semantic = VertexSemantic::Normal, wanted = 3;
+        else if (name == "COLOR_0")
+            semantic = VertexSemantic::Color, wanted = 4;
+        else if (name.compare(0, 9, "TEXCOORD_") == 0 && name.size() > 9 && name.size() < 12 &&
+                 std::all_of(name.begin() + 9, name.end(), ::isdigit))
+            semantic = VertexSemantic::TexCoord, set = std::stoi(name.substr(9)), wanted = 2;
+        else
+            continue;
+        std::string attributePlace = place + ".attributes." + name;
+        if (!reader.readFloats(accessor, values, components, problem))
+        {
+            report(attributePlace, problem + "; the primitive goes without it");
+            continue;
+        }
+        bool fits = components == wanted || (semantic == VertexSemantic::Color && components == 3);
+        if (!fits || values.size() / static_cast<std::size_t>(components) != vertices)
+        {
+            report(attributePlace, "does not hold one " + std::to_string(wanted) +
+                                       "-component element for each of the primitive's " + std::to_string(vertices) +
+                                       " vertices; the primitive goes without it");
+            continue;
+        }
+        if (semantic == VertexSemantic::Color && components == 3)
+        {
+            std::vector<float> opaque;
+            for (std::size_t vertex = 0; vertex < vertices; ++vertex)
+                opaque.insert(opaque.end(), {values[vertex * 3], values[vertex * 3 + 1], values[vertex * 3 + 2], 1.0f});
+            values = std::move(opaque);
+        }
+        if (semantic == VertexSemantic::TexCoord && set >= texCoordSets)
+            continue;
+        if (semantic == VertexSemantic::TexCoord)
+            sets = std::max(sets, set + 1);
+        subMesh.setAttribute(semantic, std::move(values), set);
+    }
+    subMesh.setTexCoordSetCount(sets);
+    return true;
+}
+
+std::vector<unsigned int> Builder::readIndices(const tinygltf::Primitive& primitive, const std::string& place,
+                                               std::size_t vertices, bool& sound)
+{
+    std::vector<unsigned int> indices;
+    sound = true;
+    if (primitive.indices < 0)
+    {
+        for (std::size_t vertex = 0; vertex < vertices; ++vertex)
+            indices.push_back(static_cast<unsigned int>(vertex));
+        return indices;
+    }
+    std::string problem;
+    if (!AccessorReader(model).readIndices(primitive.indices, indices, problem))
+    {
+        report(place + ".indices", problem + "; the primitive is left out");
+        sound = false;
+        return indices;
+    }
+    auto past = std::find_if(indices.begin(), indices.end(), [&](unsigned int index) { return index >= vertices; });
+    if (past != indices.end())
+    {
+        report(place + ".indices", "holds the index " + std::to_string(*past) + ", past the primitive's " +
+                                       std::to_string(vertices) + " vertices; the primitive is left out");
+        sound = false;
+    }
+    return indices;
+}
+
+SubMesh* Builder::makeSubMesh(const tinygltf::Primitive& primitive, const std::string& place)
+{
+    if (primitive.mode < TINYGLTF_MODE_POINTS || primitive.mode > TINYGLTF_MODE_TRIANGLE_FAN)
+    {
+        report(place, "has the mode " + std::to_string(primitive.mode) + ", which no primitive has; it is left out");
+        return nullptr;
+    }
+    auto subMesh = std::make_unique<SubMesh>();
+    std::size_t vertices = 0;
+    bool sound = false;
+    if (!readAttributes(primitive, place, *subMesh, vertices))
+        return nullptr;
+    std::vector<unsigned int> indices = asList(readIndices(primitive, place, vertices, sound), primitive.mode);
+    if (!sound)
+        return nullptr;
+    subMesh->setPrimitive(primitiveOf(primitive.mode));
+    if (subMesh->attribute(VertexSemantic::Normal) == nullptr && subMesh->getPrimitive() == SubMesh::triangles)
+        giveFlatNormals(*subMesh, indices);
+    for (unsigned int index : indices)
+        subMesh->addIndex(index);
+    bool known = primitive.material >= 0 && static_cast<std::size_t>(primitive.material) < materialNames.size();
+    if (primitive.material >= 0 && !known)
+        report(place, "names materials[" + std::to_string(primitive.material) +
+                          "], which the document does not have; it is drawn plain grey");
+    subMesh->setMaterialName(known ? materialNames[static_cast<std::size_t>(primitive.material)] : defaultMaterial());
+    return subMesh.release();
+}
+
+// The default scene, else the first; a document without scenes shows every node no other holds.
+std::vector<int> Builder::rootNodes()
+{
+    if (!model.scenes.empty())
+    {
+        std::size_t chosen = model.defaultScene >= 0 ? static_cast<std::size_t>(model.defaultScene) : 0;
+        if (chosen >= model.scenes.size())
+        {
+            report("scene", "names scenes[" + std::to_string(model.defaultScene) +
+                                "], which the document does not have; scenes[0] is shown");
+            chosen = 0;
+        }
+        return model.scenes[chosen].nodes;
+    }
+    std::vector<bool> held(model.nodes.size(), false);
+    for (const tinygltf::Node& node : model.nodes)
+        for (int child : node.children)
+            if (child >= 0 && static_cast<std::size_t>(child) < held.size())
+                held[static_cast<std::size_t>(child)] = true;
+    std::vector<int> roots;
+    for (std::size_t index = 0; index < held.size(); ++index)
+        if (!held[index])
+            roots.push_back(static_cast<int>(index));
+    return roots;
+}
+
+void Builder::buildScene()
+{
+    struct Pending
+    {
+        int index;
+        SceneNode* parent;
+        std::size_t depth;
+        std::string place;
+    };
+    std::vector<bool> placed(model.nodes.size(), false);
+    std::vector<Pending> pending;
+    std::vector<int> roots = rootNodes();
+    for (auto root = roots.rbegin(); root != roots.rend(); ++root)
+        pending.push_back({*root, scene.getRoot(), 1, "scenes"});
+    while (!pending.empty())
+    {
+        Pending next = pending.back();
+        pending.pop_back();
+        if (next.index < 0 || static_cast<std::size_t>(next.index) >= model.nodes.size())
+        {
+            report(next.place, "names nodes[" + std::to_string(next.index) + "], which the document does not have");
+            continue;
+        }
+        std::size_t index = static_cast<std::size_t>(next.index);
+        if (placed[index])
+        {
+            report(indexed("nodes", index), "is held by more than one node or by itself; it is placed once");
+            continue;
+        }
+        placed[index] = true;
+        if (next.depth > deepestNode)
+        {
+            report(indexed("nodes", index), "lies deeper than " + std::to_string(deepestNode) +
+                                                " levels; it and the nodes below it are left out");
+            continue;
+        }
+        SceneNode* made = makeNode(index, *next.parent);
+        const std::vector<int>& children = model.nodes[index].children;
+        for (auto child = children.rbegin(); child != children.rend(); ++child)
+            pending.push_back({*child, made, next.depth + 1, indexed("nodes", index) + ".children"});
+    }
+}
+
+std::string Builder::uniqueChildName(const SceneNode& parent, const std::string& wanted, std::size_t index)
+{
+    std::string name = wanted.empty() ? indexed("nodes", index) : wanted;
+    if (parent.getChildren().count(name) > 0)
+        name += " " + indexed("nodes", index);
+    return name;
+}
+
+SceneNode* Builder::makeNode(std::size_t index, SceneNode& parent)
+{
+    const tinygltf::Node& node = model.nodes[index];
+    auto* made = new SceneNode(uniqueChildName(parent, node.name, index));
+    made->setTransform(transformOf(node));
+    parent.addChild(made);
+    if (node.mesh >= 0)
+    {
+        if (static_cast<std::size_t>(node.mesh) < meshes.size())
+            made->addChild(new MeshNode(made->getName() + "_mesh", meshes[static_cast<std::size_t>(node.mesh)]));
+        else
+            report(indexed("nodes", index), "names meshes[" + std::to_string(node.mesh) +
+                                                "], which the document does not have");
+    }
+    attachCamera(node, index, *made);
+    attachLight(node, index, *made);
+    return made;
+}
+
+void Builder::attachCamera(const tinygltf::Node& node, std::size_t index, SceneNode& made)
+{
+    if (node.camera < 0)
+        return;
+    if (static_cast<std::size_t>(node.camera) >= model.cameras.size())
+    {
+        report(indexed("nodes", index), "names cameras[" + std::to_string(node.camera) +
+                                            "], which the document does not have");
+        return;
+    }
+    const tinygltf::Camera& source = model.cameras[static_cast<std::size_t>(node.camera)];
+    auto* camera = new CameraNode(made.getName() + "_camera");
+    if (source.type == "perspective" && source.perspective.yfov > 0 && source.perspective.znear > 0)
+    {
+        camera->setFov(static_cast<float>(source.perspective.yfov));
+        camera->setNear(static_cast<float>(source.perspective.znear));
+        if (source.perspective.zfar > source.perspective.znear)
+            camera->setFar(static_cast<float>(source.perspective.zfar));
+    }
+    else
+        report(indexed("cameras", static_cast<std::size_t>(node.camera)),
+               "is no perspective camera the engine draws; it is drawn with the engine's perspective");
+    made.addChild(camera);
+    if (!cameraChosen)
+        scene.setActiveCamera(camera);
+    cameraChosen = true;
+}
+
+// Intensities as they stand: a directional light's lux scale its colour; a point or spot light's
+// candela do so over 1 + d * d, inverse square beyond a metre.
+void Builder::attachLight(const tinygltf::Node& node, std::size_t index, SceneNode& made)
+{
+    auto extension = node.extensions.find("KHR_lights_punctual");
+    if (extension == node.extensions.end() || !extension->second.Has("light"))
+        return;
+    int lightIndex = extension->second.Get("light").IsNumber() ? extension->second.Get("light").GetNumberAsInt() : -1;
+    if (lightIndex < 0 || static_cast<std::size_t>(lightIndex) >= model.lights.size())
+    {
+        report(indexed("nodes", index) + ".extensions.KHR_lights_punctual",
+               "names lights[" + std::to_string(lightIndex) + "], which the document does not have");
+        return;
+    }
+    const tinygltf::Light& source = model.lights[static_cast<std::size_t>(lightIndex)];
+    LightKind kind = source.type == "directional" ? LightKind::Directional
+                     : source.type == "spot"      ? LightKind::Spot
+                                                  : LightKind::Point;
+    auto* light = new LightNode(made.getName() + "_light", kind);
+    std::vector<double> color = source.color.size() == 3 ? source.color : std::vector<double>{1, 1, 1};
+    light->setColor(std::make_shared<Vector4>(static_cast<float>(color[0]), static_cast<float>(color[1]),
+                                              static_cast<float>(color[2]), 1.0f));
+    light->setDiffuseCoefficient(static_cast<float>(source.intensity));
+    if (kind != LightKind::Directional)
+    {
+        light->setConstAttenuation(1.0f);
+        light->setQuadraticAttenuation(1.0f);
+    }
+    if (kind == LightKind::Spot)
+    {
+        light->setFalloffAngle(static_cast<float>(2 * source.spot.outerConeAngle));
+        light->setHotspotAngle(static_cast<float>(2 * source.spot.innerConeAngle));
+        light->setFov(static_cast<float>(2 * source.spot.outerConeAngle));
+    }
+    made.addChild(light);
+}
+
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "gltf/TinyGltf.h"
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+class Logger;
+
+namespace Pellux
+{
+
+class Image;
+class Mesh;
+class SceneNode;
+class Scene;
+class SubMesh;
+class Tavrin;
+
+namespace Gltf
+{
+
+// Builds a read glTF document into a scene: meshes (shared by the nodes that use them) and materials
+// into the engine's managers, the default scene's nodes with their transforms, cameras and lights
+// below the scene's root. Every problem is one ERR line naming the document and the place in it.
+class Builder
+{
+public:
+    Builder(Tavrin& engine, const tinygltf::Model& model, const std::string& documentPath, Scene& scene,
+            Logger& logger);
+
+    // False, after its line, when the document needs an extension the engine does not know.
+    bool checkExtensions();
+    void build();
+
+private:
+    void report(const std::string& place, const std::string& problem);
+    void makeMaterials();
+    void makeMaterial(std::size_t index);
+    Image* baseColorImage(const tinygltf::Material& material, const std::string& place);
+    Image* imageOfTexture(int texture, const std::string& place);
+    std::string defaultMaterial();
+    void makeMeshes();
+    SubMesh* makeSubMesh(const tinygltf::Primitive& primitive, const std::string& place);
+    bool readAttributes(const tinygltf::Primitive& primitive, const std::string& place, SubMesh& subMesh,
+                        std::size_t& vertices);
+    std::vector<unsigned int> readIndices(const tinygltf::Primitive& primitive, const std::string& place,
+                                          std::size_t vertices, bool& sound);
+    void buildScene();
+    std::vector<int> rootNodes();
+    SceneNode* makeNode(std::size_t index, SceneNode& parent);
+    void attachCamera(const tinygltf::Node& node, std::size_t index, SceneNode& made);
+    void attachLight(const tinygltf::Node& node, std::size_t index, SceneNode& made);
+    std::string uniqueChildName(const SceneNode& parent, const std::string& wanted, std::size_t index);
+
+    Tavrin& engine;
+    const tinygltf::Model& model;
+    std::string documentPath;
+    std::string documentFolder;
+    Scene& scene;
+    Logger& logger;
+    std::set<std::string> reported;
+    std::vector<std::string> materialNames;
+    std::string defaultMaterialName;
+    std::vector<Mesh*> meshes;
+    bool cameraChosen = false;
+};
+
+}
+
+}

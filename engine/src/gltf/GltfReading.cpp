@@ -1,0 +1,187 @@
+#include "gltf/GltfReading.h"
+
+#include "pellux/foundation/FileChecks.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace Pellux::Gltf
+{
+
+namespace
+{
+const char glbMagic[4] = {'g', 'l', 'T', 'F'};
+const std::size_t glbHeaderBytes = 12;
+const std::size_t glbChunkHeaderBytes = 8;
+
+bool readBytes(const std::string& path, std::vector<unsigned char>& bytes, std::string& problem)
+{
+    problem = unreadableFileReason(path);
+    if (!problem.empty())
+        return false;
+    std::ifstream file(path, std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    if (!file.eof() && file.fail())
+        problem = "it cannot be read";
+    return problem.empty();
+}
+
+// A file the document names may lie only inside the document's own folder.
+bool insideFolder(const std::string& path, const std::string& folder)
+{
+    std::error_code error;
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
+    std::filesystem::path base = std::filesystem::weakly_canonical(folder, error);
+    if (error)
+        return false;
+    auto mismatch = std::mismatch(base.begin(), base.end(), resolved.begin(), resolved.end());
+    return mismatch.first == base.end();
+}
+
+bool fileExists(const std::string& path, void* folder)
+{
+    return insideFolder(path, *static_cast<std::string*>(folder)) && unreadableFileReason(path).empty();
+}
+
+std::string samePath(const std::string& path, void*)
+{
+    return path;
+}
+
+bool readWholeFile(std::vector<unsigned char>* out, std::string* error, const std::string& path, void* folder)
+{
+    if (!insideFolder(path, *static_cast<std::string*>(folder)))
+    {
+        *error += "the file " + path + " lies outside the document's folder and is not opened\n";
+        return false;
+    }
+    std::string problem;
+    if (!readBytes(path, *out, problem))
+    {
+        *error += "the file " + path + " cannot be read (" + problem + ")\n";
+        return false;
+    }
+    return true;
+}
+
+bool writeNothing(std::string* error, const std::string&, const std::vector<unsigned char>&, void*)
+{
+    *error += "the reader writes no files\n";
+    return false;
+}
+
+bool keepUndecoded(tinygltf::Image*, const int, std::string*, std::string*, int, int, const unsigned char*, int,
+                   void*)
+{
+    return true;
+}
+
+// The JSON chunk of a container, or the whole text.
+std::string jsonOf(const std::vector<unsigned char>& bytes)
+{
+    if (bytes.size() < glbHeaderBytes + glbChunkHeaderBytes || std::memcmp(bytes.data(), glbMagic, 4) != 0)
+        return std::string(bytes.begin(), bytes.end());
+    std::uint32_t length = 0;
+    std::memcpy(&length, bytes.data() + glbHeaderBytes, sizeof length);
+    std::size_t start = glbHeaderBytes + glbChunkHeaderBytes;
+    std::size_t available = bytes.size() - start;
+    return std::string(bytes.begin() + static_cast<std::ptrdiff_t>(start),
+                       bytes.begin() + static_cast<std::ptrdiff_t>(start + std::min<std::size_t>(length, available)));
+}
+
+std::uint64_t unsignedMember(const nlohmann::json& object, const char* name)
+{
+    auto member = object.find(name);
+    return member != object.end() && member->is_number_unsigned() ? member->get<std::uint64_t>() : 0;
+}
+
+// The reader hands an image's bytes from its buffer view on without checking that the view lies
+// inside its buffer; such a document is refused before it is handed over.
+bool imageViewsFitTheirBuffers(const std::string& text, std::string& problem)
+{
+    if (text.find("\"bufferView\"") == std::string::npos)
+        return true;
+    nlohmann::json document = nlohmann::json::parse(text, nullptr, false);
+    if (!document.is_object() || !document.contains("images") || !document["images"].is_array())
+        return true;
+    const nlohmann::json& views = document.value("bufferViews", nlohmann::json::array());
+    const nlohmann::json& buffers = document.value("buffers", nlohmann::json::array());
+    const nlohmann::json& images = document["images"];
+    for (std::size_t index = 0; index < images.size(); ++index)
+    {
+        if (!images[index].is_object() || !images[index].contains("bufferView"))
+            continue;
+        const nlohmann::json& view = images[index]["bufferView"];
+        std::uint64_t viewIndex = view.is_number_unsigned() ? view.get<std::uint64_t>() : ~0ull;
+        if (!views.is_array() || viewIndex >= views.size() || !views[viewIndex].is_object())
+            continue;
+        std::uint64_t bufferIndex = unsignedMember(views[viewIndex], "buffer");
+        if (!buffers.is_array() || bufferIndex >= buffers.size() || !buffers[bufferIndex].is_object())
+            continue;
+        std::uint64_t offset = unsignedMember(views[viewIndex], "byteOffset");
+        std::uint64_t length = unsignedMember(views[viewIndex], "byteLength");
+        std::uint64_t bufferLength = unsignedMember(buffers[bufferIndex], "byteLength");
+        if (offset > bufferLength || length > bufferLength - offset)
+        {
+            problem = "images[" + std::to_string(index) + "]: its bufferView reaches past its buffer";
+            return false;
+        }
+    }
+    return true;
+}
+
+// tinygltf's messages end in line feeds and may hold several lines: the first says enough.
+std::string firstLine(const std::string& text)
+{
+    std::size_t end = text.find('\n');
+    return text.substr(0, end);
+}
+}
+
+bool looksLikeGltf(const std::vector<unsigned char>& start)
+{
+    if (start.size() >= 4 && std::memcmp(start.data(), glbMagic, 4) == 0)
+        return true;
+    for (unsigned char byte : start)
+        if (byte != ' ' && byte != '\t' && byte != '\n' && byte != '\r')
+            return byte == '{';
+    return false;
+}
+
+bool readDocument(const std::string& path, tinygltf::Model& model, std::string& problem)
+{
+    std::vector<unsigned char> bytes;
+    if (!readBytes(path, bytes, problem))
+        return false;
+    if (!looksLikeGltf(bytes))
+    {
+        problem = "it is neither a GLB container nor a JSON object";
+        return false;
+    }
+    std::string text = jsonOf(bytes);
+    if (!imageViewsFitTheirBuffers(text, problem))
+        return false;
+    std::string folder = std::filesystem::path(path).parent_path().string();
+    if (folder.empty())
+        folder = ".";
+    tinygltf::TinyGLTF loader;
+    loader.SetImageLoader(keepUndecoded, nullptr);
+    loader.SetFsCallbacks({fileExists, samePath, readWholeFile, writeNothing, &folder});
+    std::string error;
+    std::string warning;
+    bool binary = bytes.size() >= 4 && std::memcmp(bytes.data(), glbMagic, 4) == 0;
+    bool read = binary ? loader.LoadBinaryFromMemory(&model, &error, &warning, bytes.data(),
+                                                     static_cast<unsigned int>(bytes.size()), folder)
+                       : loader.LoadASCIIFromString(&model, &error, &warning, text.c_str(),
+                                                    static_cast<unsigned int>(text.size()), folder);
+    if (!read)
+        problem = firstLine(error.empty() ? "the document does not parse" : error);
+    return read;
+}
+
+}

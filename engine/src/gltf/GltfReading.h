@@ -1,0 +1,20 @@
+#pragma once
+
+#include "gltf/TinyGltf.h"
+
+#include <string>
+#include <vector>
+
+namespace Pellux::Gltf
+{
+
+// Whether the bytes begin as a glTF document does: the GLB magic, or a JSON object.
+bool looksLikeGltf(const std::vector<unsigned char>& start);
+
+// Reads the document at `path` into `model`: a ".glb" container or JSON text, known by content, with
+// its buffers from data URIs, the container or files beside it. Only regular files inside the
+// document's folder are opened, pictures not at all (the image manager decodes them). False, with
+// the reason in `problem`, when it cannot be read as glTF.
+bool readDocument(const std::string& path, tinygltf::Model& model, std::string& problem);
+
+}

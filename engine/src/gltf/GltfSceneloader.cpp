@@ -1,0 +1,64 @@
+#include "pellux/gltf/GltfSceneloader.h"
+
+#include "gltf/GltfBuilder.h"
+#include "gltf/GltfReading.h"
+#include "pellux/core/Tavrin.h"
+#include "pellux/foundation/FileChecks.h"
+#include "pellux/foundation/Logger.h"
+
+#include <fstream>
+
+namespace Pellux
+{
+
+namespace
+{
+// "meshes[0].primitives[0].indices" of "glTF <file>: meshes[0].primitives[0].indices: ...".
+std::string placeInTheDocument(const std::string& line)
+{
+    std::size_t file = line.find(": ");
+    std::size_t place = file == std::string::npos ? std::string::npos : line.find(": ", file + 2);
+    if (line.compare(0, 5, "glTF ") != 0 || place == std::string::npos)
+        return "";
+    return line.substr(file + 2, place - file - 2);
+}
+}
+
+Scene* GltfSceneloader::load(const File& file, bool* documentRead)
+{
+    Logger& logger = Logger::getInstance();
+    auto scene = std::make_unique<Scene>("scene");
+    tinygltf::Model model;
+    std::string problem;
+    bool read = Gltf::readDocument(file.getPath(), model, problem);
+    if (!read)
+        LOG(logger.err) << "glTF " << file.getPath() << ": could not be read (" << problem << ")" << std::endl;
+    Gltf::Builder builder(Tavrin::current(), model, file.getPath(), *scene, logger);
+    if (read && builder.checkExtensions())
+        builder.build();
+    if (documentRead != nullptr)
+        *documentRead = read;
+    return scene.release();
+}
+
+GltfSceneloader::Import GltfSceneloader::import(const File& file)
+{
+    DiagnosticCollector collector(Logger::getInstance());
+    Import result;
+    result.scene.reset(load(file, &result.read));
+    result.diagnostics = collector.diagnostics(placeInTheDocument);
+    return result;
+}
+
+bool GltfSceneloader::isGltf(const std::string& path)
+{
+    if (!unreadableFileReason(path).empty())
+        return false;
+    std::ifstream file(path, std::ios::binary);
+    std::vector<unsigned char> start(64);
+    file.read(reinterpret_cast<char*>(start.data()), static_cast<std::streamsize>(start.size()));
+    start.resize(static_cast<std::size_t>(file.gcount()));
+    return Gltf::looksLikeGltf(start);
+}
+
+}

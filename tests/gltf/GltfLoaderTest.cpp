@@ -1,0 +1,258 @@
+#include "pellux/core/RenderEngine.h"
+#include "pellux/core/Tavrin.h"
+#include "pellux/gltf/GltfSceneloader.h"
+#include "pellux/resources/Mesh.h"
+#include "pellux/resources/SubMesh.h"
+#include "pellux/scene/CameraNode.h"
+#include "pellux/scene/MeshNode.h"
+#include "pellux/scene/Scene.h"
+
+#include "CaptureOutput.h"
+#include "GlContext.h"
+#include "SceneBuilding.h"
+#include "TemporaryDirectory.h"
+
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace Pellux;
+
+namespace
+{
+// A red unlit triangle in the plane z = 0 around the origin: positions (36 bytes) and three 16-bit
+// indices in "t.bin", which `edits` may change before it is written.
+const char* const triangleJson = R"({
+  "asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [0]}], "nodes": [{"mesh": 0}],
+  "meshes": [{"primitives": [{"attributes": {"POSITION": 0}, "indices": 1, "material": 0}]}],
+  "materials": [{"pbrMetallicRoughness": {"baseColorFactor": [1, 0, 0, 1]},
+                 "extensions": {"KHR_materials_unlit": {}}}],
+  "extensionsUsed": ["KHR_materials_unlit"],
+  "buffers": [{"uri": "t.bin", "byteLength": 44}],
+  "bufferViews": [{"buffer": 0, "byteOffset": 0, "byteLength": 36},
+                  {"buffer": 0, "byteOffset": 36, "byteLength": 6}],
+  "accessors": [{"bufferView": 0, "componentType": 5126, "count": 3, "type": "VEC3"},
+                {"bufferView": 1, "componentType": 5123, "count": 3, "type": "SCALAR"}]
+})";
+
+std::string bytesOf(const std::vector<float>& floats, const std::vector<std::uint16_t>& shorts, std::size_t size)
+{
+    std::string bytes(size, '\0');
+    std::memcpy(bytes.data(), floats.data(), floats.size() * sizeof(float));
+    std::memcpy(bytes.data() + floats.size() * sizeof(float), shorts.data(), shorts.size() * sizeof(std::uint16_t));
+    return bytes;
+}
+
+const std::vector<float> trianglePositions = {-1, -1, 0, 1, -1, 0, 0, 1, 0};
+
+std::string replaced(std::string text, const std::string& from, const std::string& to)
+{
+    std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos)
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// The messages of the ERR lines of a log, without their prefixes.
+std::vector<std::string> errorMessages(const std::string& log)
+{
+    std::vector<std::string> messages;
+    std::size_t at = 0;
+    while ((at = log.find("ERR:\t", at)) != std::string::npos)
+    {
+        std::size_t start = log.find(")]:\t", at) + 4;
+        std::size_t end = log.find('\n', start);
+        messages.push_back(log.substr(start, end - start));
+        at = end;
+    }
+    return messages;
+}
+
+class GltfLoaderTest : public testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_NE(engine = openRenderEngine(), nullptr); }
+    void TearDown() override { EXPECT_FALSE(glErrorRaised()); }
+
+    std::unique_ptr<Scene> load(const std::string& json, const std::string& bin, const std::string& name = "t.gltf")
+    {
+        directory.write("t.bin", bin);
+        path = directory.write(name, json);
+        std::unique_ptr<Scene> scene;
+        log = captureStdout([&] { scene.reset(GltfSceneloader::load(File(path), &read)); });
+        return scene;
+    }
+
+    const SubMesh* firstSubMesh(Scene& scene)
+    {
+        const std::vector<MeshNode*>& meshes = scene.getMeshNodes();
+        if (meshes.empty() || meshes.front()->getMesh()->getSubMeshes().empty())
+            return nullptr;
+        return meshes.front()->getMesh()->getSubMeshes().front();
+    }
+
+    RenderEngine* engine = nullptr;
+    TemporaryDirectory directory;
+    std::string path;
+    std::string log;
+    bool read = false;
+};
+
+TEST_F(GltfLoaderTest, ATriangleDrawsInItsMaterialsColour)
+{
+    std::unique_ptr<Scene> scene = load(triangleJson, bytesOf(trianglePositions, {0, 1, 2}, 44));
+    ASSERT_TRUE(read) << log;
+    EXPECT_TRUE(errorMessages(log).empty()) << log;
+    const SubMesh* triangle = firstSubMesh(*scene);
+    ASSERT_NE(triangle, nullptr);
+    EXPECT_EQ(triangle->getIndices().size(), 3u);
+    EXPECT_NE(triangle->attribute(VertexSemantic::Normal), nullptr) << "flat normals are made";
+
+    scene->getActiveCamera()->setTransform(translation({0, 0, 3}));
+    captureStdout([&] {
+        engine->endFrame();
+        engine->drawScene(*scene, 1.0f);
+    });
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    std::shared_ptr<Rectangle> window = RenderEngine::getScreenRectangle();
+    Rgba centre = readPixel(static_cast<int>(window->width) / 2, static_cast<int>(window->height) / 2);
+    EXPECT_EQ(centre, (Rgba{255, 0, 0, 255}));
+    Rgba corner = readPixel(2, 2);
+    EXPECT_EQ(corner, (Rgba{0, 0, 0, 255}));
+}
+
+struct Hostile
+{
+    std::string description;
+    std::string from;
+    std::string to;
+    std::vector<std::uint16_t> indices;
+    // After "glTF <path>: ".
+    std::vector<std::string> expected;
+};
+
+TEST_F(GltfLoaderTest, HostileAccessorsAreReportedWithTheirPlaceAndNothingIsReadOutsideTheBuffers)
+{
+    const Hostile cases[] = {
+        {"more positions than the view holds", "\"count\": 3, \"type\": \"VEC3\"", "\"count\": 4, \"type\": \"VEC3\"",
+         {0, 1, 2},
+         {"meshes[0].primitives[0].attributes.POSITION: accessors[0] reaches past the 36 bytes of bufferViews[0]",
+          "meshes[0].primitives[0]: is left out without its positions"}},
+        {"a stride longer than the view", "\"byteLength\": 36}", "\"byteLength\": 36, \"byteStride\": 40}",
+         {0, 1, 2},
+         {"meshes[0].primitives[0].attributes.POSITION: accessors[0] reaches past the 36 bytes of bufferViews[0]",
+          "meshes[0].primitives[0]: is left out without its positions"}},
+        {"an index past the vertices", "", "", {0, 1, 5},
+         {"meshes[0].primitives[0].indices: holds the index 5, past the primitive's 3 vertices; the primitive is "
+          "left out"}},
+        {"a view past its buffer", "\"byteOffset\": 36, \"byteLength\": 6", "\"byteOffset\": 40, \"byteLength\": 6",
+         {0, 1, 2},
+         {"meshes[0].primitives[0].indices: accessors[1] bufferViews[1] reaches past the end of its buffer; the "
+          "primitive is left out"}},
+        {"indices of floats", "\"componentType\": 5123", "\"componentType\": 5126", {0, 1, 2},
+         {"meshes[0].primitives[0].indices: accessors[1] is no scalar of unsigned integers, as indices are; the "
+          "primitive is left out"}},
+    };
+    for (const Hostile& hostile : cases)
+    {
+        std::string json = hostile.from.empty() ? triangleJson : replaced(triangleJson, hostile.from, hostile.to);
+        std::unique_ptr<Scene> scene = load(json, bytesOf(trianglePositions, hostile.indices, 44));
+        EXPECT_TRUE(read) << hostile.description << "\n" << log;
+        std::vector<std::string> expected;
+        for (const std::string& message : hostile.expected)
+            expected.push_back("glTF " + path + ": " + message);
+        EXPECT_EQ(errorMessages(log), expected) << hostile.description;
+        EXPECT_EQ(firstSubMesh(*scene), nullptr) << hostile.description;
+    }
+}
+
+TEST_F(GltfLoaderTest, DocumentsThatCannotBeLoadedSayWhyInOneLine)
+{
+    struct Refused
+    {
+        std::string description;
+        std::string json;
+        std::string expected;
+        bool read;
+    };
+    const Refused cases[] = {
+        {"an extension the engine does not know is required",
+         replaced(triangleJson, "\"extensionsUsed\": [\"KHR_materials_unlit\"]",
+                  "\"extensionsUsed\": [\"EXT_unknown\"], \"extensionsRequired\": [\"EXT_unknown\"]"),
+         "extensionsRequired: needs EXT_unknown, which the engine does not draw; nothing is loaded", true},
+        {"not glTF at all", "solid cube\nendsolid\n",
+         "could not be read (it is neither a GLB container nor a JSON object)", false},
+        {"indices from an accessor that is not there", replaced(triangleJson, "\"indices\": 1", "\"indices\": 7"),
+         "could not be read (primitive indices accessor out of bounds)", false},
+        {"a buffer outside the document's folder", replaced(triangleJson, "\"uri\": \"t.bin\"", "\"uri\": \"../t.bin\""),
+         "", false},
+    };
+    for (const Refused& refused : cases)
+    {
+        std::unique_ptr<Scene> scene = load(refused.json, bytesOf(trianglePositions, {0, 1, 2}, 44));
+        EXPECT_EQ(read, refused.read) << refused.description;
+        std::vector<std::string> messages = errorMessages(log);
+        ASSERT_EQ(messages.size(), 1u) << refused.description << "\n" << log;
+        if (!refused.expected.empty())
+        {
+            EXPECT_EQ(messages.front(), "glTF " + path + ": " + refused.expected) << refused.description;
+        }
+        EXPECT_TRUE(scene->getMeshNodes().empty()) << refused.description;
+    }
+}
+
+TEST_F(GltfLoaderTest, ASparseAccessorReplacesTheElementsItNames)
+{
+    // The third position moves from (0, 1, 0) to (0, 2, 0): one sparse element, index 2.
+    std::string json = replaced(triangleJson, "{\"bufferView\": 0, \"componentType\": 5126, \"count\": 3, \"type\": \"VEC3\"}",
+                                "{\"bufferView\": 0, \"componentType\": 5126, \"count\": 3, \"type\": \"VEC3\", "
+                                "\"sparse\": {\"count\": 1, \"indices\": {\"bufferView\": 2, \"componentType\": 5123}, "
+                                "\"values\": {\"bufferView\": 3}}}");
+    json = replaced(json, "{\"buffer\": 0, \"byteOffset\": 36, \"byteLength\": 6}",
+                    "{\"buffer\": 0, \"byteOffset\": 36, \"byteLength\": 6}, "
+                    "{\"buffer\": 0, \"byteOffset\": 42, \"byteLength\": 2}, "
+                    "{\"buffer\": 0, \"byteOffset\": 44, \"byteLength\": 12}");
+    json = replaced(json, "\"byteLength\": 44}", "\"byteLength\": 56}");
+    std::string bin = bytesOf(trianglePositions, {0, 1, 2, 2}, 56);
+    const float moved[3] = {0, 2, 0};
+    std::memcpy(bin.data() + 44, moved, sizeof moved);
+    std::unique_ptr<Scene> scene = load(json, bin);
+    ASSERT_TRUE(read) << log;
+    EXPECT_TRUE(errorMessages(log).empty()) << log;
+    const SubMesh* triangle = firstSubMesh(*scene);
+    ASSERT_NE(triangle, nullptr);
+    const std::vector<float>& positions = *triangle->attribute(VertexSemantic::Position)->values;
+    // Flat normals give each corner its own vertex, in index order.
+    ASSERT_EQ(positions.size(), 9u);
+    EXPECT_EQ(positions[7], 2.0f);
+}
+
+// Strips and fans become triangle lists, loops and strips of lines become line pairs.
+TEST_F(GltfLoaderTest, EveryPrimitiveModeBecomesAListTheEngineDraws)
+{
+    struct Mode
+    {
+        int mode;
+        int primitive;
+        std::size_t indices;
+    };
+    const Mode modes[] = {{0, SubMesh::points, 3}, {1, SubMesh::lines, 2},     {2, SubMesh::lines, 6},
+                          {3, SubMesh::lines, 4},  {4, SubMesh::triangles, 3}, {5, SubMesh::triangles, 3},
+                          {6, SubMesh::triangles, 3}};
+    for (const Mode& mode : modes)
+    {
+        std::string json = replaced(triangleJson, "\"indices\": 1,", "\"indices\": 1, \"mode\": " + std::to_string(mode.mode) + ",");
+        std::unique_ptr<Scene> scene = load(json, bytesOf(trianglePositions, {0, 1, 2}, 44));
+        const SubMesh* drawn = firstSubMesh(*scene);
+        ASSERT_NE(drawn, nullptr) << mode.mode << "\n" << log;
+        EXPECT_EQ(drawn->getPrimitive(), mode.primitive) << mode.mode;
+        EXPECT_EQ(drawn->getIndices().size(), mode.indices) << mode.mode;
+    }
+}
+}
