@@ -1,11 +1,12 @@
-// hello_scene: opens a window, loads a COLLADA document and plays it.
-// Usage: hello_scene SCENE.dae [FRAMES [PICTURE.png]]. Without FRAMES it plays until Escape or until
-// the window is closed; with PICTURE it saves the last frame as a PNG file.
+// hello_scene: opens a window, loads a COLLADA or glTF document and plays it.
+// Usage: hello_scene SCENE.dae|SCENE.gltf|SCENE.glb [FRAMES [PICTURE.png]]. Without FRAMES it plays
+// until Escape or until the window is closed; with PICTURE it saves the last frame as a PNG file.
 #include <pellux/collada/ColladaSceneloader.h>
 #include <pellux/core/KeyCodes.h>
 #include <pellux/core/RenderEngine.h>
 #include <pellux/core/Tavrin.h>
 #include <pellux/core/WindowPicture.h>
+#include <pellux/gltf/GltfSceneloader.h>
 #include <pellux/scene/Scene.h>
 
 #include <cstdlib>
@@ -16,7 +17,7 @@ int main(int argc, char** argv)
 {
     if (argc < 2 || argc > 4)
     {
-        std::cerr << "usage: hello_scene SCENE.dae [FRAMES [PICTURE.png]]" << std::endl;
+        std::cerr << "usage: hello_scene SCENE.dae|SCENE.gltf|SCENE.glb [FRAMES [PICTURE.png]]" << std::endl;
         return 2;
     }
     const int frames = argc > 2 ? std::atoi(argv[2]) : -1;
@@ -29,7 +30,9 @@ int main(int argc, char** argv)
     if (!engine.init(width, height, false))
         return 1;
     bool read = false;
-    std::unique_ptr<Pellux::Scene> scene(Pellux::ColladaSceneloader::load(File(argv[1]), &read));
+    std::unique_ptr<Pellux::Scene> scene(Pellux::GltfSceneloader::isGltf(argv[1])
+                                             ? Pellux::GltfSceneloader::load(File(argv[1]), &read)
+                                             : Pellux::ColladaSceneloader::load(File(argv[1]), &read));
     if (!read)
         return 1;
 

@@ -2,6 +2,7 @@
 
 #include "pellux/collada/ColladaSceneloader.h"
 #include "pellux/core/Tavrin.h"
+#include "pellux/gltf/GltfSceneloader.h"
 #include "pellux/foundation/DataDirectories.h"
 #include "pellux/foundation/StringUtils.h"
 #include "pellux/materials/MaterialManager.h"
@@ -110,6 +111,14 @@ void loadCollada(const std::string& path, bool rendering, ViewerDocument& docume
     document.materials = ColladaSceneloader::build(read, path, *document.scene, rendering);
     document.textures = texturesOf(read, path);
 }
+
+void loadGltf(const std::string& path, bool rendering, ViewerDocument& document)
+{
+    if (rendering)
+        document.scene.reset(GltfSceneloader::load(File(path), &document.read));
+    else
+        document.scene.reset(GltfSceneloader::loadWithoutRendering(File(path), &document.read, document.materials));
+}
 }
 
 ViewerDocument loadViewerDocument(const std::string& path, bool rendering)
@@ -118,6 +127,8 @@ ViewerDocument loadViewerDocument(const std::string& path, bool rendering)
     document.scene = std::make_unique<Scene>("scene");
     if (isOgreMesh(path))
         loadOgreMesh(path, rendering, document);
+    else if (GltfSceneloader::isGltf(path))
+        loadGltf(path, rendering, document);
     else
         loadCollada(path, rendering, document);
     return document;

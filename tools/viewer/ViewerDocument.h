@@ -12,7 +12,8 @@ namespace Pellux
 class Scene;
 }
 
-// A document the viewer shows: a COLLADA document, or an Ogre XML mesh (a name ending in ".xml").
+// A document the viewer shows: a COLLADA document, a glTF document (known by its content), or an Ogre
+// XML mesh (a name ending in ".xml").
 struct ViewerDocument
 {
     // Empty but for its root when the document could not be read.

@@ -230,11 +230,13 @@ bool Builder::checkExtensions()
     return true;
 }
 
-void Builder::build()
+std::size_t Builder::build(bool rendersMaterials)
 {
+    rendering = rendersMaterials;
     makeMaterials();
     makeMeshes();
     buildScene();
+    return materialNames.size() + (defaultMaterialName.empty() ? 0 : 1);
 }
 
 void Builder::makeMaterials()
@@ -249,6 +251,9 @@ void Builder::makeMaterial(std::size_t index)
     const tinygltf::Material& source = model.materials[index];
     std::string place = indexed("materials", index);
     std::string name = documentPath + "#" + place;
+    materialNames.push_back(name);
+    if (!rendering)
+        return;
     auto* material = new SinglePassAutoMapMaterial(name, std::make_shared<File>(DataDirectories::find("shader/default.vert")),
                                                    nullptr,
                                                    std::make_shared<File>(DataDirectories::find("shader/default.frag")));
@@ -260,7 +265,6 @@ void Builder::makeMaterial(std::size_t index)
         material->addTexture(image);
     material->setTransparent(source.alphaMode == "BLEND");
     engine.getMaterialManager()->add(material);
-    materialNames.push_back(name);
 }
 
 Image* Builder::baseColorImage(const tinygltf::Material& material, const std::string& place)
@@ -315,6 +319,8 @@ std::string Builder::defaultMaterial()
     if (defaultMaterialName.empty())
     {
         defaultMaterialName = documentPath + "#default material";
+        if (!rendering)
+            return defaultMaterialName;
         auto* material = new SinglePassAutoMapMaterial(
             defaultMaterialName, std::make_shared<File>(DataDirectories::find("shader/default.vert")), nullptr,
             std::make_shared<File>(DataDirectories::find("shader/default.frag")));
@@ -403,6 +409,10 @@ bool Builder::readAttributes(const tinygltf::Primitive& primitive, const std::st
         }
         if (semantic == VertexSemantic::TexCoord && set >= texCoordSets)
             continue;
+        // glTF counts v from the picture's top row, the engine from its bottom row.
+        if (semantic == VertexSemantic::TexCoord)
+            for (std::size_t vertex = 0; vertex < vertices; ++vertex)
+                values[vertex * 2 + 1] = 1.0f - values[vertex * 2 + 1];
         if (semantic == VertexSemantic::TexCoord)
             sets = std::max(sets, set + 1);
         subMesh.setAttribute(semantic, std::move(values), set);

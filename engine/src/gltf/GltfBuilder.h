@@ -33,7 +33,9 @@ public:
 
     // False, after its line, when the document needs an extension the engine does not know.
     bool checkExtensions();
-    void build();
+    // Without `rendering` no material is made, as materials need OpenGL. Returns how many materials
+    // it made, or would have.
+    std::size_t build(bool rendering);
 
 private:
     void report(const std::string& place, const std::string& problem);
@@ -64,6 +66,7 @@ private:
     std::set<std::string> reported;
     std::vector<std::string> materialNames;
     std::string defaultMaterialName;
+    bool rendering = true;
     std::vector<Mesh*> meshes;
     bool cameraChosen = false;
 };

@@ -26,6 +26,17 @@ std::string placeInTheDocument(const std::string& line)
 
 Scene* GltfSceneloader::load(const File& file, bool* documentRead)
 {
+    std::size_t materials = 0;
+    return loadFile(file, documentRead, true, materials);
+}
+
+Scene* GltfSceneloader::loadWithoutRendering(const File& file, bool* documentRead, std::size_t& materials)
+{
+    return loadFile(file, documentRead, false, materials);
+}
+
+Scene* GltfSceneloader::loadFile(const File& file, bool* documentRead, bool rendering, std::size_t& materials)
+{
     Logger& logger = Logger::getInstance();
     auto scene = std::make_unique<Scene>("scene");
     tinygltf::Model model;
@@ -35,7 +46,7 @@ Scene* GltfSceneloader::load(const File& file, bool* documentRead)
         LOG(logger.err) << "glTF " << file.getPath() << ": could not be read (" << problem << ")" << std::endl;
     Gltf::Builder builder(Tavrin::current(), model, file.getPath(), *scene, logger);
     if (read && builder.checkExtensions())
-        builder.build();
+        materials = builder.build(rendering);
     if (documentRead != nullptr)
         *documentRead = read;
     return scene.release();

@@ -4,6 +4,7 @@
 #include "pellux/foundation/File.h"
 #include "pellux/scene/Scene.h"
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,8 +36,15 @@ public:
     // The same load, which a program can ask what went wrong.
     static Import import(const File& file);
 
+    // The same without an OpenGL context, for tools that only look at the scene: no material is
+    // made; `materials` is set to how many load would make.
+    static Scene* loadWithoutRendering(const File& file, bool* documentRead, std::size_t& materials);
+
     // Whether the file's content is glTF: the GLB magic, or a JSON object.
     static bool isGltf(const std::string& path);
+
+private:
+    static Scene* loadFile(const File& file, bool* documentRead, bool rendering, std::size_t& materials);
 };
 
 }
