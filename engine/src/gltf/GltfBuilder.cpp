@@ -15,6 +15,7 @@
 #include "pellux/scene/LightNode.h"
 #include "pellux/scene/MeshNode.h"
 #include "pellux/scene/Scene.h"
+#include "pellux/scene/TrsAnimation.h"
 
 #include <algorithm>
 #include <cmath>
@@ -55,14 +56,8 @@ Matrix4 rotationOf(const std::vector<double>& q)
     double length = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3]);
     if (!(length > 0) || !std::isfinite(length))
         return Matrix4();
-    float x = static_cast<float>(q[0] / length);
-    float y = static_cast<float>(q[1] / length);
-    float z = static_cast<float>(q[2] / length);
-    float w = static_cast<float>(q[3] / length);
-    return Matrix4(1 - 2 * (y * y + z * z), 2 * (x * y - z * w), 2 * (x * z + y * w), 0,
-                   2 * (x * y + z * w), 1 - 2 * (x * x + z * z), 2 * (y * z - x * w), 0,
-                   2 * (x * z - y * w), 2 * (y * z + x * w), 1 - 2 * (x * x + y * y), 0,
-                   0, 0, 0, 1);
+    return Matrix4::fromQuaternion(static_cast<float>(q[0] / length), static_cast<float>(q[1] / length),
+                                   static_cast<float>(q[2] / length), static_cast<float>(q[3] / length));
 }
 
 Matrix4 transformOf(const tinygltf::Node& node)
@@ -236,6 +231,7 @@ std::size_t Builder::build(bool rendersMaterials)
     makeMaterials();
     makeMeshes();
     buildScene();
+    makeAnimations();
     return materialNames.size() + (defaultMaterialName.empty() ? 0 : 1);
 }
 
@@ -456,6 +452,8 @@ SubMesh* Builder::makeSubMesh(const tinygltf::Primitive& primitive, const std::s
         report(place, "has the mode " + std::to_string(primitive.mode) + ", which no primitive has; it is left out");
         return nullptr;
     }
+    if (!primitive.targets.empty())
+        report(place, "has morph targets, which are not drawn yet; it is drawn as it stands");
     auto subMesh = std::make_unique<SubMesh>();
     std::size_t vertices = 0;
     bool sound = false;
@@ -513,6 +511,7 @@ void Builder::buildScene()
         std::string place;
     };
     std::vector<bool> placed(model.nodes.size(), false);
+    madeNodes.assign(model.nodes.size(), nullptr);
     std::vector<Pending> pending;
     std::vector<int> roots = rootNodes();
     for (auto root = roots.rbegin(); root != roots.rend(); ++root)
@@ -540,6 +539,7 @@ void Builder::buildScene()
             continue;
         }
         SceneNode* made = makeNode(index, *next.parent);
+        madeNodes[index] = made;
         const std::vector<int>& children = model.nodes[index].children;
         for (auto child = children.rbegin(); child != children.rend(); ++child)
             pending.push_back({*child, made, next.depth + 1, indexed("nodes", index) + ".children"});
@@ -560,6 +560,8 @@ SceneNode* Builder::makeNode(std::size_t index, SceneNode& parent)
     auto* made = new SceneNode(uniqueChildName(parent, node.name, index));
     made->setTransform(transformOf(node));
     parent.addChild(made);
+    if (node.skin >= 0)
+        report(indexed("nodes", index), "has a skin, which is not drawn yet; its mesh stands in its bind pose");
     if (node.mesh >= 0)
     {
         if (static_cast<std::size_t>(node.mesh) < meshes.size())
@@ -636,6 +638,96 @@ void Builder::attachLight(const tinygltf::Node& node, std::size_t index, SceneNo
         light->setFov(static_cast<float>(2 * source.spot.outerConeAngle));
     }
     made.addChild(light);
+}
+
+namespace
+{
+TrsAnimation::Interpolation interpolationOf(const std::string& name, bool& known)
+{
+    known = name == "LINEAR" || name == "STEP" || name == "CUBICSPLINE";
+    if (name == "STEP")
+        return TrsAnimation::Interpolation::Step;
+    return name == "CUBICSPLINE" ? TrsAnimation::Interpolation::CubicSpline : TrsAnimation::Interpolation::Linear;
+}
+
+std::array<float, 4> restRotationOf(const tinygltf::Node& node)
+{
+    if (node.rotation.size() != 4)
+        return {0, 0, 0, 1};
+    return {static_cast<float>(node.rotation[0]), static_cast<float>(node.rotation[1]),
+            static_cast<float>(node.rotation[2]), static_cast<float>(node.rotation[3])};
+}
+
+Vector3 restVectorOf(const std::vector<double>& values, float otherwise)
+{
+    if (values.size() != 3)
+        return Vector3(otherwise, otherwise, otherwise);
+    return Vector3(static_cast<float>(values[0]), static_cast<float>(values[1]), static_cast<float>(values[2]));
+}
+}
+
+// Every animation of the document plays at once: each animated node gets one animation of the
+// channels that move it.
+void Builder::makeAnimations()
+{
+    std::map<int, TrsAnimation*> animated;
+    for (std::size_t index = 0; index < model.animations.size(); ++index)
+    {
+        const tinygltf::Animation& animation = model.animations[index];
+        for (std::size_t channel = 0; channel < animation.channels.size(); ++channel)
+            addChannel(animation, animation.channels[channel],
+                       indexed("animations", index) + "." + indexed("channels", channel), animated);
+    }
+    for (const auto& [node, made] : animated)
+        scene.addAnimation(made);
+    scene.setTime(scene.getTime());
+}
+
+void Builder::addChannel(const tinygltf::Animation& animation, const tinygltf::AnimationChannel& channel,
+                         const std::string& place, std::map<int, TrsAnimation*>& animated)
+{
+    const std::string& path = channel.target_path;
+    if (channel.target_node < 0 || static_cast<std::size_t>(channel.target_node) >= madeNodes.size() ||
+        madeNodes[static_cast<std::size_t>(channel.target_node)] == nullptr)
+        return report(place, "moves nodes[" + std::to_string(channel.target_node) +
+                                 "], which the scene does not hold; it is left out");
+    if (path == "weights")
+        return report(place, "animates morph target weights, which are not drawn yet; it is left out");
+    if (path != "translation" && path != "rotation" && path != "scale")
+        return report(place, "animates the path '" + path + "', which no node has; it is left out");
+    const tinygltf::Node& node = model.nodes[static_cast<std::size_t>(channel.target_node)];
+    if (node.matrix.size() == 16)
+        return report(place, "moves a node given by a matrix, which glTF does not allow; it is left out");
+    if (channel.sampler < 0 || static_cast<std::size_t>(channel.sampler) >= animation.samplers.size())
+        return report(place, "names samplers[" + std::to_string(channel.sampler) +
+                                 "], which its animation does not have; it is left out");
+    const tinygltf::AnimationSampler& sampler = animation.samplers[static_cast<std::size_t>(channel.sampler)];
+    TrsAnimation::Track track;
+    track.path = path == "translation" ? TrsAnimation::Path::Translation
+                 : path == "rotation"  ? TrsAnimation::Path::Rotation
+                                       : TrsAnimation::Path::Scale;
+    bool knownInterpolation = false;
+    track.interpolation = interpolationOf(sampler.interpolation, knownInterpolation);
+    if (!knownInterpolation)
+        report(place, "has the interpolation '" + sampler.interpolation + "', which glTF has not; it goes in "
+                      "straight lines");
+    AccessorReader reader(model);
+    std::string problem;
+    int components = 0;
+    if (!reader.readFloats(sampler.input, track.times, components, problem) ||
+        !reader.readFloats(sampler.output, track.values, components, problem))
+        return report(place, problem + "; it is left out");
+    if (!track.times.empty() && static_cast<std::size_t>(components) != TrsAnimation::widthOf(track.path))
+        return report(place, "has keys of " + std::to_string(components) + " values where its path takes " +
+                                 std::to_string(TrsAnimation::widthOf(track.path)) + "; it is left out");
+    TrsAnimation*& target = animated[channel.target_node];
+    if (target == nullptr)
+    {
+        target = new TrsAnimation(restVectorOf(node.translation, 0), restRotationOf(node), restVectorOf(node.scale, 1));
+        target->setTarget(madeNodes[static_cast<std::size_t>(channel.target_node)]);
+    }
+    if (!target->addTrack(std::move(track)))
+        report(place, "has keys whose times go back, or values that do not fit its keys; it is left out");
 }
 
 }

@@ -18,6 +18,7 @@ class SceneNode;
 class Scene;
 class SubMesh;
 class Tavrin;
+class TrsAnimation;
 
 namespace Gltf
 {
@@ -56,6 +57,9 @@ private:
     void attachCamera(const tinygltf::Node& node, std::size_t index, SceneNode& made);
     void attachLight(const tinygltf::Node& node, std::size_t index, SceneNode& made);
     std::string uniqueChildName(const SceneNode& parent, const std::string& wanted, std::size_t index);
+    void makeAnimations();
+    void addChannel(const tinygltf::Animation& animation, const tinygltf::AnimationChannel& channel,
+                    const std::string& place, std::map<int, TrsAnimation*>& animated);
 
     Tavrin& engine;
     const tinygltf::Model& model;
@@ -68,6 +72,8 @@ private:
     std::string defaultMaterialName;
     bool rendering = true;
     std::vector<Mesh*> meshes;
+    // The scene node made for each of the document's nodes; null for those not in the scene.
+    std::vector<SceneNode*> madeNodes;
     bool cameraChosen = false;
 };
 

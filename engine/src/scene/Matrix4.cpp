@@ -150,4 +150,12 @@ std::string Matrix4::toString() const
     return text;
 }
 
+Matrix4 Matrix4::fromQuaternion(float x, float y, float z, float w)
+{
+    return Matrix4(1 - 2 * (y * y + z * z), 2 * (x * y - z * w), 2 * (x * z + y * w), 0,
+                   2 * (x * y + z * w), 1 - 2 * (x * x + z * z), 2 * (y * z - x * w), 0,
+                   2 * (x * z - y * w), 2 * (y * z + x * w), 1 - 2 * (x * x + y * y), 0,
+                   0, 0, 0, 1);
+}
+
 }

@@ -24,6 +24,8 @@ public:
     static Matrix4 scaling(const Vector3& factors);
     // About an axis through the origin (any length but 0), counter-clockwise seen from its tip.
     static Matrix4 rotation(const Vector3& axis, float radians);
+    // The rotation of a unit quaternion (x, y, z, w).
+    static Matrix4 fromQuaternion(float x, float y, float z, float w);
     // The glFrustum matrix of a symmetric frustum; fovY is the full vertical angle in radians.
     static Matrix4 perspective(float aspect, float near, float far, float fovY);
 
