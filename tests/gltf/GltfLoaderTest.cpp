@@ -7,6 +7,7 @@
 #include "pellux/scene/CameraNode.h"
 #include "pellux/scene/MeshNode.h"
 #include "pellux/scene/Scene.h"
+#include "pellux/scene/Skin.h"
 
 #include "CaptureOutput.h"
 #include "GlContext.h"
@@ -402,4 +403,79 @@ TEST_F(GltfLoaderTest, AnimatedNodesFollowTheirKeys)
         EXPECT_NEAR(moved.y, keyed.expected.y, 1e-5f) << keyed.description;
         EXPECT_NEAR(moved.z, keyed.expected.z, 1e-5f) << keyed.description;
     }
+}
+
+namespace
+{
+// The triangle bound wholly to the second of two joints, which stands 2 to the right.
+const char* const skinnedJson = R"({
+  "asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [0, 1]}],
+  "nodes": [{"mesh": 0, "skin": 0}, {"children": [2]}, {"translation": [2, 0, 0]}],
+  "skins": [{"joints": [1, 2]}],
+  "meshes": [{"primitives": [{"attributes": {"POSITION": 0, "JOINTS_0": 2, "WEIGHTS_0": 3}, "indices": 1,
+                              "material": 0}]}],
+  "materials": [{"pbrMetallicRoughness": {"baseColorFactor": [1, 0, 0, 1]},
+                 "extensions": {"KHR_materials_unlit": {}}}],
+  "extensionsUsed": ["KHR_materials_unlit"],
+  "buffers": [{"uri": "t.bin", "byteLength": 104}],
+  "bufferViews": [{"buffer": 0, "byteOffset": 0, "byteLength": 36},
+                  {"buffer": 0, "byteOffset": 36, "byteLength": 6},
+                  {"buffer": 0, "byteOffset": 44, "byteLength": 12},
+                  {"buffer": 0, "byteOffset": 56, "byteLength": 48}],
+  "accessors": [{"bufferView": 0, "componentType": 5126, "count": 3, "type": "VEC3"},
+                {"bufferView": 1, "componentType": 5123, "count": 3, "type": "SCALAR"},
+                {"bufferView": 2, "componentType": 5121, "count": 3, "type": "VEC4"},
+                {"bufferView": 3, "componentType": 5126, "count": 3, "type": "VEC4"}]
+})";
+
+std::string skinnedBin(unsigned char joint)
+{
+    std::string bin = bytesOf(trianglePositions, {0, 1, 2}, 104);
+    for (int vertex = 0; vertex < 3; ++vertex)
+    {
+        bin[static_cast<std::size_t>(44 + vertex * 4)] = static_cast<char>(joint);
+        const float weights[4] = {1, 0, 0, 0};
+        std::memcpy(bin.data() + 56 + vertex * 16, weights, sizeof weights);
+    }
+    return bin;
+}
+}
+
+TEST_F(GltfLoaderTest, ASkinnedMeshIsDrawnWhereItsJointsHoldIt)
+{
+    std::unique_ptr<Scene> scene = load(skinnedJson, skinnedBin(1));
+    ASSERT_TRUE(read) << log;
+    EXPECT_TRUE(errorMessages(log).empty()) << log;
+    MeshNode* meshNode = scene->getMeshNodes().front();
+    ASSERT_NE(meshNode->getSkin(), nullptr);
+    ASSERT_EQ(meshNode->getSkin()->getJointCount(), 2u);
+    const std::vector<float>& matrices = meshNode->getSkin()->jointMatrices(*meshNode);
+    // Row by row: the second joint's matrix moves 2 along x.
+    EXPECT_FLOAT_EQ(matrices[16 + 3], 2.0f);
+
+    scene->getActiveCamera()->setTransform(translation({0, 0, 3}));
+    captureStdout([&] {
+        engine->endFrame();
+        engine->drawScene(*scene, 1.0f);
+    });
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    std::shared_ptr<Rectangle> window = RenderEngine::getScreenRectangle();
+    int middleY = static_cast<int>(window->height) / 2;
+    EXPECT_EQ(readPixel(static_cast<int>(window->width) / 2 - 20, middleY), (Rgba{0, 0, 0, 255}))
+        << "the triangle left its bind place";
+    EXPECT_EQ(readPixel(static_cast<int>(window->width) * 3 / 4, middleY - 20), (Rgba{255, 0, 0, 255}))
+        << "it stands where the joint holds it";
+}
+
+TEST_F(GltfLoaderTest, AVertexNamingAJointTheSkinHasNotLosesThatWeight)
+{
+    std::unique_ptr<Scene> scene = load(skinnedJson, skinnedBin(5));
+    ASSERT_TRUE(read) << log;
+    EXPECT_EQ(errorMessages(log),
+              std::vector<std::string>{"glTF " + path + ": meshes[0]: names joints past the 2 of skins[0]; their "
+                                       "weights are dropped"});
+    const SubMesh* triangle = firstSubMesh(*scene);
+    ASSERT_NE(triangle, nullptr);
+    for (float weight : *triangle->attribute(VertexSemantic::JointWeights)->values)
+        EXPECT_EQ(weight, 0.0f);
 }

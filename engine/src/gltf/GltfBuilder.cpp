@@ -15,6 +15,7 @@
 #include "pellux/scene/LightNode.h"
 #include "pellux/scene/MeshNode.h"
 #include "pellux/scene/Scene.h"
+#include "pellux/scene/Skin.h"
 #include "pellux/scene/TrsAnimation.h"
 
 #include <algorithm>
@@ -231,6 +232,8 @@ std::size_t Builder::build(bool rendersMaterials)
     makeMaterials();
     makeMeshes();
     buildScene();
+    for (const auto& [node, meshNode] : skinned)
+        bindSkin(node, *meshNode);
     makeAnimations();
     return materialNames.size() + (defaultMaterialName.empty() ? 0 : 1);
 }
@@ -375,6 +378,10 @@ bool Builder::readAttributes(const tinygltf::Primitive& primitive, const std::st
         int wanted = 0;
         if (name == "NORMAL")
             semantic = VertexSemantic::Normal, wanted = 3;
+        else if (name == "JOINTS_0")
+            semantic = VertexSemantic::JointIndices, wanted = 4;
+        else if (name == "WEIGHTS_0")
+            semantic = VertexSemantic::JointWeights, wanted = 4;
         else if (name == "COLOR_0")
             semantic = VertexSemantic::Color, wanted = 4;
         else if (name.compare(0, 9, "TEXCOORD_") == 0 && name.size() > 9 && name.size() < 12 &&
@@ -560,12 +567,15 @@ SceneNode* Builder::makeNode(std::size_t index, SceneNode& parent)
     auto* made = new SceneNode(uniqueChildName(parent, node.name, index));
     made->setTransform(transformOf(node));
     parent.addChild(made);
-    if (node.skin >= 0)
-        report(indexed("nodes", index), "has a skin, which is not drawn yet; its mesh stands in its bind pose");
     if (node.mesh >= 0)
     {
         if (static_cast<std::size_t>(node.mesh) < meshes.size())
-            made->addChild(new MeshNode(made->getName() + "_mesh", meshes[static_cast<std::size_t>(node.mesh)]));
+        {
+            auto* meshNode = new MeshNode(made->getName() + "_mesh", meshes[static_cast<std::size_t>(node.mesh)]);
+            made->addChild(meshNode);
+            if (node.skin >= 0)
+                skinned.push_back({index, meshNode});
+        }
         else
             report(indexed("nodes", index), "names meshes[" + std::to_string(node.mesh) +
                                                 "], which the document does not have");
@@ -638,6 +648,69 @@ void Builder::attachLight(const tinygltf::Node& node, std::size_t index, SceneNo
         light->setFov(static_cast<float>(2 * source.spot.outerConeAngle));
     }
     made.addChild(light);
+}
+
+// The skin's joints are nodes of the scene; one the scene does not hold keeps its vertices where
+// they were bound.
+void Builder::bindSkin(std::size_t nodeIndex, MeshNode& meshNode)
+{
+    const tinygltf::Node& node = model.nodes[nodeIndex];
+    std::string place = indexed("nodes", nodeIndex);
+    if (static_cast<std::size_t>(node.skin) >= model.skins.size())
+        return report(place, "names skins[" + std::to_string(node.skin) + "], which the document does not have");
+    const tinygltf::Skin& skin = model.skins[static_cast<std::size_t>(node.skin)];
+    std::string skinPlace = indexed("skins", static_cast<std::size_t>(node.skin));
+    std::vector<const SceneNode*> joints;
+    for (int joint : skin.joints)
+        joints.push_back(joint >= 0 && static_cast<std::size_t>(joint) < madeNodes.size()
+                             ? madeNodes[static_cast<std::size_t>(joint)]
+                             : nullptr);
+    std::vector<Matrix4> inverseBindMatrices(joints.size());
+    if (skin.inverseBindMatrices >= 0)
+    {
+        std::vector<float> values;
+        int components = 0;
+        std::string problem;
+        if (!AccessorReader(model).readFloats(skin.inverseBindMatrices, values, components, problem))
+            report(skinPlace + ".inverseBindMatrices", problem + "; the joints are bound where they stand");
+        else if (components != 16 || values.size() / 16 != joints.size())
+            report(skinPlace + ".inverseBindMatrices", "does not hold one matrix for each of the " +
+                                                           std::to_string(joints.size()) +
+                                                           " joints; the joints are bound where they stand");
+        else
+            for (std::size_t joint = 0; joint < joints.size(); ++joint)
+                inverseBindMatrices[joint] =
+                    columnMajor(std::vector<double>(values.begin() + static_cast<std::ptrdiff_t>(joint * 16),
+                                                    values.begin() + static_cast<std::ptrdiff_t>(joint * 16 + 16)));
+    }
+    dropUnknownJoints(meshNode, joints.size(), skinPlace);
+    meshNode.setSkin(std::make_unique<Skin>(std::move(joints), std::move(inverseBindMatrices)));
+}
+
+// A vertex may name only joints its skin has: the weight of any other goes.
+void Builder::dropUnknownJoints(MeshNode& meshNode, std::size_t jointCount, const std::string& skinPlace)
+{
+    for (SubMesh* subMesh : meshNode.getMesh()->getSubMeshes())
+    {
+        const VertexAttribute* indices = subMesh->attribute(VertexSemantic::JointIndices);
+        const VertexAttribute* weights = subMesh->attribute(VertexSemantic::JointWeights);
+        if (indices == nullptr || weights == nullptr || indices->values->size() != weights->values->size())
+            continue;
+        std::vector<float> kept = *weights->values;
+        bool dropped = false;
+        for (std::size_t at = 0; at < kept.size(); ++at)
+            if ((*indices->values)[at] >= static_cast<float>(jointCount) && kept[at] != 0)
+            {
+                kept[at] = 0;
+                dropped = true;
+            }
+        if (!dropped)
+            continue;
+        report(meshNode.getMesh()->getName().substr(documentPath.size() + 1),
+               "names joints past the " + std::to_string(jointCount) + " of " + skinPlace +
+                   "; their weights are dropped");
+        subMesh->setAttribute(VertexSemantic::JointWeights, std::move(kept));
+    }
 }
 
 namespace

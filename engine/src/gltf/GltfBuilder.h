@@ -3,6 +3,7 @@
 #include "gltf/TinyGltf.h"
 
 #include <map>
+#include <utility>
 #include <set>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@ namespace Pellux
 
 class Image;
 class Mesh;
+class MeshNode;
 class SceneNode;
 class Scene;
 class SubMesh;
@@ -57,6 +59,8 @@ private:
     void attachCamera(const tinygltf::Node& node, std::size_t index, SceneNode& made);
     void attachLight(const tinygltf::Node& node, std::size_t index, SceneNode& made);
     std::string uniqueChildName(const SceneNode& parent, const std::string& wanted, std::size_t index);
+    void bindSkin(std::size_t nodeIndex, MeshNode& meshNode);
+    void dropUnknownJoints(MeshNode& meshNode, std::size_t jointCount, const std::string& skinPlace);
     void makeAnimations();
     void addChannel(const tinygltf::Animation& animation, const tinygltf::AnimationChannel& channel,
                     const std::string& place, std::map<int, TrsAnimation*>& animated);
@@ -74,6 +78,8 @@ private:
     std::vector<Mesh*> meshes;
     // The scene node made for each of the document's nodes; null for those not in the scene.
     std::vector<SceneNode*> madeNodes;
+    // The skinned nodes' indices with their mesh nodes, bound once every joint is made.
+    std::vector<std::pair<std::size_t, MeshNode*>> skinned;
     bool cameraChosen = false;
 };
 
