@@ -8,6 +8,8 @@
 #include "pellux/core/Tavrin.h"
 #include "pellux/scene/Scene.h"
 
+#include "ChildMeasure.h"
+
 #include <assimp/cimport.h>
 #include <assimp/scene.h>
 #include <tinyxml.h>
@@ -124,73 +126,6 @@ void writeCrowdDocument(const std::string& path)
     out << "</node></visual_scene></library_visual_scenes></COLLADA>\n";
 }
 
-long peakKilobytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-long residentKilobytes()
-{
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
-struct Result
-{
-    double seconds = 0;
-    long peakKilobytes = 0;
-    long addedKilobytes = 0;
-};
-
-// Runs `prepare`, then times `measure`, in a child process and reads back what it found.
-Result inChild(const std::function<bool()>& measure, const std::function<bool()>& prepare = [] { return true; })
-{
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0)
-        std::exit(1);
-    pid_t child = fork();
-    if (child == 0)
-    {
-        close(pipeEnds[0]);
-        bool ok = prepare();
-        long before = residentKilobytes();
-        auto start = std::chrono::steady_clock::now();
-        ok = ok && measure();
-        Result result;
-        result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        result.peakKilobytes = peakKilobytes();
-        result.addedKilobytes = result.peakKilobytes - before;
-        if (!ok)
-            result.seconds = -1;
-        if (write(pipeEnds[1], &result, sizeof result) != sizeof result)
-            std::_Exit(1);
-        std::_Exit(0);
-    }
-    close(pipeEnds[1]);
-    Result result;
-    if (read(pipeEnds[0], &result, sizeof result) != sizeof result)
-        result.seconds = -1;
-    close(pipeEnds[0]);
-    waitpid(child, nullptr, 0);
-    return result;
-}
-
-void print(const char* what, double megabytes, const Result& result)
-{
-    if (result.seconds < 0)
-    {
-        std::printf("  %-22s failed\n", what);
-        return;
-    }
-    std::printf("  %-22s %8.2f s %8.1f MB/s %10.1f MiB peak %10.1f MiB added\n", what, result.seconds,
-                megabytes / result.seconds, result.peakKilobytes / 1024.0, result.addedKilobytes / 1024.0);
-    std::fflush(stdout);
-}
 }
 
 int main()

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 namespace Pellux::Gltf
 {
@@ -150,6 +151,15 @@ bool AccessorReader::readElements(const tinygltf::Accessor& accessor, const Layo
     std::size_t elementBytes = layout.componentBytes * perElement;
     if (!locate(accessor.bufferView, accessor.byteOffset, layout.count, elementBytes, true, first, stride, problem))
         return false;
+    // Packed numbers of the very kind wanted are copied as they are.
+    bool sameKind = (std::is_same<Value, float>::value && layout.componentType == TINYGLTF_COMPONENT_TYPE_FLOAT) ||
+                    (std::is_same<Value, unsigned int>::value &&
+                     layout.componentType == TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT && !normalized);
+    if (sameKind && stride == elementBytes)
+    {
+        std::memcpy(values.data(), first, values.size() * sizeof(Value));
+        return true;
+    }
     for (std::size_t element = 0; element < layout.count; ++element)
         for (std::size_t component = 0; component < perElement; ++component)
             values[element * perElement + component] = static_cast<Value>(

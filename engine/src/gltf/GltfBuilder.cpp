@@ -107,10 +107,13 @@ bool insideFolder(const std::filesystem::path& path, const std::filesystem::path
 }
 
 // The index lists of the modes as the engine draws them: lists of points, line pairs or triangles.
-std::vector<unsigned int> asList(const std::vector<unsigned int>& indices, int mode)
+std::vector<unsigned int> asList(std::vector<unsigned int> indices, int mode)
 {
     std::vector<unsigned int> list;
     std::size_t count = indices.size();
+    if ((mode == TINYGLTF_MODE_TRIANGLES && count % 3 == 0) || (mode == TINYGLTF_MODE_LINE && count % 2 == 0) ||
+        mode == TINYGLTF_MODE_POINTS)
+        return indices;
     switch (mode)
     {
     case TINYGLTF_MODE_LINE_LOOP:
@@ -472,8 +475,7 @@ SubMesh* Builder::makeSubMesh(const tinygltf::Primitive& primitive, const std::s
     subMesh->setPrimitive(primitiveOf(primitive.mode));
     if (subMesh->attribute(VertexSemantic::Normal) == nullptr && subMesh->getPrimitive() == SubMesh::triangles)
         giveFlatNormals(*subMesh, indices);
-    for (unsigned int index : indices)
-        subMesh->addIndex(index);
+    subMesh->setIndices(std::move(indices));
     bool known = primitive.material >= 0 && static_cast<std::size_t>(primitive.material) < materialNames.size();
     if (primitive.material >= 0 && !known)
         report(place, "names materials[" + std::to_string(primitive.material) +

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 namespace Pellux::Gltf
 {
@@ -24,9 +23,11 @@ bool readBytes(const std::string& path, std::vector<unsigned char>& bytes, std::
     problem = unreadableFileReason(path);
     if (!problem.empty())
         return false;
-    std::ifstream file(path, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (!file.eof() && file.fail())
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    std::streamoff size = file.tellg();
+    file.seekg(0);
+    bytes.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
+    if (!file || !file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
         problem = "it cannot be read";
     return problem.empty();
 }
@@ -104,7 +105,7 @@ std::uint64_t unsignedMember(const nlohmann::json& object, const char* name)
 // inside its buffer; such a document is refused before it is handed over.
 bool imageViewsFitTheirBuffers(const std::string& text, std::string& problem)
 {
-    if (text.find("\"bufferView\"") == std::string::npos)
+    if (text.find("\"images\"") == std::string::npos)
         return true;
     nlohmann::json document = nlohmann::json::parse(text, nullptr, false);
     if (!document.is_object() || !document.contains("images") || !document["images"].is_array())

@@ -123,6 +123,13 @@ VertexAttribute& SubMesh::arrayAt(VertexSlot slot)
     return const_cast<VertexAttribute&>(std::as_const(*this).arrayAt(slot));
 }
 
+void SubMesh::setIndices(std::vector<unsigned int> newIndices)
+{
+    indices = std::move(newIndices);
+    largestIndex = indices.empty() ? 0 : *std::max_element(indices.begin(), indices.end());
+    touch();
+}
+
 void SubMesh::addIndex(unsigned int index)
 {
     indices.push_back(index);

@@ -60,6 +60,8 @@ public:
     const std::map<std::string, VertexAttribute>& getAttributes() const { return attributesByName; }
 
     void addIndex(unsigned int index);
+    // The whole index list at once, in place of any before.
+    void setIndices(std::vector<unsigned int> newIndices);
     const std::vector<unsigned int>& getIndices() const { return indices; }
 
     // 0 triangles, 1 lines, 2 points.

@@ -1,0 +1,73 @@
+#include "ChildMeasure.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace
+{
+long peakKilobytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+long residentKilobytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+}
+
+Result inChild(const std::function<bool()>& measure, const std::function<bool()>& prepare)
+{
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        std::exit(1);
+    pid_t child = fork();
+    if (child == 0)
+    {
+        close(pipeEnds[0]);
+        bool ok = prepare();
+        long before = residentKilobytes();
+        auto start = std::chrono::steady_clock::now();
+        ok = ok && measure();
+        Result result;
+        result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        result.peakKilobytes = peakKilobytes();
+        result.addedKilobytes = result.peakKilobytes - before;
+        if (!ok)
+            result.seconds = -1;
+        if (write(pipeEnds[1], &result, sizeof result) != sizeof result)
+            std::_Exit(1);
+        std::_Exit(0);
+    }
+    close(pipeEnds[1]);
+    Result result;
+    if (read(pipeEnds[0], &result, sizeof result) != sizeof result)
+        result.seconds = -1;
+    close(pipeEnds[0]);
+    waitpid(child, nullptr, 0);
+    return result;
+}
+
+void print(const char* what, double megabytes, const Result& result)
+{
+    if (result.seconds < 0)
+    {
+        std::printf("  %-22s failed\n", what);
+        return;
+    }
+    std::printf("  %-22s %8.2f s %8.1f MB/s %10.1f MiB peak %10.1f MiB added\n", what, result.seconds,
+                megabytes / result.seconds, result.peakKilobytes / 1024.0, result.addedKilobytes / 1024.0);
+    std::fflush(stdout);
+}
