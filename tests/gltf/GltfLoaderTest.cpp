@@ -22,6 +22,8 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -478,4 +480,100 @@ TEST_F(GltfLoaderTest, AVertexNamingAJointTheSkinHasNotLosesThatWeight)
     ASSERT_NE(triangle, nullptr);
     for (float weight : *triangle->attribute(VertexSemantic::JointWeights)->values)
         EXPECT_EQ(weight, 0.0f);
+}
+
+namespace
+{
+std::string fileBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::string base64(const std::string& bytes)
+{
+    static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string text;
+    for (std::size_t at = 0; at < bytes.size(); at += 3)
+    {
+        std::uint32_t group = static_cast<unsigned char>(bytes[at]) << 16;
+        if (at + 1 < bytes.size())
+            group |= static_cast<unsigned char>(bytes[at + 1]) << 8;
+        if (at + 2 < bytes.size())
+            group |= static_cast<unsigned char>(bytes[at + 2]);
+        text += digits[(group >> 18) & 63];
+        text += digits[(group >> 12) & 63];
+        text += at + 1 < bytes.size() ? digits[(group >> 6) & 63] : '=';
+        text += at + 2 < bytes.size() ? digits[group & 63] : '=';
+    }
+    return text;
+}
+
+// The triangle with texture coordinates after its indices, white, textured by `image` (JSON).
+std::string texturedTriangle(const std::string& image, const std::string& extraViews, std::size_t bufferBytes)
+{
+    std::string json = replaced(triangleJson, "\"baseColorFactor\": [1, 0, 0, 1]",
+                                "\"baseColorTexture\": {\"index\": 0}");
+    json = replaced(json, "\"attributes\": {\"POSITION\": 0}", "\"attributes\": {\"POSITION\": 0, \"TEXCOORD_0\": 2}");
+    json = replaced(json, "\"byteLength\": 44}]", "\"byteLength\": " + std::to_string(bufferBytes) + "}]");
+    json = replaced(json, "{\"buffer\": 0, \"byteOffset\": 36, \"byteLength\": 6}",
+                    "{\"buffer\": 0, \"byteOffset\": 36, \"byteLength\": 6}, "
+                    "{\"buffer\": 0, \"byteOffset\": 44, \"byteLength\": 24}" + extraViews);
+    json = replaced(json, "{\"bufferView\": 1, \"componentType\": 5123, \"count\": 3, \"type\": \"SCALAR\"}",
+                    "{\"bufferView\": 1, \"componentType\": 5123, \"count\": 3, \"type\": \"SCALAR\"}, "
+                    "{\"bufferView\": 2, \"componentType\": 5126, \"count\": 3, \"type\": \"VEC2\"}");
+    return replaced(json, "\"extensionsUsed\"",
+                    "\"textures\": [{\"source\": 0}], \"images\": [" + image + "], \"extensionsUsed\"");
+}
+}
+
+// Pictures embedded in the document, in a data URI or a buffer view, are decoded by the image manager.
+TEST_F(GltfLoaderTest, EmbeddedPicturesColourTheirMaterials)
+{
+    std::string png = fileBytes(PELLUX_TEST_DATA_DIR "/collada/red.png");
+    std::string bin = bytesOf(trianglePositions, {0, 1, 2}, 68);
+    const float uvs[6] = {0.1f, 0.1f, 0.9f, 0.1f, 0.5f, 0.9f};
+    std::memcpy(bin.data() + 44, uvs, sizeof uvs);
+    struct Embedding
+    {
+        std::string description;
+        std::string json;
+        std::string bin;
+    };
+    const Embedding embeddings[] = {
+        {"a data URI", texturedTriangle("{\"uri\": \"data:image/png;base64," + base64(png) + "\"}", "", 68), bin},
+        {"a buffer view",
+         texturedTriangle("{\"bufferView\": 3, \"mimeType\": \"image/png\"}",
+                          ", {\"buffer\": 0, \"byteOffset\": 68, \"byteLength\": " + std::to_string(png.size()) + "}",
+                          68 + png.size()),
+         bin + png},
+    };
+    for (const Embedding& embedding : embeddings)
+    {
+        std::unique_ptr<Scene> scene = load(embedding.json, embedding.bin);
+        ASSERT_TRUE(read) << embedding.description << "\n" << log;
+        EXPECT_TRUE(errorMessages(log).empty()) << embedding.description << "\n" << log;
+        scene->getActiveCamera()->setTransform(translation({0, 0, 3}));
+        captureStdout([&] {
+            engine->endFrame();
+            engine->drawScene(*scene, 1.0f);
+        });
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        std::shared_ptr<Rectangle> window = RenderEngine::getScreenRectangle();
+        EXPECT_EQ(readPixel(static_cast<int>(window->width) / 2, static_cast<int>(window->height) / 2),
+                  (Rgba{255, 0, 0, 255}))
+            << embedding.description;
+    }
+}
+
+// The reader would hand on the bytes of a picture's view without checking its bounds.
+TEST_F(GltfLoaderTest, APictureWhoseViewReachesPastItsBufferIsRefusedBeforeItIsRead)
+{
+    std::string json = texturedTriangle("{\"bufferView\": 3, \"mimeType\": \"image/png\"}",
+                                        ", {\"buffer\": 0, \"byteOffset\": 68, \"byteLength\": 100000}", 68);
+    std::unique_ptr<Scene> scene = load(json, bytesOf(trianglePositions, {0, 1, 2}, 68));
+    EXPECT_FALSE(read);
+    EXPECT_EQ(errorMessages(log),
+              std::vector<std::string>{"glTF " + path +
+                                       ": could not be read (images[0]: its bufferView reaches past its buffer)"});
 }

@@ -299,9 +299,16 @@ Image* Builder::imageOfTexture(int texture, const std::string& place)
     }
     const tinygltf::Image& image = model.images[static_cast<std::size_t>(source)];
     std::string imagePlace = indexed("images", static_cast<std::size_t>(source));
+    if (!image.image.empty())
+    {
+        Image* embedded = engine.getImageManager()->getFromBytes(documentPath + "#" + imagePlace, image.image);
+        if (embedded == nullptr)
+            report(imagePlace, "is no PNG or JPEG picture the engine reads; the material goes without it");
+        return embedded;
+    }
     if (image.uri.empty() || image.uri.compare(0, 5, "data:") == 0)
     {
-        report(imagePlace, "pictures held inside the document are not read yet; the material goes without it");
+        report(imagePlace, "holds no picture; the material goes without it");
         return nullptr;
     }
     std::filesystem::path path = std::filesystem::path(documentFolder) / percentDecoded(image.uri);

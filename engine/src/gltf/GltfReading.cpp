@@ -76,9 +76,12 @@ bool writeNothing(std::string* error, const std::string&, const std::vector<unsi
     return false;
 }
 
-bool keepUndecoded(tinygltf::Image*, const int, std::string*, std::string*, int, int, const unsigned char*, int,
-                   void*)
+// The picture's bytes are kept for the image manager, which decodes them.
+bool keepUndecoded(tinygltf::Image* image, const int, std::string*, std::string*, int, int, const unsigned char* bytes,
+                   int size, void*)
 {
+    if (bytes != nullptr && size > 0)
+        image->image.assign(bytes, bytes + size);
     return true;
 }
 

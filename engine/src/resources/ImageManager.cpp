@@ -94,11 +94,16 @@ std::string ImageManager::claimsTooMuch(const std::string& path) const
     std::optional<PictureSize> size = claimedPictureSize(path);
     if (!size)
         return notAPicture;
-    if (fitsATexture(*size))
+    return refusal(*size);
+}
+
+std::string ImageManager::refusal(const PictureSize& size) const
+{
+    if (fitsATexture(size))
         return "";
-    std::string claim = "claims " + std::to_string(size->width) + " x " + std::to_string(size->height) + " pixels";
-    if (size->layers > 1)
-        claim += " in " + std::to_string(size->layers) + " layers";
+    std::string claim = "claims " + std::to_string(size.width) + " x " + std::to_string(size.height) + " pixels";
+    if (size.layers > 1)
+        claim += " in " + std::to_string(size.layers) + " layers";
     return claim + "; at most " + std::to_string(largestSide()) + " on a side and " +
            std::to_string(largestDecodedBytes) + " bytes decoded are read";
 }
@@ -126,24 +131,51 @@ Image* ImageManager::decode(const std::string& name, const File& file)
     ILuint handle = 0;
     ilGenImages(1, &handle);
     ilBindImage(handle);
-    Image* image = nullptr;
-    if (ilLoadImage(fullPath.c_str()))
-    {
-        int width = ilGetInteger(IL_IMAGE_WIDTH);
-        int height = ilGetInteger(IL_IMAGE_HEIGHT);
-        // Converted where DevIL holds it, which costs nothing for a file that is 8-bit RGBA already,
-        // then taken over in one copy of its first slice.
-        if (width > 0 && height > 0 && ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE) &&
-            ilGetInteger(IL_IMAGE_BPP) == 4 && ilGetData() != nullptr)
-        {
-            const unsigned char* texels = ilGetData();
-            std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
-            image = new Image(name, width, height, std::vector<unsigned char>(texels, texels + bytes));
-        }
-    }
+    Image* image = ilLoadImage(fullPath.c_str()) ? takeDecoded(name) : nullptr;
     ilDeleteImages(1, &handle);
     if (image == nullptr)
         LOG(logger->err) << "loading image failed: " << fullPath << std::endl;
+    return image;
+}
+
+// Converted where DevIL holds it, which costs nothing for a picture that is 8-bit RGBA already, then
+// taken over in one copy of its first slice.
+Image* ImageManager::takeDecoded(const std::string& name) const
+{
+    int width = ilGetInteger(IL_IMAGE_WIDTH);
+    int height = ilGetInteger(IL_IMAGE_HEIGHT);
+    if (width <= 0 || height <= 0 || !ilConvertImage(IL_RGBA, IL_UNSIGNED_BYTE) || ilGetInteger(IL_IMAGE_BPP) != 4 ||
+        ilGetData() == nullptr)
+        return nullptr;
+    const unsigned char* texels = ilGetData();
+    std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+    return new Image(name, width, height, std::vector<unsigned char>(texels, texels + bytes));
+}
+
+Image* ImageManager::getFromBytes(const std::string& name, const std::vector<unsigned char>& bytes)
+{
+    auto cached = resources.find(name);
+    if (cached != resources.end() && cached->second != nullptr)
+        return static_cast<Image*>(cached->second);
+    std::optional<PictureSize> size = claimedPictureSize(bytes);
+    std::string unfit = size ? refusal(*size) : notAPicture;
+    if (!unfit.empty())
+    {
+        LOG(logger->err) << "loading image failed: " << name << (unfit == notAPicture ? "" : " " + unfit) << std::endl;
+        return nullptr;
+    }
+    ILuint handle = 0;
+    ilGenImages(1, &handle);
+    ilBindImage(handle);
+    ILenum type = bytes[0] == 0x89 ? IL_PNG : IL_JPG;
+    Image* image = ilLoadL(type, bytes.data(), static_cast<ILuint>(bytes.size())) ? takeDecoded(name) : nullptr;
+    ilDeleteImages(1, &handle);
+    if (image == nullptr)
+    {
+        LOG(logger->err) << "loading image failed: " << name << std::endl;
+        return nullptr;
+    }
+    store(image);
     return image;
 }
 

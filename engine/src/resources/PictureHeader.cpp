@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <fstream>
+#include <limits>
 #include <vector>
 
 namespace Pellux
@@ -132,6 +133,21 @@ std::optional<PictureSize> claimedPictureSize(const std::string& path)
     if (std::optional<PictureSize> dds = ddsSize(path))
         return dds;
     return TiffHeader(path).size();
+}
+
+std::optional<PictureSize> claimedPictureSize(const std::vector<unsigned char>& bytes)
+{
+    static const unsigned char png[4] = {0x89, 'P', 'N', 'G'};
+    static const unsigned char jpeg[3] = {0xFF, 0xD8, 0xFF};
+    bool known = (bytes.size() >= 4 && std::equal(png, png + 4, bytes.begin())) ||
+                 (bytes.size() >= 3 && std::equal(jpeg, jpeg + 3, bytes.begin()));
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    if (!known || bytes.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()) ||
+        stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels) == 0)
+        return std::nullopt;
+    return PictureSize{static_cast<std::uintmax_t>(width), static_cast<std::uintmax_t>(height), 1};
 }
 
 }

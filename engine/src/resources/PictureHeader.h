@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace Pellux
 {
@@ -19,5 +20,8 @@ struct PictureSize
 // The size the header of the picture at `path` claims, for PNG, JPEG, TGA, BMP, GIF, PSD, HDR,
 // PNM, DDS and TIFF files; nothing when the header is not one of these or cannot be read.
 std::optional<PictureSize> claimedPictureSize(const std::string& path);
+
+// The same for a picture held in memory, PNG or JPEG only, as documents embed them.
+std::optional<PictureSize> claimedPictureSize(const std::vector<unsigned char>& bytes);
 
 }

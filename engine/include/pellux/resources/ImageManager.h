@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace Pellux
 {
@@ -34,6 +35,9 @@ public:
     // refused before it is decoded, and so is a file whose header is not of PNG, JPEG, TGA, BMP, GIF,
     // PSD, HDR, PNM, DDS or TIFF.
     Image* get(const std::string& name);
+    // A PNG or JPEG picture held in memory (embedded in a document), decoded once and kept under
+    // `name`; null, after one ERR line, when it is no such picture or claims too much.
+    Image* getFromBytes(const std::string& name, const std::vector<unsigned char>& bytes);
     // Keeps an image made elsewhere (a material's plain colour) by its name until the manager goes.
     void add(Image* image);
 
@@ -42,6 +46,10 @@ private:
     // Why the picture is not decoded: its header claims too much, cannot be read, or is of a format
     // whose header is not read. Empty when it may be decoded.
     std::string claimsTooMuch(const std::string& path) const;
+    // Why a claimed size is refused; empty when it fits.
+    std::string refusal(const PictureSize& size) const;
+    // The decoded picture DevIL holds, taken over as an image; null when it is none.
+    Image* takeDecoded(const std::string& name) const;
     bool fitsATexture(const PictureSize& size) const;
 };
 
