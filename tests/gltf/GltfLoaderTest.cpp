@@ -87,12 +87,13 @@ protected:
     void SetUp() override { ASSERT_NE(engine = openRenderEngine(), nullptr); }
     void TearDown() override { EXPECT_FALSE(glErrorRaised()); }
 
-    std::unique_ptr<Scene> load(const std::string& json, const std::string& bin, const std::string& name = "t.gltf")
+    std::unique_ptr<Scene> load(const std::string& json, const std::string& bin,
+                                const GltfSelection& selection = GltfSelection())
     {
         directory.write("t.bin", bin);
-        path = directory.write(name, json);
+        path = directory.write("t.gltf", json);
         std::unique_ptr<Scene> scene;
-        log = captureStdout([&] { scene.reset(GltfSceneloader::load(File(path), &read)); });
+        log = captureStdout([&] { scene.reset(GltfSceneloader::load(File(path), &read, selection)); });
         return scene;
     }
 
@@ -576,4 +577,41 @@ TEST_F(GltfLoaderTest, APictureWhoseViewReachesPastItsBufferIsRefusedBeforeItIsR
     EXPECT_EQ(errorMessages(log),
               std::vector<std::string>{"glTF " + path +
                                        ": could not be read (images[0]: its bufferView reaches past its buffer)"});
+}
+
+// A program, or the viewer's --scene and --animation, picks what of a document is shown.
+TEST_F(GltfLoaderTest, ASceneAndAnAnimationCanBeChosen)
+{
+    Keyed slide{"", "translation", "LINEAR", {0, 0, 0, 2, 0, 0}, 0.5f, {}};
+    std::string json = replaced(animatedTriangle(slide), "\"animations\": [{", "\"animations\": [{\"name\": \"slide\", ");
+    json = replaced(json, "\"scenes\": [{\"nodes\": [0]}]", "\"scenes\": [{\"nodes\": [0]}, {\"nodes\": []}]");
+    std::string bin = bytesOf(trianglePositions, {0, 1, 2}, 76);
+    const float keys[8] = {0, 1, 0, 0, 0, 2, 0, 0};
+    std::memcpy(bin.data() + 44, keys, sizeof keys);
+    struct Choice
+    {
+        GltfSelection selection;
+        std::size_t meshNodes;
+        std::size_t animations;
+        std::string line;
+    };
+    const Choice choices[] = {
+        {{}, 1, 1, ""},
+        {{1, ""}, 0, 0, ""},
+        {{5, ""}, 1, 1, "scenes: has no scene 5 of the 2 it holds; the default scene is shown"},
+        {{-1, "slide"}, 1, 1, ""},
+        {{-1, "0"}, 1, 1, ""},
+        {{-1, "spin"}, 1, 0, "animations: has no animation 'spin'; none plays"},
+    };
+    for (const Choice& choice : choices)
+    {
+        std::string description = std::to_string(choice.selection.scene) + " '" + choice.selection.animation + "'";
+        std::unique_ptr<Scene> scene = load(json, bin, choice.selection);
+        EXPECT_EQ(scene->getMeshNodes().size(), choice.meshNodes) << description;
+        EXPECT_EQ(scene->getAnimations().size(), choice.animations) << description;
+        std::vector<std::string> expected;
+        if (!choice.line.empty())
+            expected.push_back("glTF " + path + ": " + choice.line);
+        EXPECT_EQ(errorMessages(log), expected) << description;
+    }
 }

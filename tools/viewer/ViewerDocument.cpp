@@ -112,23 +112,25 @@ void loadCollada(const std::string& path, bool rendering, ViewerDocument& docume
     document.textures = texturesOf(read, path);
 }
 
-void loadGltf(const std::string& path, bool rendering, ViewerDocument& document)
+void loadGltf(const std::string& path, bool rendering, const GltfSceneloader::Selection& selection,
+              ViewerDocument& document)
 {
     if (rendering)
-        document.scene.reset(GltfSceneloader::load(File(path), &document.read));
+        document.scene.reset(GltfSceneloader::load(File(path), &document.read, selection));
     else
-        document.scene.reset(GltfSceneloader::loadWithoutRendering(File(path), &document.read, document.materials));
+        document.scene.reset(
+            GltfSceneloader::loadWithoutRendering(File(path), &document.read, document.materials, selection));
 }
 }
 
-ViewerDocument loadViewerDocument(const std::string& path, bool rendering)
+ViewerDocument loadViewerDocument(const std::string& path, bool rendering, int scene, const std::string& animation)
 {
     ViewerDocument document;
     document.scene = std::make_unique<Scene>("scene");
     if (isOgreMesh(path))
         loadOgreMesh(path, rendering, document);
     else if (GltfSceneloader::isGltf(path))
-        loadGltf(path, rendering, document);
+        loadGltf(path, rendering, {scene, animation}, document);
     else
         loadCollada(path, rendering, document);
     return document;

@@ -27,5 +27,7 @@ struct ViewerDocument
     float unitInMetres = 1.0f;
 };
 
-// Without `rendering` nothing needs an OpenGL context: no material is made.
-ViewerDocument loadViewerDocument(const std::string& path, bool rendering);
+// Without `rendering` nothing needs an OpenGL context: no material is made. `scene` and `animation`
+// choose of a glTF document what is shown (see GltfSceneloader::Selection).
+ViewerDocument loadViewerDocument(const std::string& path, bool rendering, int scene = -1,
+                                  const std::string& animation = "");

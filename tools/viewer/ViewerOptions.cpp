@@ -6,11 +6,11 @@
 
 const char* const viewerUsage =
     "usage: pellux-view FILE [--summary] [--tree] [--png OUT.png] [--size WxH] [--time T] [--engine-dir DIR]\n"
-    "                   [--quiet | --verbose] | --help | --version";
+    "                   [--scene N] [--animation NAME|N] [--quiet | --verbose] | --help | --version";
 
 const char* const viewerHelp =
     "usage: pellux-view FILE [--summary] [--tree] [--png OUT.png] [--size WxH] [--time T] [--engine-dir DIR]\n"
-    "                   [--quiet | --verbose] | --help | --version\n"
+    "                   [--scene N] [--animation NAME|N] [--quiet | --verbose] | --help | --version\n"
     "\n"
     "Shows a COLLADA document (.dae), a glTF document (.gltf, .glb) or an Ogre XML mesh (.xml) with the\n"
     "engine's shaders.\n"
@@ -30,6 +30,8 @@ const char* const viewerHelp =
     "  --size WxH              the window's size in pixels (1280x720)\n"
     "  --time T                the animation's time in seconds to show, or to start from (0)\n"
     "  --engine-dir DIR        work in DIR, with its settings.txt and resources/\n"
+    "  --scene N               of a glTF document, show its scene N (from 0) instead of its default one\n"
+    "  --animation NAME|N      of a glTF document, play only the animation of that name or number\n"
     "  --quiet                 log errors only\n"
     "  --verbose               log everything, the engine's tracing too\n"
     "  --version               print the version\n"
@@ -72,7 +74,8 @@ bool asksForHelpOrVersion(int argc, const char* const* argv, ViewerOptions& opti
 
 bool takesValue(const std::string& argument)
 {
-    return argument == "--png" || argument == "--engine-dir" || argument == "--size" || argument == "--time";
+    return argument == "--png" || argument == "--engine-dir" || argument == "--size" || argument == "--time" ||
+           argument == "--scene" || argument == "--animation";
 }
 
 // One of the options that take a value.
@@ -86,6 +89,10 @@ bool takeValue(const std::string& argument, const std::string& value, ViewerOpti
         return refuse(error, "not a size: " + value);
     else if (argument == "--time" && !(Pellux::parseFloat(value, options.time) && std::isfinite(options.time)))
         return refuse(error, "not a time: " + value);
+    else if (argument == "--scene" && !(Pellux::parseInt(value, options.scene) && options.scene >= 0))
+        return refuse(error, "not a scene number: " + value);
+    else if (argument == "--animation")
+        options.animation = value;
     return true;
 }
 }

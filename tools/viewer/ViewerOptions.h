@@ -14,7 +14,7 @@ enum class LogAmount
 };
 
 // pellux-view FILE [--summary] [--tree] [--png OUT.png] [--size WxH] [--time T] [--engine-dir DIR]
-//             [--quiet | --verbose] | --help | --version
+//             [--scene N] [--animation NAME|N] [--quiet | --verbose] | --help | --version
 struct ViewerOptions
 {
     std::string file;
@@ -26,6 +26,10 @@ struct ViewerOptions
     int width = 1280;
     int height = 720;
     float time = 0;
+    // Of a glTF document: the scene shown (below 0: its default one) and the animation that plays
+    // (empty: all of them).
+    int scene = -1;
+    std::string animation;
     LogAmount log = LogAmount::Normal;
     bool help = false;
     bool version = false;

@@ -148,7 +148,7 @@ int view(const ViewerOptions& options, std::ostream& printed)
         return unreadable;
     }
     root.getImageManager()->addSearchPath(document.parent_path().string());
-    ViewerDocument loaded = loadViewerDocument(document.string(), rendering);
+    ViewerDocument loaded = loadViewerDocument(document.string(), rendering, options.scene, options.animation);
     if (!loaded.read)
     {
         std::cerr << "pellux-view: cannot read " << options.file << std::endl;

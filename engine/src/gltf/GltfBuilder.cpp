@@ -229,9 +229,10 @@ bool Builder::checkExtensions()
     return true;
 }
 
-std::size_t Builder::build(bool rendersMaterials)
+std::size_t Builder::build(bool rendersMaterials, const GltfSceneloader::Selection& chosen)
 {
     rendering = rendersMaterials;
+    selection = chosen;
     makeMaterials();
     makeMeshes();
     buildScene();
@@ -496,6 +497,12 @@ std::vector<int> Builder::rootNodes()
 {
     if (!model.scenes.empty())
     {
+        bool asked = selection.scene >= 0;
+        if (asked && static_cast<std::size_t>(selection.scene) < model.scenes.size())
+            return model.scenes[static_cast<std::size_t>(selection.scene)].nodes;
+        if (asked)
+            report("scenes", "has no scene " + std::to_string(selection.scene) + " of the " +
+                                 std::to_string(model.scenes.size()) + " it holds; the default scene is shown");
         std::size_t chosen = model.defaultScene >= 0 ? static_cast<std::size_t>(model.defaultScene) : 0;
         if (chosen >= model.scenes.size())
         {
@@ -753,26 +760,43 @@ Vector3 restVectorOf(const std::vector<double>& values, float otherwise)
 void Builder::makeAnimations()
 {
     std::map<int, TrsAnimation*> animated;
+    bool anyPlays = false;
     for (std::size_t index = 0; index < model.animations.size(); ++index)
     {
+        if (!plays(index))
+            continue;
+        anyPlays = true;
         const tinygltf::Animation& animation = model.animations[index];
         for (std::size_t channel = 0; channel < animation.channels.size(); ++channel)
             addChannel(animation, animation.channels[channel],
                        indexed("animations", index) + "." + indexed("channels", channel), animated);
     }
+    if (!selection.animation.empty() && !anyPlays)
+        report("animations", "has no animation '" + selection.animation + "'; none plays");
     for (const auto& [node, made] : animated)
         scene.addAnimation(made);
     scene.setTime(scene.getTime());
+}
+
+bool Builder::plays(std::size_t animation)
+{
+    const std::string& asked = selection.animation;
+    if (asked.empty() || model.animations[animation].name == asked)
+        return true;
+    return std::all_of(asked.begin(), asked.end(), ::isdigit) && asked.size() < 10 &&
+           static_cast<std::size_t>(std::stoul(asked)) == animation;
 }
 
 void Builder::addChannel(const tinygltf::Animation& animation, const tinygltf::AnimationChannel& channel,
                          const std::string& place, std::map<int, TrsAnimation*>& animated)
 {
     const std::string& path = channel.target_path;
-    if (channel.target_node < 0 || static_cast<std::size_t>(channel.target_node) >= madeNodes.size() ||
-        madeNodes[static_cast<std::size_t>(channel.target_node)] == nullptr)
+    if (channel.target_node < 0 || static_cast<std::size_t>(channel.target_node) >= madeNodes.size())
         return report(place, "moves nodes[" + std::to_string(channel.target_node) +
-                                 "], which the scene does not hold; it is left out");
+                                 "], which the document does not have; it is left out");
+    // A node of another scene than the one shown.
+    if (madeNodes[static_cast<std::size_t>(channel.target_node)] == nullptr)
+        return;
     if (path == "weights")
         return report(place, "animates morph target weights, which are not drawn yet; it is left out");
     if (path != "translation" && path != "rotation" && path != "scale")

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gltf/TinyGltf.h"
+#include "pellux/gltf/GltfSceneloader.h"
 
 #include <map>
 #include <utility>
@@ -38,7 +39,7 @@ public:
     bool checkExtensions();
     // Without `rendering` no material is made, as materials need OpenGL. Returns how many materials
     // it made, or would have.
-    std::size_t build(bool rendering);
+    std::size_t build(bool rendering, const GltfSceneloader::Selection& selection);
 
 private:
     void report(const std::string& place, const std::string& problem);
@@ -62,6 +63,8 @@ private:
     void bindSkin(std::size_t nodeIndex, MeshNode& meshNode);
     void dropUnknownJoints(MeshNode& meshNode, std::size_t jointCount, const std::string& skinPlace);
     void makeAnimations();
+    // Whether the selection plays the document's animation of that index.
+    bool plays(std::size_t animation);
     void addChannel(const tinygltf::Animation& animation, const tinygltf::AnimationChannel& channel,
                     const std::string& place, std::map<int, TrsAnimation*>& animated);
 
@@ -75,6 +78,7 @@ private:
     std::vector<std::string> materialNames;
     std::string defaultMaterialName;
     bool rendering = true;
+    GltfSceneloader::Selection selection;
     std::vector<Mesh*> meshes;
     // The scene node made for each of the document's nodes; null for those not in the scene.
     std::vector<SceneNode*> madeNodes;

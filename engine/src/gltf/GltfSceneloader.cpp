@@ -24,18 +24,20 @@ std::string placeInTheDocument(const std::string& line)
 }
 }
 
-Scene* GltfSceneloader::load(const File& file, bool* documentRead)
+Scene* GltfSceneloader::load(const File& file, bool* documentRead, const Selection& selection)
 {
     std::size_t materials = 0;
-    return loadFile(file, documentRead, true, materials);
+    return loadFile(file, documentRead, true, materials, selection);
 }
 
-Scene* GltfSceneloader::loadWithoutRendering(const File& file, bool* documentRead, std::size_t& materials)
+Scene* GltfSceneloader::loadWithoutRendering(const File& file, bool* documentRead, std::size_t& materials,
+                                             const Selection& selection)
 {
-    return loadFile(file, documentRead, false, materials);
+    return loadFile(file, documentRead, false, materials, selection);
 }
 
-Scene* GltfSceneloader::loadFile(const File& file, bool* documentRead, bool rendering, std::size_t& materials)
+Scene* GltfSceneloader::loadFile(const File& file, bool* documentRead, bool rendering, std::size_t& materials,
+                                 const Selection& selection)
 {
     Logger& logger = Logger::getInstance();
     auto scene = std::make_unique<Scene>("scene");
@@ -46,7 +48,7 @@ Scene* GltfSceneloader::loadFile(const File& file, bool* documentRead, bool rend
         LOG(logger.err) << "glTF " << file.getPath() << ": could not be read (" << problem << ")" << std::endl;
     Gltf::Builder builder(Tavrin::current(), model, file.getPath(), *scene, logger);
     if (read && builder.checkExtensions())
-        materials = builder.build(rendering);
+        materials = builder.build(rendering, selection);
     if (documentRead != nullptr)
         *documentRead = read;
     return scene.release();

@@ -12,6 +12,16 @@
 namespace Pellux
 {
 
+// What of a glTF document is shown: one of its scenes (the default one, else the first, when not
+// chosen or not there) and which of its animations play (all when none is chosen).
+struct GltfSelection
+{
+    // An index into the document's scenes; below 0 for the default one.
+    int scene = -1;
+    // An animation's name, or its index in decimal; empty for all of them.
+    std::string animation;
+};
+
 // Loads a glTF 2.0 document (".gltf" with its files or data URIs, or ".glb", known by content) into
 // a new scene: its meshes and materials go to the current engine's managers, its nodes and cameras
 // below the scene's root. The document is read and checked first (every accessor against its buffer,
@@ -22,9 +32,11 @@ namespace Pellux
 class GltfSceneloader
 {
 public:
+    using Selection = GltfSelection;
+
     // The caller owns the scene. A document that cannot be read gives an empty scene, with
     // `documentRead` (when given) false.
-    static Scene* load(const File& file, bool* documentRead = nullptr);
+    static Scene* load(const File& file, bool* documentRead = nullptr, const Selection& selection = Selection());
 
     struct Import
     {
@@ -38,13 +50,15 @@ public:
 
     // The same without an OpenGL context, for tools that only look at the scene: no material is
     // made; `materials` is set to how many load would make.
-    static Scene* loadWithoutRendering(const File& file, bool* documentRead, std::size_t& materials);
+    static Scene* loadWithoutRendering(const File& file, bool* documentRead, std::size_t& materials,
+                                       const Selection& selection = Selection());
 
     // Whether the file's content is glTF: the GLB magic, or a JSON object.
     static bool isGltf(const std::string& path);
 
 private:
-    static Scene* loadFile(const File& file, bool* documentRead, bool rendering, std::size_t& materials);
+    static Scene* loadFile(const File& file, bool* documentRead, bool rendering, std::size_t& materials,
+                           const Selection& selection);
 };
 
 }
