@@ -5,6 +5,7 @@
 #include "pellux/foundation/DataDirectories.h"
 #include "pellux/foundation/Logger.h"
 #include "pellux/materials/MaterialManager.h"
+#include "pellux/materials/MaterialValue.h"
 #include "pellux/materials/SinglePassAutoMapMaterial.h"
 #include "pellux/resources/Image.h"
 #include "pellux/resources/ImageManager.h"
@@ -31,16 +32,10 @@ namespace
 // Deeper trees are left out: the engine walks a node's ancestors for its world matrix.
 const std::size_t deepestNode = 256;
 const int texCoordSets = 32;
-const float defaultGrey = 0.8f;
 
 std::string indexed(const char* array, std::size_t index)
 {
     return std::string(array) + "[" + std::to_string(index) + "]";
-}
-
-unsigned char colorByte(double component)
-{
-    return static_cast<unsigned char>(std::lround(std::clamp(component, 0.0, 1.0) * 255.0));
 }
 
 Matrix4 columnMajor(const std::vector<double>& m)
@@ -207,7 +202,8 @@ void Builder::report(const std::string& place, const std::string& problem)
 
 bool Builder::checkExtensions()
 {
-    static const char* const drawn[] = {"KHR_materials_unlit", "KHR_lights_punctual"};
+    static const char* const drawn[] = {"KHR_materials_unlit", "KHR_lights_punctual",
+                                        "KHR_materials_emissive_strength"};
     auto known = [](const std::string& name) {
         return std::find(std::begin(drawn), std::end(drawn), name) != std::end(drawn);
     };
@@ -248,7 +244,13 @@ void Builder::makeMaterials()
         makeMaterial(index);
 }
 
-// The engine's default shaders with the base colour's texture, else its factor.
+SinglePassAutoMapMaterial* Builder::metallicRoughnessMaterial(const std::string& name)
+{
+    return new SinglePassAutoMapMaterial(name, std::make_shared<File>(DataDirectories::find("shader/default.vert")),
+                                         nullptr, std::make_shared<File>(DataDirectories::find("shader/pbr.frag")));
+}
+
+// The metallic-roughness shaders with every factor and texture the material gives.
 void Builder::makeMaterial(std::size_t index)
 {
     const tinygltf::Material& source = model.materials[index];
@@ -257,31 +259,52 @@ void Builder::makeMaterial(std::size_t index)
     materialNames.push_back(name);
     if (!rendering)
         return;
-    auto* material = new SinglePassAutoMapMaterial(name, std::make_shared<File>(DataDirectories::find("shader/default.vert")),
-                                                   nullptr,
-                                                   std::make_shared<File>(DataDirectories::find("shader/default.frag")));
-    material->setFloat("specularExponent", 0.0f);
-    material->setFloat("specularCoefficient", 0.0f);
+    SinglePassAutoMapMaterial* material = metallicRoughnessMaterial(name);
+    const tinygltf::PbrMetallicRoughness& pbr = source.pbrMetallicRoughness;
+    std::vector<double> base = pbr.baseColorFactor.size() == 4 ? pbr.baseColorFactor : std::vector<double>{1, 1, 1, 1};
+    material->setValue("baseColorFactor", MaterialValue::vector(static_cast<float>(base[0]), static_cast<float>(base[1]),
+                                                                static_cast<float>(base[2]), static_cast<float>(base[3])));
+    material->setValue("metallicFactor", MaterialValue::number(static_cast<float>(pbr.metallicFactor)));
+    material->setValue("roughnessFactor", MaterialValue::number(static_cast<float>(pbr.roughnessFactor)));
+    setTexture(*material, "baseColorTexture", pbr.baseColorTexture.index, place + ".pbrMetallicRoughness.baseColorTexture");
+    setTexture(*material, "metallicRoughnessTexture", pbr.metallicRoughnessTexture.index,
+               place + ".pbrMetallicRoughness.metallicRoughnessTexture");
+    setTexture(*material, "occlusionTexture", source.occlusionTexture.index, place + ".occlusionTexture");
+    material->setValue("occlusionStrength", MaterialValue::number(static_cast<float>(source.occlusionTexture.strength)));
+    setTexture(*material, "emissiveTexture", source.emissiveTexture.index, place + ".emissiveTexture");
+    float strength = emissiveStrengthOf(source);
+    std::vector<double> emissive = source.emissiveFactor.size() == 3 ? source.emissiveFactor : std::vector<double>{0, 0, 0};
+    material->setValue("emissiveFactor", MaterialValue::vector(static_cast<float>(emissive[0]) * strength,
+                                                               static_cast<float>(emissive[1]) * strength,
+                                                               static_cast<float>(emissive[2]) * strength));
+    if (pbr.baseColorTexture.texCoord == 1)
+        material->setValue("texCoordSet", MaterialValue::number(1.0f));
+    float mode = source.alphaMode == "MASK" ? 1.0f : source.alphaMode == "BLEND" ? 2.0f : 0.0f;
+    material->setValue("alphaMode", MaterialValue::number(mode));
+    material->setValue("alphaCutoff", MaterialValue::number(static_cast<float>(source.alphaCutoff)));
     if (source.extensions.count("KHR_materials_unlit") > 0)
         material->setFloat("unlit", 1.0f);
-    if (Image* image = baseColorImage(source, place))
-        material->addTexture(image);
     material->setTransparent(source.alphaMode == "BLEND");
+    material->setDoubleSided(source.doubleSided);
     engine.getMaterialManager()->add(material);
 }
 
-Image* Builder::baseColorImage(const tinygltf::Material& material, const std::string& place)
+float Builder::emissiveStrengthOf(const tinygltf::Material& material)
 {
-    const tinygltf::PbrMetallicRoughness& pbr = material.pbrMetallicRoughness;
-    if (pbr.baseColorTexture.index >= 0)
-        if (Image* image = imageOfTexture(pbr.baseColorTexture.index, place + ".pbrMetallicRoughness.baseColorTexture"))
-            return image;
-    std::vector<unsigned char> pixel = {255, 255, 255, 255};
-    for (std::size_t component = 0; component < 4 && component < pbr.baseColorFactor.size(); ++component)
-        pixel[component] = colorByte(pbr.baseColorFactor[component]);
-    auto* image = new Image(documentPath + "#" + place + " base color", 1, 1, std::move(pixel));
-    engine.getImageManager()->add(image);
-    return image;
+    auto extension = material.extensions.find("KHR_materials_emissive_strength");
+    if (extension == material.extensions.end() || !extension->second.Has("emissiveStrength") ||
+        !extension->second.Get("emissiveStrength").IsNumber())
+        return 1.0f;
+    return static_cast<float>(extension->second.Get("emissiveStrength").GetNumberAsDouble());
+}
+
+void Builder::setTexture(SinglePassAutoMapMaterial& material, const char* uniform, int texture,
+                         const std::string& place)
+{
+    if (texture < 0)
+        return;
+    if (Image* image = imageOfTexture(texture, place))
+        material.setValue(uniform, MaterialValue::texture(image));
 }
 
 Image* Builder::imageOfTexture(int texture, const std::string& place)
@@ -318,12 +341,19 @@ Image* Builder::imageOfTexture(int texture, const std::string& place)
         report(imagePlace, "lies outside the document's folder and is not opened");
         return nullptr;
     }
+    std::error_code unknown;
+    if (!std::filesystem::is_regular_file(path, unknown))
+    {
+        report(imagePlace, "names the file " + image.uri + ", which is not there; the material goes without it");
+        return nullptr;
+    }
     Image* found = engine.getImageManager()->get(std::filesystem::absolute(path).string());
     if (found == nullptr)
         report(imagePlace, "cannot be read; the material goes without it");
     return found;
 }
 
+// glTF's default material: white, fully metallic and fully rough.
 std::string Builder::defaultMaterial()
 {
     if (defaultMaterialName.empty())
@@ -331,15 +361,10 @@ std::string Builder::defaultMaterial()
         defaultMaterialName = documentPath + "#default material";
         if (!rendering)
             return defaultMaterialName;
-        auto* material = new SinglePassAutoMapMaterial(
-            defaultMaterialName, std::make_shared<File>(DataDirectories::find("shader/default.vert")), nullptr,
-            std::make_shared<File>(DataDirectories::find("shader/default.frag")));
-        material->setFloat("specularExponent", 0.0f);
-        material->setFloat("specularCoefficient", 0.0f);
-        unsigned char grey = colorByte(defaultGrey);
-        auto* image = new Image(defaultMaterialName + " color", 1, 1, std::vector<unsigned char>{grey, grey, grey, 255});
-        engine.getImageManager()->add(image);
-        material->addTexture(image);
+        SinglePassAutoMapMaterial* material = metallicRoughnessMaterial(defaultMaterialName);
+        material->setValue("baseColorFactor", MaterialValue::vector(1, 1, 1, 1));
+        material->setValue("metallicFactor", MaterialValue::number(1));
+        material->setValue("roughnessFactor", MaterialValue::number(1));
         engine.getMaterialManager()->add(material);
     }
     return defaultMaterialName;
@@ -487,7 +512,7 @@ SubMesh* Builder::makeSubMesh(const tinygltf::Primitive& primitive, const std::s
     bool known = primitive.material >= 0 && static_cast<std::size_t>(primitive.material) < materialNames.size();
     if (primitive.material >= 0 && !known)
         report(place, "names materials[" + std::to_string(primitive.material) +
-                          "], which the document does not have; it is drawn plain grey");
+                          "], which the document does not have; it is drawn with the default material");
     subMesh->setMaterialName(known ? materialNames[static_cast<std::size_t>(primitive.material)] : defaultMaterial());
     return subMesh.release();
 }

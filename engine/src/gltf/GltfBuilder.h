@@ -19,6 +19,7 @@ class Mesh;
 class MeshNode;
 class SceneNode;
 class Scene;
+class SinglePassAutoMapMaterial;
 class SubMesh;
 class Tavrin;
 class TrsAnimation;
@@ -45,7 +46,9 @@ private:
     void report(const std::string& place, const std::string& problem);
     void makeMaterials();
     void makeMaterial(std::size_t index);
-    Image* baseColorImage(const tinygltf::Material& material, const std::string& place);
+    SinglePassAutoMapMaterial* metallicRoughnessMaterial(const std::string& name);
+    static float emissiveStrengthOf(const tinygltf::Material& material);
+    void setTexture(SinglePassAutoMapMaterial& material, const char* uniform, int texture, const std::string& place);
     Image* imageOfTexture(int texture, const std::string& place);
     std::string defaultMaterial();
     void makeMeshes();

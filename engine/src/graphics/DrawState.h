@@ -29,6 +29,8 @@ public:
     // A picture laid over the whole target: not depth-tested, mixed by its alpha.
     void forOverlay(const RenderTarget& target, unsigned int program);
     void setVertexArray(unsigned int array) { vertexArray = array; }
+    // Back faces culled, or drawn too.
+    void setCulling(bool on) { culling = on; }
 
     // Gives the texture the next free unit and returns it; -1 when every unit is taken.
     int addTexture(unsigned int texture);

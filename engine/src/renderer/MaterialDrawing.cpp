@@ -80,6 +80,7 @@ void MaterialDrawing::planState(ProgramLocations& at, Scene& scene, const Render
                                 const RenderTarget& target)
 {
     state.forGeometry(pass.isShadow(), target, at.getProgram(), material.isTransparent() && !pass.isShadow());
+    state.setCulling(!material.isDoubleSided());
     samplers.clear();
     if (&at != shading)
         return;

@@ -50,6 +50,9 @@ public:
         drawnEarly = !isTransparent;
     }
     bool isTransparent() const { return transparent; }
+    // A double-sided material's back faces are drawn too, not culled.
+    void setDoubleSided(bool isDoubleSided) { doubleSided = isDoubleSided; }
+    bool isDoubleSided() const { return doubleSided; }
 
     unsigned int getProgram() const { return program; }
     // The program depth maps are drawn with: the vertex shader and an empty fragment shader, or the
@@ -94,6 +97,7 @@ private:
     unsigned int depthOnly = 0;
     bool linked = false;
     bool transparent = false;
+    bool doubleSided = false;
     std::vector<Image*> textures;
     std::map<std::string, float> values;
     std::map<std::string, MaterialValue> openValues;
