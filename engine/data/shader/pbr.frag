@@ -185,5 +185,6 @@ void main()
     float occlusion = 1.0 + occlusionStrength * (texture(occlusionTexture, uv).r - 1.0);
     vec3 emitted = emissiveFactor * decodeSrgb(texture(emissiveTexture, uv).rgb);
     vec3 color = mix(lighting(surface, occlusion) + emitted, base.rgb, unlit);
-    fragColor = vec4(encodeSrgb(color), alphaMode == 0 ? 1.0 : base.a);
+    // A masked surface is opaque where it is not discarded.
+    fragColor = vec4(encodeSrgb(color), alphaMode == 2 ? base.a : 1.0);
 }

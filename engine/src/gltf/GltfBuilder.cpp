@@ -448,10 +448,6 @@ bool Builder::readAttributes(const tinygltf::Primitive& primitive, const std::st
         }
         if (semantic == VertexSemantic::TexCoord && set >= texCoordSets)
             continue;
-        // glTF counts v from the picture's top row, the engine from its bottom row.
-        if (semantic == VertexSemantic::TexCoord)
-            for (std::size_t vertex = 0; vertex < vertices; ++vertex)
-                values[vertex * 2 + 1] = 1.0f - values[vertex * 2 + 1];
         if (semantic == VertexSemantic::TexCoord)
             sets = std::max(sets, set + 1);
         subMesh.setAttribute(semantic, std::move(values), set);
