@@ -336,14 +336,80 @@ void runCase(const Case& size)
 }
 }
 
+SinglePassAutoMapMaterial* materialOf(const char* fragmentShader)
+{
+    auto vertex = std::make_shared<File>(Pellux::DataDirectories::find("shader/default.vert"));
+    auto fragment = std::make_shared<File>(Pellux::DataDirectories::find(fragmentShader));
+    return new SinglePassAutoMapMaterial("bench", vertex, nullptr, fragment);
+}
+
+// The same scene drawn by the engine with the default shaders and with the metallic-roughness ones,
+// frames of either taking turns.
+void runShadingCase(const Case& size)
+{
+    std::ostringstream quiet;
+    std::streambuf* console = std::cout.rdbuf(quiet.rdbuf());
+    RenderEngine& engine = *Tavrin::getInstance().getRenderEngine();
+    if (!engine.init(width, height, false))
+    {
+        std::cout.rdbuf(console);
+        std::cerr << "no OpenGL context" << std::endl;
+        std::exit(1);
+    }
+    SinglePassAutoMapMaterial* plain = materialOf("shader/default.frag");
+    plain->setFloat("specularCoefficient", 0.5f);
+    SinglePassAutoMapMaterial* physical = materialOf("shader/pbr.frag");
+    physical->setValue("baseColorFactor", Pellux::MaterialValue::vector(0.8f, 0.8f, 0.8f, 1.0f));
+    physical->setValue("roughnessFactor", Pellux::MaterialValue::number(0.5f));
+    MaterialManager& materials = *Tavrin::getInstance().getMaterialManager();
+    BenchmarkScene scene(size, *plain);
+    auto frameWith = [&](SinglePassAutoMapMaterial* material) {
+        materials.add(material);
+        return [&engine, &scene] { scene.engineFrame(engine); };
+    };
+    double draws = static_cast<double>(size.nodes) * (1 + size.lights);
+    for (SinglePassAutoMapMaterial* material : {plain, physical, plain, physical})
+        costOf(frameWith(material), 1, draws);
+    int frames = std::max(2, static_cast<int>(std::ceil(turnSeconds / costOf(frameWith(physical), 1, draws).frameSeconds)));
+    std::vector<double> plainFrames, physicalFrames, ratios;
+    for (int round = 0; round < rounds; ++round)
+    {
+        Cost plainCost = costOf(frameWith(plain), frames, draws);
+        Cost physicalCost = costOf(frameWith(physical), frames, draws);
+        plainFrames.push_back(plainCost.frameSeconds);
+        physicalFrames.push_back(physicalCost.frameSeconds);
+        ratios.push_back(physicalCost.frameSeconds / plainCost.frameSeconds);
+    }
+    std::cout.rdbuf(console);
+    std::printf("%7d %6d %12.2f %12.2f %7.3f %6.3f-%5.3f\n", size.nodes, size.lights, median(plainFrames) * 1000,
+                median(physicalFrames) * 1000, median(ratios), *std::min_element(ratios.begin(), ratios.end()),
+                *std::max_element(ratios.begin(), ratios.end()));
+    std::fflush(stdout);
+}
+
+int shadingComparison()
+{
+    std::printf("%dx%d: the engine's frame with the metallic-roughness shaders / with the default ones, medians of "
+                "%d rounds taking turns\n",
+                width, height, rounds);
+    std::printf("%7s %6s %12s %12s %7s %12s\n", "nodes", "lights", "default ms", "pbr ms", "ratio", "ratio range");
+    std::fflush(stdout);
+    for (Case size : {Case{100, 1}, Case{1000, 4}})
+        if (!runInChildProcess([&] { runShadingCase(size); }))
+            return 1;
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     std::vector<Case> cases = {{100, 1}, {100, 4}, {1000, 1}, {1000, 4}, {10000, 1}, {10000, 4}};
+    if (argc == 2 && std::string(argv[1]) == "--shading")
+        return shadingComparison();
     if (argc == 3)
         cases = {{std::atoi(argv[1]), std::atoi(argv[2])}};
     else if (argc != 1)
     {
-        std::fprintf(stderr, "usage: pellux-scene-benchmark [NODES LIGHTS]\n");
+        std::fprintf(stderr, "usage: pellux-scene-benchmark [NODES LIGHTS | --shading]\n");
         return 2;
     }
     std::printf("%dx%d, shadow maps 1024x1024, llvmpipe or whatever OpenGL this machine has\n", width, height);

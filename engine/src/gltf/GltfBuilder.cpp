@@ -269,8 +269,11 @@ void Builder::makeMaterial(std::size_t index)
     setTexture(*material, "baseColorTexture", pbr.baseColorTexture.index, place + ".pbrMetallicRoughness.baseColorTexture");
     setTexture(*material, "metallicRoughnessTexture", pbr.metallicRoughnessTexture.index,
                place + ".pbrMetallicRoughness.metallicRoughnessTexture");
-    setTexture(*material, "occlusionTexture", source.occlusionTexture.index, place + ".occlusionTexture");
-    material->setValue("occlusionStrength", MaterialValue::number(static_cast<float>(source.occlusionTexture.strength)));
+    if (source.occlusionTexture.index >= 0)
+    {
+        setTexture(*material, "occlusionTexture", source.occlusionTexture.index, place + ".occlusionTexture");
+        material->setValue("occlusionStrength", MaterialValue::number(static_cast<float>(source.occlusionTexture.strength)));
+    }
     setTexture(*material, "emissiveTexture", source.emissiveTexture.index, place + ".emissiveTexture");
     float strength = emissiveStrengthOf(source);
     std::vector<double> emissive = source.emissiveFactor.size() == 3 ? source.emissiveFactor : std::vector<double>{0, 0, 0};
