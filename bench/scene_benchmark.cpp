@@ -282,21 +282,34 @@ long peakMemoryKilobytes()
     return usage.ru_maxrss;
 }
 
-// Runs in a child process of its own, so that the peak memory is this case's.
-void runCase(const Case& size)
+SinglePassAutoMapMaterial* materialOf(const char* fragmentShader)
 {
-    std::ostringstream quiet;
+    auto vertex = std::make_shared<File>(Pellux::DataDirectories::find("shader/default.vert"));
+    auto fragment = std::make_shared<File>(Pellux::DataDirectories::find(fragmentShader));
+    return new SinglePassAutoMapMaterial("bench", vertex, nullptr, fragment);
+}
+
+// The engine's window, with the engine's log going into `quiet`; standard output's own buffer is
+// returned. Ends the process when no window can be opened.
+std::streambuf* openQuietly(std::ostringstream& quiet)
+{
     std::streambuf* console = std::cout.rdbuf(quiet.rdbuf());
-    RenderEngine& engine = *Tavrin::getInstance().getRenderEngine();
-    if (!engine.init(width, height, false))
+    if (!Tavrin::getInstance().getRenderEngine()->init(width, height, false))
     {
         std::cout.rdbuf(console);
         std::cerr << "no OpenGL context" << std::endl;
         std::exit(1);
     }
-    auto vertexShader = std::make_shared<File>(Pellux::DataDirectories::find("shader/default.vert"));
-    auto fragmentShader = std::make_shared<File>(Pellux::DataDirectories::find("shader/default.frag"));
-    auto* material = new SinglePassAutoMapMaterial("bench", vertexShader, nullptr, fragmentShader);
+    return console;
+}
+
+// Runs in a child process of its own, so that the peak memory is this case's.
+void runCase(const Case& size)
+{
+    std::ostringstream quiet;
+    std::streambuf* console = openQuietly(quiet);
+    RenderEngine& engine = *Tavrin::getInstance().getRenderEngine();
+    SinglePassAutoMapMaterial* material = materialOf("shader/default.frag");
     material->setFloat("specularCoefficient", 0.5f);
     Tavrin::getInstance().getMaterialManager()->add(material);
     BenchmarkScene scene(size, *material);
@@ -336,26 +349,13 @@ void runCase(const Case& size)
 }
 }
 
-SinglePassAutoMapMaterial* materialOf(const char* fragmentShader)
-{
-    auto vertex = std::make_shared<File>(Pellux::DataDirectories::find("shader/default.vert"));
-    auto fragment = std::make_shared<File>(Pellux::DataDirectories::find(fragmentShader));
-    return new SinglePassAutoMapMaterial("bench", vertex, nullptr, fragment);
-}
-
 // The same scene drawn by the engine with the default shaders and with the metallic-roughness ones,
 // frames of either taking turns.
 void runShadingCase(const Case& size)
 {
     std::ostringstream quiet;
-    std::streambuf* console = std::cout.rdbuf(quiet.rdbuf());
+    std::streambuf* console = openQuietly(quiet);
     RenderEngine& engine = *Tavrin::getInstance().getRenderEngine();
-    if (!engine.init(width, height, false))
-    {
-        std::cout.rdbuf(console);
-        std::cerr << "no OpenGL context" << std::endl;
-        std::exit(1);
-    }
     SinglePassAutoMapMaterial* plain = materialOf("shader/default.frag");
     plain->setFloat("specularCoefficient", 0.5f);
     SinglePassAutoMapMaterial* physical = materialOf("shader/pbr.frag");

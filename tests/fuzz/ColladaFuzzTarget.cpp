@@ -6,26 +6,11 @@
 
 #include "pellux/collada/ColladaReader.h"
 #include "pellux/collada/ColladaSceneloader.h"
-#include "pellux/core/Tavrin.h"
 #include "pellux/foundation/XmlDocument.h"
 #include "pellux/scene/Scene.h"
 
 #include <tinyxml.h>
 
-#include <filesystem>
-
-namespace
-{
-// The engine root, made once for all inputs in the demo's directory, where it finds its settings
-// and the mesh files a document may name.
-bool openEngineRoot()
-{
-    silenceLog();
-    std::filesystem::current_path(PELLUX_DEMO_DIR);
-    Pellux::Tavrin::getInstance();
-    return true;
-}
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

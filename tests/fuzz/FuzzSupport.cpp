@@ -1,5 +1,7 @@
 #include "FuzzSupport.h"
 
+#include "pellux/core/Tavrin.h"
+
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -21,6 +23,14 @@ void silenceLog()
     // Never destroyed: standard output is flushed once more when the process ends.
     static DiscardingBuffer* nowhere = new DiscardingBuffer;
     std::cout.rdbuf(nowhere);
+}
+
+bool openEngineRoot()
+{
+    silenceLog();
+    std::filesystem::current_path(PELLUX_DEMO_DIR);
+    Pellux::Tavrin::getInstance();
+    return true;
 }
 
 InputFile::InputFile(const std::uint8_t* data, std::size_t size, const std::string& extension)

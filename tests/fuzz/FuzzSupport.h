@@ -10,6 +10,11 @@
 // readable and a long run does not gather its log in memory.
 void silenceLog();
 
+// The engine root, made in the demo's directory, where it finds its settings and the files a
+// document may name, with the log silenced. Returns true, so that a target may call it once from a
+// static's initialiser.
+bool openEngineRoot();
+
 // One input written to a file of its own in the temporary directory, removed when done with.
 class InputFile
 {

@@ -4,23 +4,10 @@
 // tests.
 #include "FuzzSupport.h"
 
-#include "pellux/core/Tavrin.h"
 #include "pellux/gltf/GltfSceneloader.h"
 #include "pellux/scene/Scene.h"
 
-#include <filesystem>
 #include <memory>
-
-namespace
-{
-bool openEngineRoot()
-{
-    silenceLog();
-    std::filesystem::current_path(PELLUX_DEMO_DIR);
-    Pellux::Tavrin::getInstance();
-    return true;
-}
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -97,6 +97,26 @@ protected:
         return scene;
     }
 
+    // One frame of the scene seen from (0, 0, eye) towards the origin, onto the window, which is
+    // left bound for reading.
+    void drawFrom(Scene& scene, float eye)
+    {
+        scene.getActiveCamera()->setTransform(translation({0, 0, eye}));
+        scene.getActiveCamera()->lookAt(0, 0, 0);
+        captureStdout([&] {
+            engine->endFrame();
+            engine->drawScene(scene, 1.0f);
+        });
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    }
+
+    // The window's pixel `right` and `up` pixels from its middle.
+    Rgba pixelFromMiddle(int right, int up)
+    {
+        std::shared_ptr<Rectangle> window = RenderEngine::getScreenRectangle();
+        return readPixel(static_cast<int>(window->width) / 2 + right, static_cast<int>(window->height) / 2 + up);
+    }
+
     const SubMesh* firstSubMesh(Scene& scene)
     {
         const std::vector<MeshNode*>& meshes = scene.getMeshNodes();
@@ -122,15 +142,8 @@ TEST_F(GltfLoaderTest, ATriangleDrawsInItsMaterialsColour)
     EXPECT_EQ(triangle->getIndices().size(), 3u);
     EXPECT_NE(triangle->attribute(VertexSemantic::Normal), nullptr) << "flat normals are made";
 
-    scene->getActiveCamera()->setTransform(translation({0, 0, 3}));
-    captureStdout([&] {
-        engine->endFrame();
-        engine->drawScene(*scene, 1.0f);
-    });
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    std::shared_ptr<Rectangle> window = RenderEngine::getScreenRectangle();
-    Rgba centre = readPixel(static_cast<int>(window->width) / 2, static_cast<int>(window->height) / 2);
-    EXPECT_EQ(centre, (Rgba{255, 0, 0, 255}));
+    drawFrom(*scene, 3);
+    EXPECT_EQ(pixelFromMiddle(0, 0), (Rgba{255, 0, 0, 255}));
     Rgba corner = readPixel(2, 2);
     EXPECT_EQ(corner, (Rgba{0, 0, 0, 255}));
 }
@@ -456,17 +469,10 @@ TEST_F(GltfLoaderTest, ASkinnedMeshIsDrawnWhereItsJointsHoldIt)
     // Row by row: the second joint's matrix moves 2 along x.
     EXPECT_FLOAT_EQ(matrices[16 + 3], 2.0f);
 
-    scene->getActiveCamera()->setTransform(translation({0, 0, 3}));
-    captureStdout([&] {
-        engine->endFrame();
-        engine->drawScene(*scene, 1.0f);
-    });
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    drawFrom(*scene, 3);
+    EXPECT_EQ(pixelFromMiddle(-20, 0), (Rgba{0, 0, 0, 255})) << "the triangle left its bind place";
     std::shared_ptr<Rectangle> window = RenderEngine::getScreenRectangle();
-    int middleY = static_cast<int>(window->height) / 2;
-    EXPECT_EQ(readPixel(static_cast<int>(window->width) / 2 - 20, middleY), (Rgba{0, 0, 0, 255}))
-        << "the triangle left its bind place";
-    EXPECT_EQ(readPixel(static_cast<int>(window->width) * 3 / 4, middleY - 20), (Rgba{255, 0, 0, 255}))
+    EXPECT_EQ(pixelFromMiddle(static_cast<int>(window->width) / 4, -20), (Rgba{255, 0, 0, 255}))
         << "it stands where the joint holds it";
 }
 
@@ -554,16 +560,8 @@ TEST_F(GltfLoaderTest, EmbeddedPicturesColourTheirMaterials)
         std::unique_ptr<Scene> scene = load(embedding.json, embedding.bin);
         ASSERT_TRUE(read) << embedding.description << "\n" << log;
         EXPECT_TRUE(errorMessages(log).empty()) << embedding.description << "\n" << log;
-        scene->getActiveCamera()->setTransform(translation({0, 0, 3}));
-        captureStdout([&] {
-            engine->endFrame();
-            engine->drawScene(*scene, 1.0f);
-        });
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        std::shared_ptr<Rectangle> window = RenderEngine::getScreenRectangle();
-        EXPECT_EQ(readPixel(static_cast<int>(window->width) / 2, static_cast<int>(window->height) / 2),
-                  (Rgba{255, 0, 0, 255}))
-            << embedding.description;
+        drawFrom(*scene, 3);
+        EXPECT_EQ(pixelFromMiddle(0, 0), (Rgba{255, 0, 0, 255})) << embedding.description;
     }
 }
 
@@ -635,15 +633,8 @@ public:
                         "\"intensity\": 1}]}}, \"extensionsUsed\": [\"KHR_lights_punctual\"]");
         std::unique_ptr<Scene> scene = load(json, bytesOf(trianglePositions, {0, 1, 2}, 44));
         EXPECT_TRUE(errorMessages(log).empty()) << log;
-        scene->getActiveCamera()->setTransform(translation({0, 0, eye}));
-        scene->getActiveCamera()->lookAt(0, 0, 0);
-        captureStdout([&] {
-            engine->endFrame();
-            engine->drawScene(*scene, 1.0f);
-        });
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        std::shared_ptr<Rectangle> window = RenderEngine::getScreenRectangle();
-        return readPixel(static_cast<int>(window->width) / 2, static_cast<int>(window->height) / 2 - 10);
+        drawFrom(*scene, eye);
+        return pixelFromMiddle(0, -10);
     }
 };
 
