@@ -9,8 +9,8 @@
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/foundation/Logger.h"
-#include "pellux/materials/MaterialManager.h"
 #include "pellux/graphics/RenderTarget.h"
+#include "pellux/materials/MaterialManager.h"
 #include "pellux/resources/ImageManager.h"
 #include "pellux/scene/Scene.h"
 

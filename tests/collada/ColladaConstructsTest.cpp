@@ -1,9 +1,9 @@
 // Constructs of real exporters' documents: primitives without materials, inputs in "vertices",
 // many meshes on one node, lines, colours and texture-coordinate sets.
+#include "collada/XmlReading.h"
 #include "pellux/collada/ColladaReader.h"
 #include "pellux/collada/ColladaSceneloader.h"
 #include "pellux/foundation/XmlDocument.h"
-#include "collada/XmlReading.h"
 #include "pellux/resources/Mesh.h"
 #include "pellux/resources/SubMesh.h"
 #include "pellux/scene/MeshNode.h"

@@ -1,5 +1,5 @@
-#include "pellux/collada/ColladaDocument.h"
 #include "collada/ColladaNormals.h"
+#include "pellux/collada/ColladaDocument.h"
 #include "pellux/collada/ColladaReader.h"
 #include "pellux/collada/ColladaSceneloader.h"
 #include "pellux/core/RenderEngine.h"

@@ -2,8 +2,8 @@
 
 #include "pellux/core/Tavrin.h"
 #include "pellux/foundation/Logger.h"
-#include "pellux/materials/MaterialManager.h"
 #include "pellux/graphics/RenderTarget.h"
+#include "pellux/materials/MaterialManager.h"
 #include "pellux/materials/SinglePassAutoMapMaterial.h"
 #include "pellux/scene/LightNode.h"
 #include "pellux/scene/Scene.h"

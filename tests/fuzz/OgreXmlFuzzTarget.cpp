@@ -5,8 +5,8 @@
 
 #include "pellux/foundation/Logger.h"
 #include "pellux/resources/Mesh.h"
-#include "resources/OgreXmlMeshReader.h"
 #include "pellux/resources/SubMesh.h"
+#include "resources/OgreXmlMeshReader.h"
 
 #include <cstdlib>
 #include <iostream>

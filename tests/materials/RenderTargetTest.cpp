@@ -1,10 +1,10 @@
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/core/WindowPicture.h"
-#include "pellux/resources/ImageManager.h"
 #include "pellux/graphics/RenderTarget.h"
 #include "pellux/graphics/Texture.h"
 #include "pellux/resources/Image.h"
+#include "pellux/resources/ImageManager.h"
 #include "pellux/scene/LightNode.h"
 #include "pellux/scene/Scene.h"
 

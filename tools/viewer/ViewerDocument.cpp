@@ -2,9 +2,9 @@
 
 #include "pellux/collada/ColladaSceneloader.h"
 #include "pellux/core/Tavrin.h"
-#include "pellux/gltf/GltfSceneloader.h"
 #include "pellux/foundation/DataDirectories.h"
 #include "pellux/foundation/StringUtils.h"
+#include "pellux/gltf/GltfSceneloader.h"
 #include "pellux/materials/MaterialManager.h"
 #include "pellux/materials/SinglePassAutoMapMaterial.h"
 #include "pellux/resources/ImageManager.h"

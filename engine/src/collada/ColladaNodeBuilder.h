@@ -1,7 +1,7 @@
 #pragma once
 
-#include "pellux/collada/ColladaDocument.h"
 #include "collada/ColladaNodeInstancing.h"
+#include "pellux/collada/ColladaDocument.h"
 
 #include <map>
 #include <stack>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "pellux/foundation/Rectangle.h"
 #include "graphics/DrawState.h"
+#include "pellux/foundation/Rectangle.h"
 
 namespace Pellux
 {

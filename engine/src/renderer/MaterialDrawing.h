@@ -1,8 +1,8 @@
 #pragma once
 
 #include "graphics/DrawState.h"
-#include "renderer/GeometryBuffers.h"
 #include "pellux/resources/VertexLayout.h"
+#include "renderer/GeometryBuffers.h"
 #include "renderer/ProgramLocations.h"
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 #include "renderer/ProgramLocations.h"
 
-#include "pellux/foundation/NumberParsing.h"
 #include "graphics/DrawState.h"
+#include "pellux/foundation/NumberParsing.h"
 #include "pellux/scene/LightNode.h"
 #include "pellux/scene/Matrix4.h"
 #include "pellux/scene/Vector3.h"

@@ -7,10 +7,10 @@
 #include "pellux/scene/Animation.h"
 #include "pellux/scene/CameraNode.h"
 #include "pellux/scene/LightNode.h"
-#include "scene/MeshBounds.h"
 #include "pellux/scene/MeshNode.h"
 #include "pellux/scene/SceneNode.h"
 #include "pellux/scene/SoundNode.h"
+#include "scene/MeshBounds.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "pellux/core/FrameTimer.h"
-#include "pellux/graphics/GlErrorCheck.h"
 #include "pellux/foundation/Rectangle.h"
+#include "pellux/graphics/GlErrorCheck.h"
 
 #include <memory>
 #include <string>
