@@ -361,6 +361,7 @@ void runShadingCase(const Case& size)
     SinglePassAutoMapMaterial* physical = materialOf("shader/pbr.frag");
     physical->setValue("baseColorFactor", Pellux::MaterialValue::vector(0.8f, 0.8f, 0.8f, 1.0f));
     physical->setValue("roughnessFactor", Pellux::MaterialValue::number(0.5f));
+    physical->drawDepthWithoutShading();
     MaterialManager& materials = *Tavrin::getInstance().getMaterialManager();
     BenchmarkScene scene(size, *plain);
     auto frameWith = [&](SinglePassAutoMapMaterial* material) {

@@ -1,6 +1,8 @@
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/gltf/GltfSceneloader.h"
+#include "pellux/materials/MaterialManager.h"
+#include "pellux/materials/SinglePassAutoMapMaterial.h"
 #include "pellux/resources/Mesh.h"
 #include "pellux/resources/SubMesh.h"
 #include "pellux/scene/Animation.h"
@@ -664,4 +666,19 @@ TEST_F(GltfShadingTest, MetallicRoughnessMaterialsLookAsGltfDefinesThem)
     EXPECT_EQ(culled, (Rgba{0, 0, 0, 255})) << "a back face of a one-sided material";
     Rgba backFace = middleOf("{\"pbrMetallicRoughness\": {\"metallicFactor\": 0}, \"doubleSided\": true}", -3);
     EXPECT_GT(backFace[0], 0) << "a double-sided back face, lit from its own side by the ambient light";
+}
+
+// Shadow maps need a material's shading only where it may discard: a masked material's.
+TEST_F(GltfLoaderTest, OnlyMaskedMaterialsDrawTheirShadowsWithTheirShading)
+{
+    for (const std::string mode : {"OPAQUE", "BLEND", "MASK"})
+    {
+        std::string json = replaced(triangleJson, "\"extensions\": {\"KHR_materials_unlit\": {}}}",
+                                    "\"alphaMode\": \"" + mode + "\"}");
+        std::unique_ptr<Scene> scene = load(json, bytesOf(trianglePositions, {0, 1, 2}, 44));
+        auto* material = dynamic_cast<SinglePassAutoMapMaterial*>(
+            Tavrin::getInstance().getMaterialManager()->get(path + "#materials[0]"));
+        ASSERT_NE(material, nullptr) << mode;
+        EXPECT_EQ(material->hasDepthOnlyProgram(), mode != "MASK") << mode;
+    }
 }

@@ -289,6 +289,9 @@ void Builder::makeMaterial(std::size_t index)
         material->setFloat("unlit", 1.0f);
     material->setTransparent(source.alphaMode == "BLEND");
     material->setDoubleSided(source.doubleSided);
+    // Only a masked material discards, and so only its shadows need its shading.
+    if (source.alphaMode != "MASK")
+        material->drawDepthWithoutShading();
     engine.getMaterialManager()->add(material);
 }
 
@@ -368,6 +371,7 @@ std::string Builder::defaultMaterial()
         material->setValue("baseColorFactor", MaterialValue::vector(1, 1, 1, 1));
         material->setValue("metallicFactor", MaterialValue::number(1));
         material->setValue("roughnessFactor", MaterialValue::number(1));
+        material->drawDepthWithoutShading();
         engine.getMaterialManager()->add(material);
     }
     return defaultMaterialName;

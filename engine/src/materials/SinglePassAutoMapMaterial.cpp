@@ -104,7 +104,16 @@ void SinglePassAutoMapMaterial::build()
     program = shaders.link(vertexShader, fragmentShader, reports, linked);
     if (!linked)
         return;
+    this->vertexShader = vertexShader;
     buildDepthProgram(vertexShader, vertexSource, fragmentSource);
+}
+
+void SinglePassAutoMapMaterial::drawDepthWithoutShading()
+{
+    if (!linked || depthOnly != 0)
+        return;
+    ShaderCompiler& shaders = GraphicsContext::current()->shaders();
+    depthOnly = shaders.linkQuietly(vertexShader, shaders.compileQuietly(ShaderStage::Fragment, emptyFragmentShader));
 }
 
 void SinglePassAutoMapMaterial::buildDepthProgram(unsigned int vertexShader, const std::string& vertexSource,

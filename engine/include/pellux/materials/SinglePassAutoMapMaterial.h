@@ -59,6 +59,10 @@ public:
     // material's own program where the shaders' effect on depth needs it.
     unsigned int getDepthProgram() const { return depthOnly != 0 ? depthOnly : program; }
     bool hasDepthOnlyProgram() const { return depthOnly != 0; }
+    // Depth maps are drawn with the depth-only program although the fragment shader discards: for a
+    // material whose values never let it discard (a glTF material that is not masked). Before the
+    // material first draws.
+    void drawDepthWithoutShading();
     bool isLinked() const { return linked; }
     const ShaderVariables& getUniforms() const { return uniforms; }
     const ShaderVariables& getAttributes() const { return attributes; }
@@ -93,6 +97,7 @@ private:
     ShaderVariables attributes;
     ShaderVariables vertexUniforms;
     unsigned int program = 0;
+    unsigned int vertexShader = 0;
     // 0 where the shading program draws depth maps too.
     unsigned int depthOnly = 0;
     bool linked = false;
