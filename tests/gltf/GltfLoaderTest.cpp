@@ -682,3 +682,36 @@ TEST_F(GltfLoaderTest, OnlyMaskedMaterialsDrawTheirShadowsWithTheirShading)
         EXPECT_EQ(material->hasDepthOnlyProgram(), mode != "MASK") << mode;
     }
 }
+
+// Quantized positions (KHR_mesh_quantization: 16-bit integers, padded to four bytes a vertex) read as
+// the numbers they are; a KTX2 picture is named in one line and the material goes without it.
+TEST_F(GltfLoaderTest, QuantizedGeometryLoadsAndKtx2PicturesAreLeftOut)
+{
+    std::string json = replaced(triangleJson, "\"extensionsUsed\": [\"KHR_materials_unlit\"]",
+                                "\"extensionsUsed\": [\"KHR_materials_unlit\", \"KHR_mesh_quantization\", "
+                                "\"KHR_texture_basisu\"], \"extensionsRequired\": [\"KHR_mesh_quantization\"], "
+                                "\"textures\": [{\"extensions\": {\"KHR_texture_basisu\": {\"source\": 0}}}], "
+                                "\"images\": [{\"uri\": \"picture.ktx2\"}]");
+    json = replaced(json, "\"baseColorFactor\": [1, 0, 0, 1]", "\"baseColorTexture\": {\"index\": 0}");
+    json = replaced(json, "{\"buffer\": 0, \"byteOffset\": 0, \"byteLength\": 36}",
+                    "{\"buffer\": 0, \"byteOffset\": 0, \"byteLength\": 24, \"byteStride\": 8}");
+    json = replaced(json, "{\"buffer\": 0, \"byteOffset\": 36, \"byteLength\": 6}",
+                    "{\"buffer\": 0, \"byteOffset\": 24, \"byteLength\": 6}");
+    json = replaced(json, "\"componentType\": 5126, \"count\": 3, \"type\": \"VEC3\"",
+                    "\"componentType\": 5122, \"count\": 3, \"type\": \"VEC3\"");
+    json = replaced(json, "\"byteLength\": 44}]", "\"byteLength\": 32}]");
+    std::string bin(32, '\0');
+    const std::int16_t positions[12] = {-1, -1, 0, 0, 1, -1, 0, 0, 0, 1, 0, 0};
+    const std::uint16_t indices[3] = {0, 1, 2};
+    std::memcpy(bin.data(), positions, sizeof positions);
+    std::memcpy(bin.data() + 24, indices, sizeof indices);
+    std::unique_ptr<Scene> scene = load(json, bin);
+    ASSERT_TRUE(read) << log;
+    EXPECT_EQ(errorMessages(log),
+              std::vector<std::string>{"glTF " + path + ": textures[0]: holds a KTX2 picture, which the engine "
+                                       "cannot decode; the material goes without it"});
+    const SubMesh* triangle = firstSubMesh(*scene);
+    ASSERT_NE(triangle, nullptr);
+    const std::vector<float>& loaded = *triangle->attribute(VertexSemantic::Position)->values;
+    EXPECT_EQ(std::vector<float>(loaded.begin(), loaded.begin() + 3), (std::vector<float>{-1, -1, 0}));
+}

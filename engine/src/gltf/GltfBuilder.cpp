@@ -202,8 +202,9 @@ void Builder::report(const std::string& place, const std::string& problem)
 
 bool Builder::checkExtensions()
 {
-    static const char* const drawn[] = {"KHR_materials_unlit", "KHR_lights_punctual",
-                                        "KHR_materials_emissive_strength"};
+    // KHR_texture_basisu is known: its pictures are named, one line each, and left out.
+    static const char* const drawn[] = {"KHR_materials_unlit", "KHR_lights_punctual", "KHR_materials_emissive_strength",
+                                        "KHR_mesh_quantization", "KHR_texture_basisu"};
     auto known = [](const std::string& name) {
         return std::find(std::begin(drawn), std::end(drawn), name) != std::end(drawn);
     };
@@ -320,7 +321,14 @@ Image* Builder::imageOfTexture(int texture, const std::string& place)
         report(place, "names textures[" + std::to_string(texture) + "], which the document does not have");
         return nullptr;
     }
-    int source = model.textures[static_cast<std::size_t>(texture)].source;
+    const tinygltf::Texture& textureOf = model.textures[static_cast<std::size_t>(texture)];
+    if (textureOf.source < 0 && textureOf.extensions.count("KHR_texture_basisu") > 0)
+    {
+        report(indexed("textures", static_cast<std::size_t>(texture)),
+               "holds a KTX2 picture, which the engine cannot decode; the material goes without it");
+        return nullptr;
+    }
+    int source = textureOf.source;
     if (source < 0 || static_cast<std::size_t>(source) >= model.images.size())
     {
         report(indexed("textures", static_cast<std::size_t>(texture)),
