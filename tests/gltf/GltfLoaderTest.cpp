@@ -1,6 +1,8 @@
+#include "graphics/GraphicsContext.h"
 #include "pellux/core/RenderEngine.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/gltf/GltfSceneloader.h"
+#include "pellux/graphics/Texture.h"
 #include "pellux/materials/MaterialManager.h"
 #include "pellux/materials/SinglePassAutoMapMaterial.h"
 #include "pellux/resources/Mesh.h"
@@ -714,4 +716,37 @@ TEST_F(GltfLoaderTest, QuantizedGeometryLoadsAndKtx2PicturesAreLeftOut)
     ASSERT_NE(triangle, nullptr);
     const std::vector<float>& loaded = *triangle->attribute(VertexSemantic::Position)->values;
     EXPECT_EQ(std::vector<float>(loaded.begin(), loaded.begin() + 3), (std::vector<float>{-1, -1, 0}));
+}
+
+// A texture's sampler reaches the OpenGL texture the material draws with.
+TEST_F(GltfLoaderTest, SamplersSetTheirTexturesWrapModesAndFilters)
+{
+    std::string png = fileBytes(PELLUX_TEST_DATA_DIR "/collada/red.png");
+    std::string json = texturedTriangle("{\"uri\": \"data:image/png;base64," + base64(png) + "\"}", "", 68);
+    json = replaced(json, "\"textures\": [{\"source\": 0}]",
+                    "\"textures\": [{\"source\": 0, \"sampler\": 0}], \"samplers\": [{\"wrapS\": 33071, "
+                    "\"wrapT\": 33648, \"magFilter\": 9728, \"minFilter\": 9728}]");
+    std::string bin = bytesOf(trianglePositions, {0, 1, 2}, 68);
+    std::unique_ptr<Scene> scene = load(json, bin);
+    ASSERT_TRUE(read) << log;
+    EXPECT_TRUE(errorMessages(log).empty()) << log;
+    auto* material = dynamic_cast<SinglePassAutoMapMaterial*>(
+        Tavrin::getInstance().getMaterialManager()->get(path + "#materials[0]"));
+    ASSERT_NE(material, nullptr);
+    const MaterialValue& value = material->getOpenValues().at("baseColorTexture");
+    Texture* texture = GraphicsContext::current()->textureOf(value.image, value.sampling);
+    glBindTexture(GL_TEXTURE_2D, texture->getId());
+    const std::pair<GLenum, GLint> expected[] = {{GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE},
+                                                 {GL_TEXTURE_WRAP_T, GL_MIRRORED_REPEAT},
+                                                 {GL_TEXTURE_MAG_FILTER, GL_NEAREST},
+                                                 {GL_TEXTURE_MIN_FILTER, GL_NEAREST}};
+    for (const auto& [parameter, setting] : expected)
+    {
+        GLint held = 0;
+        glGetTexParameteriv(GL_TEXTURE_2D, parameter, &held);
+        EXPECT_EQ(held, setting) << parameter;
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    drawFrom(*scene, 3);
+    EXPECT_EQ(pixelFromMiddle(0, 0), (Rgba{255, 0, 0, 255}));
 }

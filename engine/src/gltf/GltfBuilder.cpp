@@ -311,7 +311,55 @@ void Builder::setTexture(SinglePassAutoMapMaterial& material, const char* unifor
     if (texture < 0)
         return;
     if (Image* image = imageOfTexture(texture, place))
-        material.setValue(uniform, MaterialValue::texture(image));
+        material.setValue(uniform, MaterialValue::texture(image, samplingOf(texture)));
+}
+
+namespace
+{
+bool isWrapMode(int mode)
+{
+    return mode == TINYGLTF_TEXTURE_WRAP_REPEAT || mode == TINYGLTF_TEXTURE_WRAP_CLAMP_TO_EDGE ||
+           mode == TINYGLTF_TEXTURE_WRAP_MIRRORED_REPEAT;
+}
+
+bool isFilter(int filter, bool minifying)
+{
+    if (filter == TINYGLTF_TEXTURE_FILTER_NEAREST || filter == TINYGLTF_TEXTURE_FILTER_LINEAR)
+        return true;
+    return minifying && filter >= TINYGLTF_TEXTURE_FILTER_NEAREST_MIPMAP_NEAREST &&
+           filter <= TINYGLTF_TEXTURE_FILTER_LINEAR_MIPMAP_LINEAR;
+}
+}
+
+// The texture's sampler; what it leaves out, or gives as no mode there is, is repeating and trilinear.
+TextureSampling Builder::samplingOf(int texture)
+{
+    TextureSampling sampling;
+    int sampler = model.textures[static_cast<std::size_t>(texture)].sampler;
+    if (sampler < 0)
+        return sampling;
+    std::string place = indexed("samplers", static_cast<std::size_t>(sampler));
+    if (static_cast<std::size_t>(sampler) >= model.samplers.size())
+    {
+        report(indexed("textures", static_cast<std::size_t>(texture)),
+               "names " + place + ", which the document does not have; it repeats");
+        return sampling;
+    }
+    const tinygltf::Sampler& source = model.samplers[static_cast<std::size_t>(sampler)];
+    if (!isWrapMode(source.wrapS) || !isWrapMode(source.wrapT) ||
+        (source.magFilter != -1 && !isFilter(source.magFilter, false)) ||
+        (source.minFilter != -1 && !isFilter(source.minFilter, true)))
+    {
+        report(place, "has a wrap mode or filter no sampler has; it repeats, filtered trilinearly");
+        return sampling;
+    }
+    sampling.wrapS = source.wrapS;
+    sampling.wrapT = source.wrapT;
+    if (source.magFilter != -1)
+        sampling.magFilter = source.magFilter;
+    if (source.minFilter != -1)
+        sampling.minFilter = source.minFilter;
+    return sampling;
 }
 
 Image* Builder::imageOfTexture(int texture, const std::string& place)

@@ -2,6 +2,7 @@
 
 #include "gltf/TinyGltf.h"
 #include "pellux/gltf/GltfSceneloader.h"
+#include "pellux/graphics/Texture.h"
 
 #include <map>
 #include <utility>
@@ -49,6 +50,7 @@ private:
     SinglePassAutoMapMaterial* metallicRoughnessMaterial(const std::string& name);
     static float emissiveStrengthOf(const tinygltf::Material& material);
     void setTexture(SinglePassAutoMapMaterial& material, const char* uniform, int texture, const std::string& place);
+    TextureSampling samplingOf(int texture);
     Image* imageOfTexture(int texture, const std::string& place);
     std::string defaultMaterial();
     void makeMeshes();

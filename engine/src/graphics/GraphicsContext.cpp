@@ -44,13 +44,13 @@ void GraphicsContext::makeCurrent()
     currentContext = this;
 }
 
-Texture* GraphicsContext::textureOf(Image* image)
+Texture* GraphicsContext::textureOf(Image* image, const TextureSampling& sampling)
 {
     if (image == nullptr)
         return nullptr;
-    std::unique_ptr<Texture>& texture = imageTextures[image];
+    std::unique_ptr<Texture>& texture = imageTextures[{image, sampling}];
     if (!texture)
-        texture = std::make_unique<Texture>(*image);
+        texture = std::make_unique<Texture>(*image, sampling);
     return texture.get();
 }
 

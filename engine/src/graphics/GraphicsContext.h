@@ -4,9 +4,11 @@
 #include "graphics/ShaderCompiler.h"
 
 #include "pellux/foundation/Rectangle.h"
+#include "pellux/graphics/Texture.h"
 
 #include <map>
 #include <memory>
+#include <utility>
 
 namespace Pellux
 {
@@ -18,7 +20,6 @@ class Image;
 class OverlayQuad;
 class RenderTarget;
 class ShaderReports;
-class Texture;
 
 // What the engine keeps in one OpenGL context: the record of the pass being drawn, the shaders and
 // programs built, a texture for each image drawn, the white texture, the overlay's quad and font.
@@ -43,8 +44,9 @@ public:
     GlErrorCheck& errors() { return errorCheck; }
     int textureUnits() const { return units; }
 
-    // The one texture made from this image, made at the first request; null for no image.
-    Texture* textureOf(Image* image);
+    // The one texture made from this image for that sampling, made at the first request; null for
+    // no image.
+    Texture* textureOf(Image* image, const TextureSampling& sampling = TextureSampling());
     // What a sampler reads where a material gives no image: white, so that the lighting shows alone.
     unsigned int whiteTexture();
     // Made at the first use.
@@ -64,7 +66,7 @@ private:
     int units = 0;
     PassRecord pass;
     ShaderCompiler shaderCompiler;
-    std::map<Image*, std::unique_ptr<Texture>> imageTextures;
+    std::map<std::pair<Image*, TextureSampling>, std::unique_ptr<Texture>> imageTextures;
     std::unique_ptr<Texture> white;
     std::unique_ptr<OverlayQuad> quad;
     std::unique_ptr<RenderTarget> windowTarget;

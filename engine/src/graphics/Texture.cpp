@@ -91,8 +91,17 @@ void makeMipmaps(const unsigned char* texels, int width, int height)
 }
 }
 
-Texture::Texture(const Image& image) : Texture(image.getWidth(), image.getHeight(), image.getData())
+Texture::Texture(const Image& image, const TextureSampling& sampling)
+    : Texture(image.getWidth(), image.getHeight(), image.getData())
 {
+    if (sampling == TextureSampling())
+        return;
+    PreservedBindings preserved;
+    glBindTexture(GL_TEXTURE_2D, id);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, sampling.wrapS);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, sampling.wrapT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, sampling.magFilter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, sampling.minFilter);
 }
 
 Texture::Texture(int width, int height, const unsigned char* pixels) : width(width), height(height)

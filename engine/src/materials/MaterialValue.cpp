@@ -56,11 +56,12 @@ MaterialValue MaterialValue::matrix4(const Matrix4& matrix)
     return value;
 }
 
-MaterialValue MaterialValue::texture(Image* image)
+MaterialValue MaterialValue::texture(Image* image, const TextureSampling& sampling)
 {
     MaterialValue value;
     value.kind = Kind::Texture;
     value.image = image;
+    value.sampling = sampling;
     return value;
 }
 

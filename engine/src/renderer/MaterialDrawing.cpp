@@ -100,7 +100,8 @@ void MaterialDrawing::planOpenTextures(ProgramLocations& at)
         if (!open[index].fed || open[index].kind != MaterialValue::Kind::Texture)
             continue;
         Image* image = given[index] != nullptr ? given[index]->image : nullptr;
-        addSampler(image != nullptr ? graphics.textureOf(image)->getId() : graphics.whiteTexture(),
+        addSampler(image != nullptr ? graphics.textureOf(image, given[index]->sampling)->getId()
+                                    : graphics.whiteTexture(),
                    open[index].location);
     }
 }

@@ -1,16 +1,35 @@
 #pragma once
 
+#include <tuple>
+
 namespace Pellux
 {
 
 class Image;
 
-// One OpenGL 2D texture, repeating, trilinear, with mipmaps. Making or resizing it leaves the
+// How a texture is sampled: OpenGL's wrap modes and filters by their numbers (as glTF writes them
+// too). Repeating and trilinear unless said otherwise.
+struct TextureSampling
+{
+    int wrapS = 0x2901;
+    int wrapT = 0x2901;
+    int magFilter = 0x2601;
+    int minFilter = 0x2703;
+
+    bool operator<(const TextureSampling& other) const
+    {
+        return std::tie(wrapS, wrapT, magFilter, minFilter) <
+               std::tie(other.wrapS, other.wrapT, other.magFilter, other.minFilter);
+    }
+    bool operator==(const TextureSampling& other) const { return !(*this < other) && !(other < *this); }
+};
+
+// One OpenGL 2D texture with mipmaps, sampled as it is told (repeating and trilinear unless told). Making or resizing it leaves the
 // bindings it finds as they are.
 class Texture
 {
 public:
-    explicit Texture(const Image& image);
+    explicit Texture(const Image& image, const TextureSampling& sampling = TextureSampling());
     // Storage of this size, with RGBA pixels when given.
     Texture(int width, int height, const unsigned char* pixels = nullptr);
     ~Texture();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pellux/graphics/Texture.h"
+
 #include <array>
 #include <string>
 
@@ -31,7 +33,7 @@ struct MaterialValue
     static MaterialValue vector(float x, float y, float z, float w);
     static MaterialValue matrix3(const std::array<float, 9>& rowByRow);
     static MaterialValue matrix4(const Matrix4& matrix);
-    static MaterialValue texture(Image* image);
+    static MaterialValue texture(Image* image, const TextureSampling& sampling = TextureSampling());
 
     // The kind a uniform of that GLSL type takes; false for a type no material value feeds.
     static bool kindFor(const std::string& glslType, Kind& kind);
@@ -40,6 +42,7 @@ struct MaterialValue
     // As many as the kind holds, row by row for matrices.
     std::array<float, 16> numbers{};
     Image* image = nullptr;
+    TextureSampling sampling;
 };
 
 }
