@@ -39,7 +39,7 @@ int componentsOf(int type)
     }
 }
 
-// One component, normalized as the glTF specification maps integers to [0, 1] or [-1, 1].
+// One component; a normalized integer maps to [0, 1], or [-1, 1] when signed, as glTF reads it.
 double componentAt(const unsigned char* at, int componentType, bool normalized)
 {
     switch (componentType)
