@@ -448,20 +448,49 @@ void Builder::makeMeshes()
     }
 }
 
-bool Builder::readAttributes(const tinygltf::Primitive& primitive, const std::string& place, SubMesh& subMesh,
-                             std::size_t& vertices)
+namespace
 {
-    AccessorReader reader(model);
-    std::string problem;
+bool drawnAttribute(const std::string& name, DrawnAttribute& drawn)
+{
+    if (name == "NORMAL")
+        drawn = {VertexSemantic::Normal, 0, 3};
+    else if (name == "JOINTS_0")
+        drawn = {VertexSemantic::JointIndices, 0, 4};
+    else if (name == "WEIGHTS_0")
+        drawn = {VertexSemantic::JointWeights, 0, 4};
+    else if (name == "COLOR_0")
+        drawn = {VertexSemantic::Color, 0, 4};
+    else if (name.compare(0, 9, "TEXCOORD_") == 0 && name.size() > 9 && name.size() < 12 &&
+             std::all_of(name.begin() + 9, name.end(), ::isdigit))
+        drawn = {VertexSemantic::TexCoord, std::stoi(name.substr(9)), 2};
+    else
+        return false;
+    return drawn.set < texCoordSets;
+}
+
+// An RGB colour with an opaque alpha.
+std::vector<float> opaque(const std::vector<float>& rgb)
+{
+    std::vector<float> rgba;
+    for (std::size_t at = 0; at + 2 < rgb.size(); at += 3)
+        rgba.insert(rgba.end(), {rgb[at], rgb[at + 1], rgb[at + 2], 1.0f});
+    return rgba;
+}
+}
+
+bool Builder::readPositions(const tinygltf::Primitive& primitive, const std::string& place, SubMesh& subMesh,
+                            std::size_t& vertices)
+{
     auto position = primitive.attributes.find("POSITION");
-    std::vector<float> values;
-    int components = 0;
     if (position == primitive.attributes.end())
     {
         report(place, "has no POSITION attribute; it is left out");
         return false;
     }
-    if (!reader.readFloats(position->second, values, components, problem) || components != 3)
+    std::vector<float> values;
+    int components = 0;
+    std::string problem;
+    if (!AccessorReader(model).readFloats(position->second, values, components, problem) || components != 3)
     {
         report(place + ".attributes.POSITION", problem.empty() ? "is no VEC3" : problem);
         report(place, "is left out without its positions");
@@ -469,51 +498,47 @@ bool Builder::readAttributes(const tinygltf::Primitive& primitive, const std::st
     }
     vertices = values.size() / 3;
     subMesh.setAttribute(VertexSemantic::Position, std::move(values));
+    return true;
+}
+
+// One element for each vertex, else the primitive goes without the attribute.
+bool Builder::readAttribute(int accessor, const DrawnAttribute& drawn, std::size_t vertices,
+                            const std::string& place, SubMesh& subMesh)
+{
+    std::vector<float> values;
+    int components = 0;
+    std::string problem;
+    if (!AccessorReader(model).readFloats(accessor, values, components, problem))
+    {
+        report(place, problem + "; the primitive goes without it");
+        return false;
+    }
+    bool fits = components == drawn.components || (drawn.semantic == VertexSemantic::Color && components == 3);
+    if (!fits || values.size() / static_cast<std::size_t>(components) != vertices)
+    {
+        report(place, "does not hold one " + std::to_string(drawn.components) +
+                          "-component element for each of the primitive's " + std::to_string(vertices) +
+                          " vertices; the primitive goes without it");
+        return false;
+    }
+    subMesh.setAttribute(drawn.semantic, components == 3 && drawn.components == 4 ? opaque(values) : std::move(values),
+                         drawn.set);
+    return true;
+}
+
+bool Builder::readAttributes(const tinygltf::Primitive& primitive, const std::string& place, SubMesh& subMesh,
+                             std::size_t& vertices)
+{
+    if (!readPositions(primitive, place, subMesh, vertices))
+        return false;
     int sets = 0;
     for (const auto& [name, accessor] : primitive.attributes)
     {
-        VertexSemantic semantic = VertexSemantic::Position;
-        int set = 0;
-        int wanted = 0;
-        if (name == "NORMAL")
-            semantic = VertexSemantic::Normal, wanted = 3;
-        else if (name == "JOINTS_0")
-            semantic = VertexSemantic::JointIndices, wanted = 4;
-        else if (name == "WEIGHTS_0")
-            semantic = VertexSemantic::JointWeights, wanted = 4;
-        else if (name == "COLOR_0")
-            semantic = VertexSemantic::Color, wanted = 4;
-        else if (name.compare(0, 9, "TEXCOORD_") == 0 && name.size() > 9 && name.size() < 12 &&
-                 std::all_of(name.begin() + 9, name.end(), ::isdigit))
-            semantic = VertexSemantic::TexCoord, set = std::stoi(name.substr(9)), wanted = 2;
-        else
-            continue;
-        std::string attributePlace = place + ".attributes." + name;
-        if (!reader.readFloats(accessor, values, components, problem))
-        {
-            report(attributePlace, problem + "; the primitive goes without it");
-            continue;
-        }
-        bool fits = components == wanted || (semantic == VertexSemantic::Color && components == 3);
-        if (!fits || values.size() / static_cast<std::size_t>(components) != vertices)
-        {
-            report(attributePlace, "does not hold one " + std::to_string(wanted) +
-                                       "-component element for each of the primitive's " + std::to_string(vertices) +
-                                       " vertices; the primitive goes without it");
-            continue;
-        }
-        if (semantic == VertexSemantic::Color && components == 3)
-        {
-            std::vector<float> opaque;
-            for (std::size_t vertex = 0; vertex < vertices; ++vertex)
-                opaque.insert(opaque.end(), {values[vertex * 3], values[vertex * 3 + 1], values[vertex * 3 + 2], 1.0f});
-            values = std::move(opaque);
-        }
-        if (semantic == VertexSemantic::TexCoord && set >= texCoordSets)
-            continue;
-        if (semantic == VertexSemantic::TexCoord)
-            sets = std::max(sets, set + 1);
-        subMesh.setAttribute(semantic, std::move(values), set);
+        DrawnAttribute drawn;
+        if (drawnAttribute(name, drawn) &&
+            readAttribute(accessor, drawn, vertices, place + ".attributes." + name, subMesh) &&
+            drawn.semantic == VertexSemantic::TexCoord)
+            sets = std::max(sets, drawn.set + 1);
     }
     subMesh.setTexCoordSetCount(sets);
     return true;

@@ -3,6 +3,7 @@
 #include "gltf/TinyGltf.h"
 #include "pellux/gltf/GltfSceneloader.h"
 #include "pellux/graphics/Texture.h"
+#include "pellux/resources/VertexLayout.h"
 
 #include <map>
 #include <utility>
@@ -27,6 +28,14 @@ class TrsAnimation;
 
 namespace Gltf
 {
+
+// An attribute the engine draws: its semantic, its set and the components it holds.
+struct DrawnAttribute
+{
+    VertexSemantic semantic = VertexSemantic::Position;
+    int set = 0;
+    int components = 0;
+};
 
 // Builds a read glTF document into a scene: meshes (shared by the nodes that use them) and materials
 // into the engine's managers, the default scene's nodes with their transforms, cameras and lights
@@ -57,6 +66,10 @@ private:
     SubMesh* makeSubMesh(const tinygltf::Primitive& primitive, const std::string& place);
     bool readAttributes(const tinygltf::Primitive& primitive, const std::string& place, SubMesh& subMesh,
                         std::size_t& vertices);
+    bool readPositions(const tinygltf::Primitive& primitive, const std::string& place, SubMesh& subMesh,
+                       std::size_t& vertices);
+    bool readAttribute(int accessor, const DrawnAttribute& drawn, std::size_t vertices, const std::string& place,
+                       SubMesh& subMesh);
     std::vector<unsigned int> readIndices(const tinygltf::Primitive& primitive, const std::string& place,
                                           std::size_t vertices, bool& sound);
     void buildScene();
