@@ -1,6 +1,7 @@
 #include "gltf/GltfBuilder.h"
 
 #include "gltf/GltfAccessors.h"
+#include "gltf/GltfReading.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/foundation/DataDirectories.h"
 #include "pellux/foundation/Logger.h"
@@ -90,15 +91,6 @@ std::string percentDecoded(const std::string& uri)
             decoded += uri[at];
     }
     return decoded;
-}
-
-bool insideFolder(const std::filesystem::path& path, const std::filesystem::path& folder)
-{
-    std::error_code error;
-    std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
-    std::filesystem::path base = std::filesystem::weakly_canonical(folder, error);
-    auto mismatch = std::mismatch(base.begin(), base.end(), resolved.begin(), resolved.end());
-    return !error && mismatch.first == base.end();
 }
 
 // The index lists of the modes as the engine draws them: lists of points, line pairs or triangles.
@@ -200,27 +192,32 @@ void Builder::report(const std::string& place, const std::string& problem)
         LOG(logger.err) << line << std::endl;
 }
 
+namespace
+{
+// KHR_texture_basisu is known: its pictures are named, one line each, and left out.
+const char* const drawnExtensions[] = {"KHR_materials_unlit", "KHR_lights_punctual", "KHR_materials_emissive_strength",
+                                       "KHR_mesh_quantization", "KHR_texture_basisu"};
+
+// The names the engine does not draw, joined by commas; empty when it draws them all.
+std::string unknownOf(const std::vector<std::string>& extensions)
+{
+    std::string unknown;
+    for (const std::string& name : extensions)
+        if (std::find(std::begin(drawnExtensions), std::end(drawnExtensions), name) == std::end(drawnExtensions))
+            unknown += (unknown.empty() ? "" : ", ") + name;
+    return unknown;
+}
+}
+
 bool Builder::checkExtensions()
 {
-    // KHR_texture_basisu is known: its pictures are named, one line each, and left out.
-    static const char* const drawn[] = {"KHR_materials_unlit", "KHR_lights_punctual", "KHR_materials_emissive_strength",
-                                        "KHR_mesh_quantization", "KHR_texture_basisu"};
-    auto known = [](const std::string& name) {
-        return std::find(std::begin(drawn), std::end(drawn), name) != std::end(drawn);
-    };
-    std::string required;
-    for (const std::string& name : model.extensionsRequired)
-        if (!known(name))
-            required += (required.empty() ? "" : ", ") + name;
+    std::string required = unknownOf(model.extensionsRequired);
     if (!required.empty())
     {
         report("extensionsRequired", "needs " + required + ", which the engine does not draw; nothing is loaded");
         return false;
     }
-    std::string used;
-    for (const std::string& name : model.extensionsUsed)
-        if (!known(name))
-            used += (used.empty() ? "" : ", ") + name;
+    std::string used = unknownOf(model.extensionsUsed);
     if (!used.empty())
         report("extensionsUsed", "uses " + used + ", which the engine does not draw; it is drawn without them");
     return true;
@@ -398,7 +395,7 @@ Image* Builder::imageOfTexture(int texture, const std::string& place)
         return nullptr;
     }
     std::filesystem::path path = std::filesystem::path(documentFolder) / percentDecoded(image.uri);
-    if (!insideFolder(path, documentFolder.empty() ? "." : documentFolder))
+    if (!insideFolder(path.string(), documentFolder.empty() ? "." : documentFolder))
     {
         report(imagePlace, "lies outside the document's folder and is not opened");
         return nullptr;

@@ -32,17 +32,6 @@ bool readBytes(const std::string& path, std::vector<unsigned char>& bytes, std::
     return problem.empty();
 }
 
-// A file the document names may lie only inside the document's own folder.
-bool insideFolder(const std::string& path, const std::string& folder)
-{
-    std::error_code error;
-    std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
-    std::filesystem::path base = std::filesystem::weakly_canonical(folder, error);
-    if (error)
-        return false;
-    auto mismatch = std::mismatch(base.begin(), base.end(), resolved.begin(), resolved.end());
-    return mismatch.first == base.end();
-}
 
 bool fileExists(const std::string& path, void* folder)
 {
@@ -145,6 +134,17 @@ std::string firstLine(const std::string& text)
     std::size_t end = text.find('\n');
     return text.substr(0, end);
 }
+}
+
+bool insideFolder(const std::string& path, const std::string& folder)
+{
+    std::error_code error;
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
+    std::filesystem::path base = std::filesystem::weakly_canonical(folder, error);
+    if (error)
+        return false;
+    auto mismatch = std::mismatch(base.begin(), base.end(), resolved.begin(), resolved.end());
+    return mismatch.first == base.end();
 }
 
 bool looksLikeGltf(const std::vector<unsigned char>& start)

@@ -11,6 +11,9 @@ namespace Pellux::Gltf
 // Whether the bytes begin as a glTF document does: the GLB magic, or a JSON object.
 bool looksLikeGltf(const std::vector<unsigned char>& start);
 
+// Whether the file at `path` lies inside `folder`, as the files a document names must.
+bool insideFolder(const std::string& path, const std::string& folder);
+
 // Reads the document at `path` into `model`: a ".glb" container or JSON text, known by content, with
 // its buffers from data URIs, the container or files beside it. Only regular files inside the
 // document's folder are opened, pictures not at all (the image manager decodes them). False, with
