@@ -196,10 +196,10 @@ void MaterialDrawing::mapCamera(ProgramLocations& at, Scene& scene, MeshNode& no
 {
     if (at.world != undeclared)
         at.sendMatrix(at.world, node.getWorldMatrix());
-    const Scene::CameraView* view = renderer.cameraView(scene);
+    const CameraView* view = renderer.cameraView(scene);
     if (view == nullptr)
         return;
-    const Scene::CameraView& camera = *view;
+    const CameraView& camera = *view;
     if (at.view != undeclared)
         at.sendMatrix(at.view, camera.view);
     if (at.proj != undeclared)

@@ -128,7 +128,7 @@ void Renderer::renderShadowPasses(Scene& scene)
     scene.pass = RenderPass::main();
 }
 
-const Scene::CameraView* Renderer::cameraView(Scene& scene)
+const CameraView* Renderer::cameraView(Scene& scene)
 {
     CameraNode* camera = passCamera != nullptr ? passCamera : scene.getActiveCamera();
     if (camera == nullptr)

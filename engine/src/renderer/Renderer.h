@@ -1,6 +1,8 @@
 #pragma once
 
+#include "pellux/scene/Matrix4.h"
 #include "pellux/scene/Scene.h"
+#include "pellux/scene/Vector3.h"
 #include "renderer/GeometryBuffers.h"
 #include "renderer/ProgramLocations.h"
 
@@ -23,6 +25,16 @@ class RenderTarget;
 class SceneNode;
 class SinglePassAutoMapMaterial;
 class SubMesh;
+
+// What the camera of a pass gives the draws: its view, its projection for the viewport they draw in,
+// its place and the direction it looks along (not normalised).
+struct CameraView
+{
+    Matrix4 view;
+    Matrix4 projection;
+    Vector3 position;
+    Vector3 direction;
+};
 
 // Draws scenes in one OpenGL context: runs a scene's passes, finds the material each sub-mesh draws
 // with, and draws the engine's materials itself, feeding each program what its shaders declare. It
@@ -58,7 +70,7 @@ public:
     // What the draws see through: the camera of the pass (a shadow pass's light, else the scene's
     // active camera), worked out at the first request of each pass, after the first draw has set the
     // pass's viewport; outside a pass, at every request. Null without a camera.
-    const Scene::CameraView* cameraView(Scene& scene);
+    const CameraView* cameraView(Scene& scene);
 
     GraphicsContext& getGraphics() { return graphics; }
     GeometryBuffers& getGeometry() { return geometry; }
@@ -80,7 +92,7 @@ private:
     std::set<std::string> missingMaterials;
     // A shadow pass's light; null in the main pass and outside the renderer's passes.
     CameraNode* passCamera = nullptr;
-    Scene::CameraView view;
+    CameraView view;
     // The pass and camera `view` was worked out for.
     unsigned long long viewPass = 0;
     const CameraNode* viewOf = nullptr;

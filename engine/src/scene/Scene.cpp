@@ -1,6 +1,5 @@
 #include "pellux/scene/Scene.h"
 
-#include "graphics/DrawState.h"
 #include "graphics/GraphicsContext.h"
 #include "pellux/graphics/GlErrorCheck.h"
 #include "pellux/graphics/RenderTarget.h"
@@ -179,20 +178,6 @@ void Scene::orderFarthestFirst()
     ordered.resize(byNearness.size());
     for (std::size_t index = 0; index < byNearness.size(); ++index)
         ordered[index] = byNearness[index].node;
-}
-
-const Scene::CameraView& Scene::getCameraView()
-{
-    unsigned long long currentPass = DrawState::currentPass();
-    if (currentPass != 0 && currentPass == cameraViewPass && activeCamera == cameraViewOf)
-        return cameraView;
-    cameraView.view = activeCamera->getViewMatrix();
-    cameraView.projection = activeCamera->getProjectionMatrix();
-    cameraView.position = activeCamera->getWorldPosition();
-    cameraView.direction = activeCamera->getWorldDirection();
-    cameraViewPass = currentPass;
-    cameraViewOf = activeCamera;
-    return cameraView;
 }
 
 const std::vector<MeshNode*>& Scene::getMeshNodes()

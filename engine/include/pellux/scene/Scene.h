@@ -1,6 +1,5 @@
 #pragma once
 
-#include "pellux/scene/Matrix4.h"
 #include "pellux/scene/RenderPass.h"
 #include "pellux/scene/Vector3.h"
 
@@ -41,19 +40,6 @@ public:
     RenderTarget* getRenderTarget();
     // The pass being drawn: the shadow pass of a light while its shadow map is drawn, else the main pass.
     const RenderPass& getPass() const { return pass; }
-
-    // What the active camera gives the draws: its view, its projection for the viewport they draw
-    // in, its place and the direction it looks along (not normalised).
-    struct CameraView
-    {
-        Matrix4 view;
-        Matrix4 projection;
-        Vector3 position;
-        Vector3 direction;
-    };
-    // Of the active camera, which must be there. Worked out at the first request of each pass, after
-    // the first draw has set the pass's viewport; outside a pass, at every request.
-    const CameraView& getCameraView();
 
     float getTime() const { return time; }
     // Never below 0; every animation poses its node for the new time.
@@ -127,10 +113,6 @@ private:
     std::vector<Placed> byNearness;
     std::vector<SceneNode*> ordered;
     std::vector<SceneNode*> lateQueue;
-    CameraView cameraView;
-    // The pass and camera `cameraView` was worked out for.
-    unsigned long long cameraViewPass = 0;
-    const CameraNode* cameraViewOf = nullptr;
 };
 
 }
