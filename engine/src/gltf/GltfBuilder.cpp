@@ -195,8 +195,13 @@ void Builder::report(const std::string& place, const std::string& problem)
 namespace
 {
 // KHR_texture_basisu is known: its pictures are named, one line each, and left out.
-const char* const drawnExtensions[] = {"KHR_materials_unlit", "KHR_lights_punctual", "KHR_materials_emissive_strength",
-                                       "KHR_mesh_quantization", "KHR_texture_basisu"};
+const char* const drawnExtensions[] = {
+    "KHR_materials_unlit",
+    "KHR_lights_punctual",
+    "KHR_materials_emissive_strength",
+    "KHR_mesh_quantization",
+    "KHR_texture_basisu",
+};
 
 // The names the engine does not draw, joined by commas; empty when it draws them all.
 std::string unknownOf(const std::vector<std::string>& extensions)
