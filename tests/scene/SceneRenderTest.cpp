@@ -236,14 +236,18 @@ TEST_F(SceneRenderTest, APointLightFallsOffWithDistanceAsItsAttenuationSays)
         EXPECT_NEAR(brightness(pixelAt(expected.at)), 255 * (0.08f + expected.light), 4) << expected.at.x << ", " << expected.at.z;
 }
 
-// A quad of the default material, every vertex bound fully to the first of the joints, which hang
-// below the root, all at the origin when the skin was bound.
-MeshNode* skinnedQuad(Scene& scene, int joints, std::vector<SceneNode*>& jointNodes)
+// A quad of the material, every vertex bound fully to one of the joints, which hang below the root,
+// all at the origin when the skin was bound.
+MeshNode* skinnedQuad(Scene& scene, int joints, std::vector<SceneNode*>& jointNodes, int boundJoint = 0,
+                      const std::string& material = "ground")
 {
-    Mesh* mesh = makeQuadMesh("ground", 1);
+    Mesh* mesh = makeQuadMesh(material, 1);
     SubMesh* quad = mesh->getSubMeshes()[0];
     std::size_t vertices = quad->getVertexCount("position");
-    quad->setAttribute("jointIndices", std::vector<float>(vertices * 4, 0.0f), 4);
+    std::vector<float> indices;
+    for (std::size_t vertex = 0; vertex < vertices; ++vertex)
+        indices.insert(indices.end(), {static_cast<float>(boundJoint), 0, 0, 0});
+    quad->setAttribute("jointIndices", indices, 4);
     std::vector<float> weights;
     for (std::size_t vertex = 0; vertex < vertices; ++vertex)
         weights.insert(weights.end(), {1, 0, 0, 0});
@@ -260,30 +264,54 @@ MeshNode* skinnedQuad(Scene& scene, int joints, std::vector<SceneNode*>& jointNo
     return node;
 }
 
-// A skinned mesh is drawn where its joints hold it, in the main pass and in the shadow maps; a skin
-// with more joints than the shaders hold stands in its bind pose, said once.
+// Shaders of one's own that take the joints in a uniform array of 64, unlit white.
+const char* const uniformSkinVertex = R"(#version 150
+uniform mat4 world;
+uniform mat4 view;
+uniform mat4 proj;
+uniform mat4 jointMatrices[64];
+uniform int jointCount;
+in vec3 position;
+in vec4 jointIndices;
+void main()
+{
+    mat4 skin = jointCount == 0 ? mat4(1.0) : jointMatrices[int(jointIndices.x)];
+    gl_Position = proj * view * world * skin * vec4(position, 1.0);
+}
+)";
+
+// A skinned mesh is drawn where its joints hold it: the default shaders hold hundreds of joints, and
+// shaders with a uniform array as many as it has. A skin with more joints than the shaders hold
+// stands in its bind pose, said once.
 TEST_F(SceneRenderTest, ASkinnedMeshIsDrawnWhereItsJointsHoldIt)
 {
     struct SkinCase
     {
         int joints;
+        int boundJoint;
+        const char* material;
         float drawnAt;
         const char* report;
     };
     const SkinCase cases[] = {
-        {1, 3.0f, nullptr},
-        {64, 3.0f, nullptr},
-        {65, 0.0f, ")]:\tmesh node 'skinned': its skin has 65 joints, more than the 64 the shaders of material "
-                   "'ground' hold; it is drawn in its bind pose\n"},
+        {1, 0, "ground", 3.0f, nullptr},
+        {300, 299, "ground", 3.0f, nullptr},
+        {64, 63, "uniform-skin", 3.0f, nullptr},
+        {65, 0, "uniform-skin", 0.0f, ")]:\tmesh node 'skinned': its skin has 65 joints, more than the 64 the shaders "
+                                      "of material 'uniform-skin' hold; it is drawn in its bind pose\n"},
     };
     defaultMaterial("ground");
+    auto* uniformSkin = material("uniform-skin", std::make_shared<File>(shaders.write("skin.vert", uniformSkinVertex)),
+                                 std::make_shared<File>(shaders.write("flat.frag", flatFragment)));
+    std::vector<unsigned char> white(4, 255);
+    captureStdout([&] { uniformSkin->addTexture(new Image("white", 1, 1, white)); });
     light("lamp", 2, {0, 4, 0}, {0, 0, 0});
     lookFrom({0, 10, 0.01f}, {0, 0, 0});
     for (const SkinCase& skin : cases)
     {
         std::vector<SceneNode*> joints;
-        MeshNode* node = skinnedQuad(*scene, skin.joints, joints);
-        joints[0]->setTransform(translation({3, 0, 0}));
+        MeshNode* node = skinnedQuad(*scene, skin.joints, joints, skin.boundJoint, skin.material);
+        joints[static_cast<std::size_t>(skin.boundJoint)]->setTransform(translation({3, 0, 0}));
         std::string log;
         for (int frame = 0; frame < 2; ++frame)
         {

@@ -30,6 +30,9 @@ uniform int lightCount;
 
 in vec3 position;
 in vec3 normal;
+// The surface's frame for normal pictures; zero for a mesh without one.
+in vec3 tangent;
+in vec3 bitangent;
 in vec2 texCoord_0;
 in vec2 texCoord_1;
 // The texture-coordinate set the textures read, 0 or 1; a material's own value.
@@ -37,16 +40,28 @@ uniform int texCoordSet;
 // The vertex's colour, which tints the surface; white for a mesh without colours.
 in vec4 color;
 
-// Skinning: a skinned mesh's vertices bend with up to four of its joints. jointCount is 0 for a mesh
-// without a skin, which stands as it is.
-uniform mat4 jointMatrices[64];
+// Skinning: a skinned mesh's vertices bend with up to four of its joints, whose matrices are four
+// texels each, row by row. jointCount is 0 for a mesh without a skin, which stands as it is.
+uniform samplerBuffer jointTexture;
 uniform int jointCount;
 in vec4 jointIndices;
 in vec4 jointWeights;
 
+// Morphing: for each vertex and each of the mesh's targets, three texels of offsets (position, normal
+// and tangent); the draw shows morphCount of the targets, each with its weight.
+uniform samplerBuffer morphOffsets;
+uniform int morphTargetCount;
+uniform int morphCount;
+uniform int morphIndices[8];
+uniform float morphWeights[8];
+
 out vec3 worldPosition;
 out vec3 worldNormal;
+out vec3 worldTangent;
+out vec3 worldBitangent;
 out vec2 uv;
+// Both texture-coordinate sets, for materials that read each picture with a set of its own.
+out vec4 texCoords;
 out vec4 vertexColor;
 // Where the point lies in the shadow maps of the two lights lit per pixel.
 out vec4 mapPositions[2];
@@ -145,6 +160,13 @@ void passLights(vec4 placed)
             addFurtherLight(light, placed.xyz);
 }
 
+mat4 jointMatrix(float joint)
+{
+    int first = int(joint) * 4;
+    return transpose(mat4(texelFetch(jointTexture, first), texelFetch(jointTexture, first + 1),
+                          texelFetch(jointTexture, first + 2), texelFetch(jointTexture, first + 3)));
+}
+
 // The vertex's place in its mesh node's space: where its joints hold it. What its weights leave
 // to 1 keeps it where it was bound.
 mat4 skinning()
@@ -152,17 +174,38 @@ mat4 skinning()
     if (jointCount == 0)
         return mat4(1.0);
     return (1.0 - dot(jointWeights, vec4(1.0))) * mat4(1.0)
-         + jointWeights.x * jointMatrices[int(jointIndices.x)] + jointWeights.y * jointMatrices[int(jointIndices.y)]
-         + jointWeights.z * jointMatrices[int(jointIndices.z)] + jointWeights.w * jointMatrices[int(jointIndices.w)];
+         + jointWeights.x * jointMatrix(jointIndices.x) + jointWeights.y * jointMatrix(jointIndices.y)
+         + jointWeights.z * jointMatrix(jointIndices.z) + jointWeights.w * jointMatrix(jointIndices.w);
+}
+
+void morph(inout vec3 morphedPosition, inout vec3 morphedNormal, inout vec3 morphedTangent)
+{
+    for (int shown = 0; shown < morphCount && shown < 8; ++shown)
+    {
+        int first = (gl_VertexID * morphTargetCount + morphIndices[shown]) * 3;
+        float weight = morphWeights[shown];
+        morphedPosition += weight * texelFetch(morphOffsets, first).xyz;
+        morphedNormal += weight * texelFetch(morphOffsets, first + 1).xyz;
+        morphedTangent += weight * texelFetch(morphOffsets, first + 2).xyz;
+    }
 }
 
 void main()
 {
+    vec3 morphedPosition = position;
+    vec3 morphedNormal = normal;
+    vec3 morphedTangent = tangent;
+    // Which way the bitangent turns from the normal and the tangent.
+    float handedness = dot(cross(normal, tangent), bitangent) < 0.0 ? -1.0 : 1.0;
+    morph(morphedPosition, morphedNormal, morphedTangent);
     mat4 placing = world * skinning();
-    vec4 placed = placing * vec4(position, 1.0);
+    vec4 placed = placing * vec4(morphedPosition, 1.0);
     worldPosition = placed.xyz;
-    worldNormal = transpose(inverse(mat3(placing))) * normal;
+    worldNormal = transpose(inverse(mat3(placing))) * morphedNormal;
+    worldTangent = mat3(placing) * morphedTangent;
+    worldBitangent = cross(worldNormal, worldTangent) * handedness;
     uv = texCoordSet == 1 ? texCoord_1 : texCoord_0;
+    texCoords = vec4(texCoord_0, texCoord_1);
     vertexColor = color;
     passLights(placed);
     gl_Position = proj * view * placed;

@@ -34,9 +34,9 @@ in vec3 tangent;
 in vec3 bitangent;
 in vec2 texCoord_0;
 
-// Skinning: a skinned mesh's vertices bend with up to four of its joints. jointCount is 0 for a mesh
-// without a skin, which stands as it is.
-uniform mat4 jointMatrices[64];
+// Skinning: a skinned mesh's vertices bend with up to four of its joints, whose matrices are four
+// texels each, row by row. jointCount is 0 for a mesh without a skin, which stands as it is.
+uniform samplerBuffer jointTexture;
 uniform int jointCount;
 in vec4 jointIndices;
 in vec4 jointWeights;
@@ -129,13 +129,20 @@ void passLights(vec4 placed)
 
 // The vertex's place in its mesh node's space: where its joints hold it. What its weights leave
 // to 1 keeps it where it was bound.
+mat4 jointMatrix(float joint)
+{
+    int first = int(joint) * 4;
+    return transpose(mat4(texelFetch(jointTexture, first), texelFetch(jointTexture, first + 1),
+                          texelFetch(jointTexture, first + 2), texelFetch(jointTexture, first + 3)));
+}
+
 mat4 skinning()
 {
     if (jointCount == 0)
         return mat4(1.0);
     return (1.0 - dot(jointWeights, vec4(1.0))) * mat4(1.0)
-         + jointWeights.x * jointMatrices[int(jointIndices.x)] + jointWeights.y * jointMatrices[int(jointIndices.y)]
-         + jointWeights.z * jointMatrices[int(jointIndices.z)] + jointWeights.w * jointMatrices[int(jointIndices.w)];
+         + jointWeights.x * jointMatrix(jointIndices.x) + jointWeights.y * jointMatrix(jointIndices.y)
+         + jointWeights.z * jointMatrix(jointIndices.z) + jointWeights.w * jointMatrix(jointIndices.w);
 }
 
 void main()

@@ -8,8 +8,10 @@
 // Metallic-roughness materials as glTF 2.0 defines them: the GGX distribution, Smith's
 // height-correlated visibility, Schlick's Fresnel and Lambert's diffuse, with the engine's lights and
 // shadow maps (the first two lights per pixel with their shadows, the others together), lit in linear
-// space and encoded for the display as sRGB. Base colour and emissive pictures are sRGB and decoded
-// here; a light of intensity 1 shows a white diffuse surface facing it white. Goes with default.vert.
+// space and encoded for the display as sRGB. Base colour and emissive pictures are sRGB, decoded by
+// OpenGL as they are read; a light of intensity 1 shows a white diffuse surface facing it white. Each
+// picture is read with its own texture-coordinate set, moved by its own transform. Goes with
+// default.vert.
 
 struct Light
 {
@@ -48,13 +50,29 @@ uniform sampler2D occlusionTexture;
 uniform float occlusionStrength;
 uniform sampler2D emissiveTexture;
 uniform vec3 emissiveFactor;
+// 0 for a material without a normal picture.
+uniform float normalScale;
+uniform sampler2D normalTexture;
+// For each picture, its texture-coordinate set (0 or 1) and the transform of those coordinates.
+uniform int baseColorTextureSet;
+uniform mat3 baseColorTextureTransform;
+uniform int metallicRoughnessTextureSet;
+uniform mat3 metallicRoughnessTextureTransform;
+uniform int normalTextureSet;
+uniform mat3 normalTextureTransform;
+uniform int occlusionTextureSet;
+uniform mat3 occlusionTextureTransform;
+uniform int emissiveTextureSet;
+uniform mat3 emissiveTextureTransform;
 // 0 opaque, 1 masked at alphaCutoff, 2 blended.
 uniform int alphaMode;
 uniform float alphaCutoff;
 
 in vec3 worldPosition;
 in vec3 worldNormal;
-in vec2 uv;
+in vec3 worldTangent;
+in vec3 worldBitangent;
+in vec4 texCoords;
 in vec4 vertexColor;
 in vec4 mapPositions[2];
 flat in vec4 spotAxes[2];
@@ -71,13 +89,8 @@ const float ambient = 0.08;
 const float shadowMapSize = 1024.0;
 const float depthBias = 0.0005;
 
-// The sRGB curves as polynomials of the value and of its roots: within a fraction of an 8-bit step of
-// the exact curves, at a part of the cost of pow() on a software rasteriser.
-vec3 decodeSrgb(vec3 encoded)
-{
-    return encoded * (encoded * (encoded * 0.305306011 + 0.682171111) + 0.012522878);
-}
-
+// The sRGB curve as a polynomial of the value's roots: within a fraction of an 8-bit step of the
+// exact curve, at a part of the cost of pow() on a software rasteriser.
 vec3 encodeSrgb(vec3 linear)
 {
     vec3 root = sqrt(clamp(linear, 0.0, 1.0));
@@ -168,27 +181,50 @@ vec3 lighting(Surface surface, float occlusion)
     return color;
 }
 
+vec2 uvOf(int set, mat3 transform)
+{
+    return (transform * vec3(set == 1 ? texCoords.zw : texCoords.xy, 1.0)).xy;
+}
+
+// The shading normal: the surface's own, turned by the normal picture where there is one. A back face
+// seen from behind is lit from its own side.
+vec3 shadingNormal()
+{
+    float side = gl_FrontFacing ? 1.0 : -1.0;
+    vec3 normal = normalize(worldNormal) * side;
+    if (normalScale == 0.0 || dot(worldTangent, worldTangent) < 1e-12)
+        return normal;
+    vec3 tangent = normalize(worldTangent) * side;
+    vec3 bitangent = normalize(worldBitangent) * side;
+    vec3 mapped = texture(normalTexture, uvOf(normalTextureSet, normalTextureTransform)).xyz * 2.0 - 1.0;
+    mapped.xy *= normalScale;
+    vec3 turned = mat3(tangent, bitangent, normal) * mapped;
+    return dot(turned, turned) > 1e-12 ? normalize(turned) : normal;
+}
+
 void main()
 {
-    vec4 base = baseColorFactor * vertexColor;
-    vec4 picture = texture(baseColorTexture, uv);
-    base *= vec4(decodeSrgb(picture.rgb), picture.a);
+    vec2 baseUv = uvOf(baseColorTextureSet, baseColorTextureTransform);
+    vec4 base = baseColorFactor * vertexColor * texture(baseColorTexture, baseUv);
     if (alphaMode == 1 && base.a < alphaCutoff)
         discard;
-    vec4 metalRough = texture(metallicRoughnessTexture, uv);
+    vec2 metalRoughUv = uvOf(metallicRoughnessTextureSet, metallicRoughnessTextureTransform);
+    vec4 metalRough = texture(metallicRoughnessTexture, metalRoughUv);
     float metallic = clamp(metallicFactor * metalRough.b, 0.0, 1.0);
     float roughness = clamp(roughnessFactor * metalRough.g, 0.04, 1.0);
     Surface surface;
     surface.diffuseColor = base.rgb * (1.0 - metallic);
     surface.f0 = mix(vec3(0.04), base.rgb, metallic);
     surface.alphaRoughness = roughness * roughness;
-    // A back face seen from behind is lit from its own side.
-    surface.normal = normalize(gl_FrontFacing ? worldNormal : -worldNormal);
+    surface.normal = shadingNormal();
     surface.toEye = normalize(camPos - worldPosition);
     // A material without occlusion or emission reads no picture for them.
-    float occlusion = occlusionStrength > 0.0 ? 1.0 + occlusionStrength * (texture(occlusionTexture, uv).r - 1.0) : 1.0;
-    vec3 emitted = any(greaterThan(emissiveFactor, vec3(0.0))) ? emissiveFactor * decodeSrgb(texture(emissiveTexture, uv).rgb)
-                                                                : vec3(0.0);
+    vec2 occlusionUv = uvOf(occlusionTextureSet, occlusionTextureTransform);
+    float occlusion = occlusionStrength > 0.0 ? 1.0 + occlusionStrength * (texture(occlusionTexture, occlusionUv).r - 1.0)
+                                              : 1.0;
+    vec3 emitted = any(greaterThan(emissiveFactor, vec3(0.0)))
+        ? emissiveFactor * texture(emissiveTexture, uvOf(emissiveTextureSet, emissiveTextureTransform)).rgb
+        : vec3(0.0);
     vec3 color = mix(lighting(surface, occlusion) + emitted, base.rgb, unlit);
     // A masked surface is opaque where it is not discarded.
     fragColor = vec4(encodeSrgb(color), alphaMode == 2 ? base.a : 1.0);

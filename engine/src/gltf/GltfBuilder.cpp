@@ -140,38 +140,49 @@ int primitiveOf(int mode)
     return SubMesh::triangles;
 }
 
+// Vertex n of the sub-mesh becomes a copy of vertex sourceVertex[n]: every array and morph target.
+void remapVertices(SubMesh& subMesh, const std::vector<unsigned int>& sourceVertex)
+{
+    std::vector<std::pair<std::pair<VertexSemantic, int>, std::vector<float>>> remapped;
+    subMesh.forEachAttribute([&](VertexSemantic semantic, int set, const VertexAttribute& attribute) {
+        std::size_t components = static_cast<std::size_t>(attribute.components);
+        std::vector<float> values(sourceVertex.size() * components);
+        for (std::size_t vertex = 0; vertex < sourceVertex.size(); ++vertex)
+            std::copy_n(attribute.values->begin() + static_cast<std::ptrdiff_t>(sourceVertex[vertex] * components),
+                        components, values.begin() + static_cast<std::ptrdiff_t>(vertex * components));
+        remapped.push_back({{semantic, set}, std::move(values)});
+    });
+    for (auto& [key, values] : remapped)
+        subMesh.setAttribute(key.first, std::move(values), key.second);
+    if (subMesh.getMorphTargetCount() == 0)
+        return;
+    std::size_t perVertex = subMesh.getMorphTargetCount() * SubMesh::floatsPerMorphOffset;
+    const std::vector<float>& offsets = *subMesh.getMorphOffsets();
+    std::vector<float> moved(sourceVertex.size() * perVertex);
+    for (std::size_t vertex = 0; vertex < sourceVertex.size(); ++vertex)
+        std::copy_n(offsets.begin() + static_cast<std::ptrdiff_t>(sourceVertex[vertex] * perVertex), perVertex,
+                    moved.begin() + static_cast<std::ptrdiff_t>(vertex * perVertex));
+    subMesh.setMorphTargets(subMesh.getMorphTargetCount(), std::move(moved));
+}
+
 // Each triangle gets vertices of its own with its face's normal, as glTF asks of a primitive
 // without normals.
 void giveFlatNormals(SubMesh& subMesh, std::vector<unsigned int>& indices)
 {
-    std::vector<std::pair<std::pair<VertexSemantic, int>, std::vector<float>>> unwelded;
-    subMesh.forEachAttribute([&](VertexSemantic semantic, int set, const VertexAttribute& attribute) {
-        std::vector<float> values;
-        std::size_t components = static_cast<std::size_t>(attribute.components);
-        for (unsigned int index : indices)
-            values.insert(values.end(), attribute.values->begin() + static_cast<std::ptrdiff_t>(index * components),
-                          attribute.values->begin() + static_cast<std::ptrdiff_t>((index + 1) * components));
-        unwelded.push_back({{semantic, set}, std::move(values)});
-    });
+    remapVertices(subMesh, indices);
+    const std::vector<float>& positions = *subMesh.attribute(VertexSemantic::Position)->values;
     std::vector<float> normals;
-    for (auto& [key, values] : unwelded)
+    normals.reserve(positions.size());
+    for (std::size_t corner = 0; corner + 2 < indices.size(); corner += 3)
     {
-        if (key.first != VertexSemantic::Position)
-            continue;
-        for (std::size_t corner = 0; corner + 2 < indices.size(); corner += 3)
-        {
-            Vector3 a(values[corner * 3], values[corner * 3 + 1], values[corner * 3 + 2]);
-            Vector3 b(values[corner * 3 + 3], values[corner * 3 + 4], values[corner * 3 + 5]);
-            Vector3 c(values[corner * 3 + 6], values[corner * 3 + 7], values[corner * 3 + 8]);
-            Vector3 normal = (b - a).cross(c - a);
-            float length = normal.length();
-            normal = length > 0 ? normal * (1 / length) : Vector3(0, 1, 0);
-            for (int vertex = 0; vertex < 3; ++vertex)
-                normals.insert(normals.end(), {normal.x, normal.y, normal.z});
-        }
+        const float* a = &positions[corner * 3];
+        Vector3 first(a[0], a[1], a[2]);
+        Vector3 normal = (Vector3(a[3], a[4], a[5]) - first).cross(Vector3(a[6], a[7], a[8]) - first);
+        float length = normal.length();
+        normal = length > 0 ? normal * (1 / length) : Vector3(0, 1, 0);
+        for (int vertex = 0; vertex < 3; ++vertex)
+            normals.insert(normals.end(), {normal.x, normal.y, normal.z});
     }
-    for (auto& [key, values] : unwelded)
-        subMesh.setAttribute(key.first, std::move(values), key.second);
     subMesh.setAttribute(VertexSemantic::Normal, std::move(normals));
     for (std::size_t at = 0; at < indices.size(); ++at)
         indices[at] = static_cast<unsigned int>(at);
@@ -197,6 +208,7 @@ namespace
 // KHR_texture_basisu is known: its pictures are named, one line each, and left out.
 const char* const drawnExtensions[] = {
     "KHR_materials_unlit",
+    "KHR_texture_transform",
     "KHR_lights_punctual",
     "KHR_materials_emissive_strength",
     "KHR_mesh_quantization",
@@ -269,22 +281,21 @@ void Builder::makeMaterial(std::size_t index)
                                                                 static_cast<float>(base[2]), static_cast<float>(base[3])));
     material->setValue("metallicFactor", MaterialValue::number(static_cast<float>(pbr.metallicFactor)));
     material->setValue("roughnessFactor", MaterialValue::number(static_cast<float>(pbr.roughnessFactor)));
-    setTexture(*material, "baseColorTexture", pbr.baseColorTexture.index, place + ".pbrMetallicRoughness.baseColorTexture");
-    setTexture(*material, "metallicRoughnessTexture", pbr.metallicRoughnessTexture.index,
-               place + ".pbrMetallicRoughness.metallicRoughnessTexture");
-    if (source.occlusionTexture.index >= 0)
-    {
-        setTexture(*material, "occlusionTexture", source.occlusionTexture.index, place + ".occlusionTexture");
+    setTexture(*material, "baseColorTexture", referenceTo(pbr.baseColorTexture),
+               place + ".pbrMetallicRoughness.baseColorTexture", true);
+    setTexture(*material, "metallicRoughnessTexture", referenceTo(pbr.metallicRoughnessTexture),
+               place + ".pbrMetallicRoughness.metallicRoughnessTexture", false);
+    if (setTexture(*material, "occlusionTexture", referenceTo(source.occlusionTexture), place + ".occlusionTexture",
+                   false))
         material->setValue("occlusionStrength", MaterialValue::number(static_cast<float>(source.occlusionTexture.strength)));
-    }
-    setTexture(*material, "emissiveTexture", source.emissiveTexture.index, place + ".emissiveTexture");
+    if (setTexture(*material, "normalTexture", referenceTo(source.normalTexture), place + ".normalTexture", false))
+        material->setValue("normalScale", MaterialValue::number(static_cast<float>(source.normalTexture.scale)));
+    setTexture(*material, "emissiveTexture", referenceTo(source.emissiveTexture), place + ".emissiveTexture", true);
     float strength = emissiveStrengthOf(source);
     std::vector<double> emissive = source.emissiveFactor.size() == 3 ? source.emissiveFactor : std::vector<double>{0, 0, 0};
     material->setValue("emissiveFactor", MaterialValue::vector(static_cast<float>(emissive[0]) * strength,
                                                                static_cast<float>(emissive[1]) * strength,
                                                                static_cast<float>(emissive[2]) * strength));
-    if (pbr.baseColorTexture.texCoord == 1)
-        material->setValue("texCoordSet", MaterialValue::number(1.0f));
     float mode = source.alphaMode == "MASK" ? 1.0f : source.alphaMode == "BLEND" ? 2.0f : 0.0f;
     material->setValue("alphaMode", MaterialValue::number(mode));
     material->setValue("alphaCutoff", MaterialValue::number(static_cast<float>(source.alphaCutoff)));
@@ -307,13 +318,73 @@ float Builder::emissiveStrengthOf(const tinygltf::Material& material)
     return static_cast<float>(extension->second.Get("emissiveStrength").GetNumberAsDouble());
 }
 
-void Builder::setTexture(SinglePassAutoMapMaterial& material, const char* uniform, int texture,
-                         const std::string& place)
+// The picture, its texture-coordinate set and the transform of its coordinates; without a picture the
+// set and transform still hold, as the shaders read them. False when the material has no picture.
+bool Builder::setTexture(SinglePassAutoMapMaterial& material, const std::string& uniform,
+                         const TextureReference& reference, const std::string& place, bool srgb)
 {
-    if (texture < 0)
-        return;
-    if (Image* image = imageOfTexture(texture, place))
-        material.setValue(uniform, MaterialValue::texture(image, samplingOf(texture)));
+    CoordinateTransform transform = coordinateTransformOf(reference, place);
+    material.setValue(uniform + "Set", MaterialValue::number(static_cast<float>(transform.set)));
+    material.setValue(uniform + "Transform", MaterialValue::matrix3(transform.rowByRow));
+    if (reference.index < 0)
+        return false;
+    Image* image = imageOfTexture(reference.index, place);
+    if (image == nullptr)
+        return false;
+    TextureSampling sampling = samplingOf(reference.index);
+    sampling.srgb = srgb;
+    material.setValue(uniform, MaterialValue::texture(image, sampling));
+    return true;
+}
+
+namespace
+{
+double numberIn(const tinygltf::Value& object, const char* key, std::size_t element, double otherwise)
+{
+    if (!object.Has(key))
+        return otherwise;
+    const tinygltf::Value& value = object.Get(key);
+    if (value.IsArray())
+        return element < value.ArrayLen() && value.Get(static_cast<int>(element)).IsNumber()
+                   ? value.Get(static_cast<int>(element)).GetNumberAsDouble()
+                   : otherwise;
+    return value.IsNumber() ? value.GetNumberAsDouble() : otherwise;
+}
+}
+
+// The set a picture reads and KHR_texture_transform's offset, rotation (counter-clockwise) and scale,
+// as one matrix. Sets past 1 are not drawn: such a picture reads set 0.
+Builder::CoordinateTransform Builder::coordinateTransformOf(const TextureReference& reference, const std::string& place)
+{
+    CoordinateTransform transform;
+    transform.set = reference.texCoord;
+    auto extension = reference.extensions->find("KHR_texture_transform");
+    if (extension != reference.extensions->end() && extension->second.IsObject())
+    {
+        const tinygltf::Value& values = extension->second;
+        double offsetU = numberIn(values, "offset", 0, 0.0);
+        double offsetV = numberIn(values, "offset", 1, 0.0);
+        double rotation = numberIn(values, "rotation", 0, 0.0);
+        double scaleU = numberIn(values, "scale", 0, 1.0);
+        double scaleV = numberIn(values, "scale", 1, 1.0);
+        if (values.Has("texCoord") && values.Get("texCoord").IsInt())
+            transform.set = values.Get("texCoord").GetNumberAsInt();
+        double cosine = std::cos(rotation);
+        double sine = std::sin(rotation);
+        std::array<double, 9> matrix = {cosine * scaleU,  sine * scaleV,   offsetU, -sine * scaleU, cosine * scaleV,
+                                        offsetV,          0.0,             0.0,     1.0};
+        for (std::size_t element = 0; element < matrix.size(); ++element)
+            transform.rowByRow[element] = std::isfinite(matrix[element]) ? static_cast<float>(matrix[element])
+                                                                          : (element % 4 == 0 ? 1.0f : 0.0f);
+    }
+    if (transform.set < 0 || transform.set > 1)
+    {
+        if (reference.index >= 0)
+            report(place, "reads texture-coordinate set " + std::to_string(transform.set) +
+                              "; only sets 0 and 1 reach pictures, so it reads set 0");
+        transform.set = 0;
+    }
+    return transform;
 }
 
 namespace
@@ -546,6 +617,52 @@ bool Builder::readAttributes(const tinygltf::Primitive& primitive, const std::st
     return true;
 }
 
+namespace
+{
+// Offsets in a target: position, normal and tangent, at these places among a vertex's offsets.
+const std::pair<const char*, std::size_t> morphedAttributes[] = {{"POSITION", 0}, {"NORMAL", 4}, {"TANGENT", 8}};
+// Bounds the offsets of a damaged document, as the accessors' own cap does.
+const std::size_t mostMorphOffsetFloats = std::size_t(1) << 27;
+}
+
+// The offsets each target gives its vertices' positions, normals and tangents; what a target leaves
+// out, or gives unsoundly, moves nothing.
+void Builder::readMorphTargets(const tinygltf::Primitive& primitive, const std::string& place, std::size_t vertices,
+                               SubMesh& subMesh)
+{
+    std::size_t targets = primitive.targets.size();
+    if (targets == 0)
+        return;
+    std::size_t perVertex = targets * SubMesh::floatsPerMorphOffset;
+    if (vertices > mostMorphOffsetFloats / perVertex)
+    {
+        report(place + ".targets", "holds " + std::to_string(targets) + " targets of " + std::to_string(vertices) +
+                                       " vertices, more than the engine morphs; it is drawn as it stands");
+        return;
+    }
+    std::vector<float> offsets(vertices * perVertex, 0.0f);
+    for (std::size_t target = 0; target < targets; ++target)
+        for (const auto& [name, at] : morphedAttributes)
+        {
+            auto accessor = primitive.targets[target].find(name);
+            if (accessor == primitive.targets[target].end())
+                continue;
+            std::string targetPlace = place + "." + indexed("targets", target) + "." + name;
+            std::vector<float> values;
+            int components = 0;
+            std::string problem;
+            if (!AccessorReader(model).readFloats(accessor->second, values, components, problem))
+                report(targetPlace, problem + "; the target moves nothing there");
+            else if (components != 3 || values.size() != vertices * 3)
+                report(targetPlace, "does not hold one 3-component element for each of the primitive's " +
+                                        std::to_string(vertices) + " vertices; the target moves nothing there");
+            else
+                for (std::size_t vertex = 0; vertex < vertices; ++vertex)
+                    std::copy_n(&values[vertex * 3], 3, &offsets[vertex * perVertex + target * 12 + at]);
+        }
+    subMesh.setMorphTargets(targets, std::move(offsets));
+}
+
 std::vector<unsigned int> Builder::readIndices(const tinygltf::Primitive& primitive, const std::string& place,
                                                std::size_t vertices, bool& sound)
 {
@@ -581,13 +698,12 @@ SubMesh* Builder::makeSubMesh(const tinygltf::Primitive& primitive, const std::s
         report(place, "has the mode " + std::to_string(primitive.mode) + ", which no primitive has; it is left out");
         return nullptr;
     }
-    if (!primitive.targets.empty())
-        report(place, "has morph targets, which are not drawn yet; it is drawn as it stands");
     auto subMesh = std::make_unique<SubMesh>();
     std::size_t vertices = 0;
     bool sound = false;
     if (!readAttributes(primitive, place, *subMesh, vertices))
         return nullptr;
+    readMorphTargets(primitive, place, vertices, *subMesh);
     std::vector<unsigned int> indices = asList(readIndices(primitive, place, vertices, sound), primitive.mode);
     if (!sound)
         return nullptr;
@@ -700,6 +816,10 @@ SceneNode* Builder::makeNode(std::size_t index, SceneNode& parent)
         {
             auto* meshNode = new MeshNode(made->getName() + "_mesh", meshes[static_cast<std::size_t>(node.mesh)]);
             made->addChild(meshNode);
+            const std::vector<double>& weights =
+                node.weights.empty() ? model.meshes[static_cast<std::size_t>(node.mesh)].weights : node.weights;
+            meshNode->setMorphWeights(std::vector<float>(weights.begin(), weights.end()));
+            meshNodes[index] = meshNode;
             if (node.skin >= 0)
                 skinned.push_back({index, meshNode});
         }
@@ -889,6 +1009,13 @@ void Builder::makeAnimations()
     scene.setTime(scene.getTime());
 }
 
+// glTF gives every primitive of a mesh the same number of targets.
+std::size_t Builder::morphTargetCountOf(int mesh) const
+{
+    const std::vector<tinygltf::Primitive>& primitives = model.meshes[static_cast<std::size_t>(mesh)].primitives;
+    return primitives.empty() ? 0 : primitives.front().targets.size();
+}
+
 bool Builder::plays(std::size_t animation)
 {
     const std::string& asked = selection.animation;
@@ -908,12 +1035,13 @@ void Builder::addChannel(const tinygltf::Animation& animation, const tinygltf::A
     // A node of another scene than the one shown.
     if (madeNodes[static_cast<std::size_t>(channel.target_node)] == nullptr)
         return;
-    if (path == "weights")
-        return report(place, "animates morph target weights, which are not drawn yet; it is left out");
-    if (path != "translation" && path != "rotation" && path != "scale")
+    if (path != "translation" && path != "rotation" && path != "scale" && path != "weights")
         return report(place, "animates the path '" + path + "', which no node has; it is left out");
     const tinygltf::Node& node = model.nodes[static_cast<std::size_t>(channel.target_node)];
-    if (node.matrix.size() == 16)
+    MeshNode* meshNode = meshNodes[static_cast<std::size_t>(channel.target_node)];
+    if (path == "weights" && meshNode == nullptr)
+        return report(place, "animates the morph weights of a node without a mesh; it is left out");
+    if (path != "weights" && node.matrix.size() == 16)
         return report(place, "moves a node given by a matrix, which glTF does not allow; it is left out");
     if (channel.sampler < 0 || static_cast<std::size_t>(channel.sampler) >= animation.samplers.size())
         return report(place, "names samplers[" + std::to_string(channel.sampler) +
@@ -922,7 +1050,8 @@ void Builder::addChannel(const tinygltf::Animation& animation, const tinygltf::A
     TrsAnimation::Track track;
     track.path = path == "translation" ? TrsAnimation::Path::Translation
                  : path == "rotation"  ? TrsAnimation::Path::Rotation
-                                       : TrsAnimation::Path::Scale;
+                 : path == "scale"     ? TrsAnimation::Path::Scale
+                                       : TrsAnimation::Path::Weights;
     bool knownInterpolation = false;
     track.interpolation = interpolationOf(sampler.interpolation, knownInterpolation);
     if (!knownInterpolation)
@@ -934,14 +1063,20 @@ void Builder::addChannel(const tinygltf::Animation& animation, const tinygltf::A
     if (!reader.readFloats(sampler.input, track.times, components, problem) ||
         !reader.readFloats(sampler.output, track.values, components, problem))
         return report(place, problem + "; it is left out");
-    if (!track.times.empty() && static_cast<std::size_t>(components) != TrsAnimation::widthOf(track.path))
+    // Weights are scalars, one for each target at each key.
+    std::size_t width = track.path == TrsAnimation::Path::Weights    ? 1
+                        : track.path == TrsAnimation::Path::Rotation ? 4
+                                                                      : 3;
+    if (!track.times.empty() && static_cast<std::size_t>(components) != width)
         return report(place, "has keys of " + std::to_string(components) + " values where its path takes " +
-                                 std::to_string(TrsAnimation::widthOf(track.path)) + "; it is left out");
+                                 std::to_string(width) + "; it is left out");
     TrsAnimation*& target = animated[channel.target_node];
     if (target == nullptr)
     {
         target = new TrsAnimation(restVectorOf(node.translation, 0), restRotationOf(node), restVectorOf(node.scale, 1));
         target->setTarget(madeNodes[static_cast<std::size_t>(channel.target_node)]);
+        if (meshNode != nullptr)
+            target->setWeightsTarget(meshNode, morphTargetCountOf(node.mesh));
     }
     if (!target->addTrack(std::move(track)))
         report(place, "has keys whose times go back, or values that do not fit its keys; it is left out");

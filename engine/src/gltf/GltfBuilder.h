@@ -5,6 +5,7 @@
 #include "pellux/graphics/Texture.h"
 #include "pellux/resources/VertexLayout.h"
 
+#include <array>
 #include <map>
 #include <utility>
 #include <set>
@@ -58,7 +59,26 @@ private:
     void makeMaterial(std::size_t index);
     SinglePassAutoMapMaterial* metallicRoughnessMaterial(const std::string& name);
     static float emissiveStrengthOf(const tinygltf::Material& material);
-    void setTexture(SinglePassAutoMapMaterial& material, const char* uniform, int texture, const std::string& place);
+    // What a material says of one of its pictures.
+    struct TextureReference
+    {
+        int index = -1;
+        int texCoord = 0;
+        const tinygltf::ExtensionMap* extensions = nullptr;
+    };
+    template <class Info>
+    static TextureReference referenceTo(const Info& info)
+    {
+        return TextureReference{info.index, info.texCoord, &info.extensions};
+    }
+    struct CoordinateTransform
+    {
+        int set = 0;
+        std::array<float, 9> rowByRow{1, 0, 0, 0, 1, 0, 0, 0, 1};
+    };
+    bool setTexture(SinglePassAutoMapMaterial& material, const std::string& uniform, const TextureReference& reference,
+                    const std::string& place, bool srgb);
+    CoordinateTransform coordinateTransformOf(const TextureReference& reference, const std::string& place);
     TextureSampling samplingOf(int texture);
     Image* imageOfTexture(int texture, const std::string& place);
     std::string defaultMaterial();
@@ -70,6 +90,8 @@ private:
                        std::size_t& vertices);
     bool readAttribute(int accessor, const DrawnAttribute& drawn, std::size_t vertices, const std::string& place,
                        SubMesh& subMesh);
+    void readMorphTargets(const tinygltf::Primitive& primitive, const std::string& place, std::size_t vertices,
+                          SubMesh& subMesh);
     std::vector<unsigned int> readIndices(const tinygltf::Primitive& primitive, const std::string& place,
                                           std::size_t vertices, bool& sound);
     void buildScene();
@@ -83,6 +105,7 @@ private:
     void makeAnimations();
     // Whether the selection plays the document's animation of that index.
     bool plays(std::size_t animation);
+    std::size_t morphTargetCountOf(int mesh) const;
     void addChannel(const tinygltf::Animation& animation, const tinygltf::AnimationChannel& channel,
                     const std::string& place, std::map<int, TrsAnimation*>& animated);
 
@@ -100,6 +123,8 @@ private:
     std::vector<Mesh*> meshes;
     // The scene node made for each of the document's nodes; null for those not in the scene.
     std::vector<SceneNode*> madeNodes;
+    // The mesh node made for each of the document's nodes with a mesh, by the node's index.
+    std::map<std::size_t, MeshNode*> meshNodes;
     // The skinned nodes' indices with their mesh nodes, bound once every joint is made.
     std::vector<std::pair<std::size_t, MeshNode*>> skinned;
     bool cameraChosen = false;

@@ -19,7 +19,7 @@ const float shadowOffsetFactor = 1.1f;
 const float shadowOffsetUnits = 4.0f;
 const float wideLineAndPointSize = 10.0f;
 // No texture name: what a unit holds before a draw of the pass bound something to it.
-const unsigned int unknownTexture = ~0u;
+const UnitTexture unknownTexture{~0u, false};
 
 void setEnabled(GLenum capability, bool enabled)
 {
@@ -46,6 +46,11 @@ void setPolygonOffset(bool on)
 PassRecord& passRecord()
 {
     return GraphicsContext::current()->passRecord();
+}
+
+void bindUnitTexture(const UnitTexture& texture)
+{
+    glBindTexture(texture.buffer ? GL_TEXTURE_BUFFER : GL_TEXTURE_2D, texture.name);
 }
 
 void selectUnit(int unit, int& activeUnit)
@@ -158,6 +163,16 @@ void DrawState::forOverlay(const RenderTarget& target, unsigned int drawingProgr
 
 int DrawState::addTexture(unsigned int texture)
 {
+    return addUnitTexture({texture, false});
+}
+
+int DrawState::addBufferTexture(unsigned int texture)
+{
+    return addUnitTexture({texture, true});
+}
+
+int DrawState::addUnitTexture(UnitTexture texture)
+{
     if (static_cast<int>(textures.size()) >= textureUnits())
         return -1;
     textures.push_back(texture);
@@ -185,7 +200,7 @@ void DrawState::apply() const
     for (std::size_t unit = 0; unit < textures.size(); ++unit)
     {
         glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
-        glBindTexture(GL_TEXTURE_2D, textures[unit]);
+        bindUnitTexture(textures[unit]);
     }
 }
 
@@ -243,7 +258,7 @@ void DrawState::applyChangesFrom(const DrawState& applied) const
     }
 }
 
-void DrawState::bindChangedTextures(std::vector<unsigned int>& unitTextures, int& activeUnit) const
+void DrawState::bindChangedTextures(std::vector<UnitTexture>& unitTextures, int& activeUnit) const
 {
     if (unitTextures.size() < textures.size())
         unitTextures.resize(textures.size(), unknownTexture);
@@ -252,7 +267,7 @@ void DrawState::bindChangedTextures(std::vector<unsigned int>& unitTextures, int
         if (unitTextures[unit] == textures[unit])
             continue;
         selectUnit(static_cast<int>(unit), activeUnit);
-        glBindTexture(GL_TEXTURE_2D, textures[unit]);
+        bindUnitTexture(textures[unit]);
         unitTextures[unit] = textures[unit];
     }
 }

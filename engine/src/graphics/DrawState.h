@@ -7,6 +7,16 @@ namespace Pellux
 
 class RenderTarget;
 
+// A texture on a unit: a picture (a 2D texture) or a buffer texture, which sit at separate bindings.
+struct UnitTexture
+{
+    unsigned int name = 0;
+    bool buffer = false;
+
+    bool operator==(const UnitTexture& other) const { return name == other.name && buffer == other.buffer; }
+    bool operator!=(const UnitTexture& other) const { return !(*this == other); }
+};
+
 // Every piece of OpenGL state a draw depends on besides its program's uniforms: the framebuffer and
 // viewport it draws into, the program, the vertex array, the depth test, blending, face culling, the
 // polygon offset of shadow maps, the width of lines and points and the texture each unit holds.
@@ -34,6 +44,7 @@ public:
 
     // Gives the texture the next free unit and returns it; -1 when every unit is taken.
     int addTexture(unsigned int texture);
+    int addBufferTexture(unsigned int texture);
 
     // Sets the whole state.
     void apply() const;
@@ -64,7 +75,8 @@ private:
     void drawInto(const RenderTarget& target, unsigned int program);
     void applyChangesFrom(const DrawState& applied) const;
     // Binds the textures of the units whose texture differs from `unitTextures`, and notes them there.
-    void bindChangedTextures(std::vector<unsigned int>& unitTextures, int& activeUnit) const;
+    void bindChangedTextures(std::vector<UnitTexture>& unitTextures, int& activeUnit) const;
+    int addUnitTexture(UnitTexture texture);
 
     unsigned int framebuffer = 0;
     int width = 0;
@@ -80,7 +92,7 @@ private:
     bool polygonOffset = false;
     bool wideLinesAndPoints = false;
     // The texture of unit n at index n.
-    std::vector<unsigned int> textures;
+    std::vector<UnitTexture> textures;
 };
 
 // What the draws of the current pass have set; the pass number is 0 outside a pass. One for each
@@ -92,7 +104,7 @@ struct PassRecord
     bool drawn = false;
     DrawState applied;
     // The texture of unit n at index n, also of units the last draw left alone.
-    std::vector<unsigned int> unitTextures;
+    std::vector<UnitTexture> unitTextures;
     // The unit glActiveTexture last selected; -1 when not known.
     int activeUnit = -1;
     // The vertex inputs (bit n: location n) whose generic value the pass has set to white.

@@ -92,7 +92,7 @@ void makeMipmaps(const unsigned char* texels, int width, int height)
 }
 
 Texture::Texture(const Image& image, const TextureSampling& sampling)
-    : Texture(image.getWidth(), image.getHeight(), image.getData())
+    : Texture(image.getWidth(), image.getHeight(), image.getData(), sampling.srgb)
 {
     if (sampling == TextureSampling())
         return;
@@ -104,7 +104,12 @@ Texture::Texture(const Image& image, const TextureSampling& sampling)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, sampling.minFilter);
 }
 
-Texture::Texture(int width, int height, const unsigned char* pixels) : width(width), height(height)
+Texture::Texture(int width, int height, const unsigned char* pixels) : Texture(width, height, pixels, false)
+{
+}
+
+// sRGB levels are averaged by OpenGL, which averages the decoded colours.
+Texture::Texture(int width, int height, const unsigned char* pixels, bool srgb) : width(width), height(height)
 {
     PreservedBindings preserved;
     glGenTextures(1, &id);
@@ -113,8 +118,12 @@ Texture::Texture(int width, int height, const unsigned char* pixels) : width(wid
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-    makeMipmaps(pixels, width, height);
+    glTexImage2D(GL_TEXTURE_2D, 0, srgb ? GL_SRGB8_ALPHA8 : GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 pixels);
+    if (srgb && pixels != nullptr)
+        glGenerateMipmap(GL_TEXTURE_2D);
+    else
+        makeMipmaps(pixels, width, height);
 }
 
 Texture::~Texture()

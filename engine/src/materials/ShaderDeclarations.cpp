@@ -103,9 +103,11 @@ void scanShaderDeclarations(std::istream& source, bool readInputs, ShaderVariabl
 
 namespace
 {
-const char* const engineUniforms[] = {"world",       "view",         "proj",       "camPos",        "camDir",
-                                      "textures",    "specularCoefficient",        "lightArray",    "lightCount",
-                                      "shadowMaps",  "ambientLight", "unlit",      "jointMatrices", "jointCount"};
+const char* const engineUniforms[] = {
+    "world",        "view",          "proj",         "camPos",           "camDir",    "textures",
+    "specularCoefficient",           "lightArray",   "lightCount",       "shadowMaps", "ambientLight",
+    "unlit",        "jointMatrices", "jointTexture", "jointCount",       "morphOffsets", "morphTargetCount",
+    "morphCount",   "morphIndices",  "morphWeights"};
 }
 
 bool isEngineUniform(const std::string& name)

@@ -31,6 +31,19 @@ unsigned int GeometryBuffers::arrayBuffer(const VertexAttribute& attribute)
     return entry.second;
 }
 
+unsigned int GeometryBuffers::morphTexture(const SubMesh& subMesh)
+{
+    const std::shared_ptr<const std::vector<float>>& offsets = subMesh.getMorphOffsets();
+    MorphTexture& entry = morphTextures[offsets.get()];
+    if (entry.texture == nullptr)
+    {
+        entry.offsets = offsets;
+        entry.texture = std::make_unique<BufferTexture>();
+        entry.texture->upload(offsets->data(), offsets->size());
+    }
+    return entry.texture->getTexture();
+}
+
 unsigned int GeometryBuffers::indexBuffer(const SubMesh& subMesh)
 {
     IndexBuffer& entry = indexLists[&subMesh];

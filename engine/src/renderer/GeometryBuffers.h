@@ -1,5 +1,6 @@
 #pragma once
 
+#include "graphics/BufferTexture.h"
 #include "pellux/resources/SubMesh.h"
 
 #include <cstddef>
@@ -29,6 +30,10 @@ public:
     // Binds the element buffer holding the sub-mesh's indices, renewed when the sub-mesh changed,
     // and returns it.
     unsigned int indexBuffer(const SubMesh& subMesh);
+
+    // The buffer texture holding the sub-mesh's morph target offsets. Only for a sub-mesh that has
+    // morph targets.
+    unsigned int morphTexture(const SubMesh& subMesh);
 
     struct VertexArray
     {
@@ -68,6 +73,12 @@ private:
 
     // Holding the arrays keeps their addresses from being reused by others.
     std::map<const std::vector<float>*, std::pair<std::shared_ptr<const std::vector<float>>, unsigned int>> arrays;
+    struct MorphTexture
+    {
+        std::shared_ptr<const std::vector<float>> offsets;
+        std::unique_ptr<BufferTexture> texture;
+    };
+    std::map<const std::vector<float>*, MorphTexture> morphTextures;
     std::map<const SubMesh*, IndexBuffer> indexLists;
     std::unordered_map<Drawing, SetUp, DrawingHash> vertexArrays;
 };

@@ -11,6 +11,7 @@
 #include "pellux/scene/RenderPass.h"
 #include "pellux/scene/Scene.h"
 #include "pellux/scene/Skin.h"
+#include "graphics/BufferTexture.h"
 #include "renderer/Renderer.h"
 
 #include <GL/glew.h>
@@ -63,12 +64,14 @@ void MaterialDrawing::draw(Scene& scene, MeshNode& node, const SubMesh& subMesh,
     ProgramLocations& at = pass.isShadow() && depthOnly != nullptr ? *depthOnly : *shading;
     GeometryBuffers::VertexArray vertexArray = vertexArrayFor(at, subMesh);
     planState(at, scene, pass, target);
+    planSkinning(at, node);
+    planMorphing(at, node, subMesh);
     state.setVertexArray(vertexArray.name);
     state.applyForDraw();
     // A mesh without colours is white.
     if (vertexArray.lacksColor)
         DrawState::useWhiteInput(at.color);
-    mapUniforms(at, scene, node);
+    mapUniforms(at, scene, node, subMesh);
     glDrawElements(drawingMode(subMesh.getPrimitive()), static_cast<GLsizei>(subMesh.getIndices().size()),
                    GL_UNSIGNED_INT, nullptr);
     // A pass leaves them to its end.
@@ -131,6 +134,89 @@ void MaterialDrawing::addSampler(unsigned int texture, int location)
         samplers.emplace_back(location, unit);
 }
 
+void MaterialDrawing::addBufferSampler(unsigned int texture, int location)
+{
+    int unit = state.addBufferTexture(texture);
+    if (unit >= 0)
+        samplers.emplace_back(location, unit);
+}
+
+// The joint matrices go where the shaders read them: the buffer texture, else the uniform array. A
+// skin with more joints than they hold stands in its bind pose, said once. A declared buffer sampler
+// always gets a unit of its own, as samplers of two kinds must not share one.
+void MaterialDrawing::planSkinning(ProgramLocations& at, MeshNode& node)
+{
+    skinning = Skinning::None;
+    skinnedJoints = 0;
+    BufferTexture& jointTexture = renderer.getJointTexture();
+    if (at.jointTexture != undeclared)
+        addBufferSampler(jointTexture.getTexture(), at.jointTexture);
+    Skin* skin = node.getSkin();
+    if (skin == nullptr || at.jointCount == undeclared)
+        return;
+    std::size_t joints = skin->getJointCount();
+    if (at.jointTexture != undeclared && joints <= renderer.getJointLimit())
+    {
+        const std::vector<float>& matrices = skin->jointMatrices(node);
+        jointTexture.upload(matrices.data(), matrices.size());
+        skinning = Skinning::Texture;
+    }
+    else if (at.jointTexture == undeclared && at.jointMatrices != undeclared &&
+             joints <= static_cast<std::size_t>(std::max(at.declaredJoints, 0)))
+        skinning = Skinning::Uniforms;
+    else if ((at.jointTexture != undeclared || at.jointMatrices != undeclared) && skin->claimTooManyJointsReport())
+        LOG(Logger::getInstance().err) << "mesh node '" << node.getName() << "': its skin has " << std::to_string(joints)
+                                       << " joints, more than the " << std::to_string(jointsHeld(at))
+                                       << " the shaders of material '" << material.getMaterialName()
+                                       << "' hold; it is drawn in its bind pose" << std::endl;
+    skinnedJoints = skinning == Skinning::None ? 0 : static_cast<int>(joints);
+}
+
+std::size_t MaterialDrawing::jointsHeld(const ProgramLocations& at) const
+{
+    if (at.jointTexture != undeclared)
+        return renderer.getJointLimit();
+    return at.jointMatrices != undeclared ? static_cast<std::size_t>(std::max(at.declaredJoints, 0)) : 0;
+}
+
+// The draw shows the targets of the largest weights, as many as the shaders take. A program without a
+// morph texture of the sub-mesh's samples the joint texture there, which it never reads.
+void MaterialDrawing::planMorphing(ProgramLocations& at, const MeshNode& node, const SubMesh& subMesh)
+{
+    shownMorphs = 0;
+    if (at.morphOffsets == undeclared)
+        return;
+    if (at.morphCount != undeclared && subMesh.hasMorphTargets())
+        chooseMorphs(at, node.getMorphWeights(), subMesh.getMorphTargetCount());
+    unsigned int offsets = shownMorphs > 0 ? renderer.getGeometry().morphTexture(subMesh)
+                                           : renderer.getJointTexture().getTexture();
+    addBufferSampler(offsets, at.morphOffsets);
+}
+
+void MaterialDrawing::chooseMorphs(const ProgramLocations& at, const std::vector<float>& weights, std::size_t targets)
+{
+    std::size_t room = std::min(static_cast<std::size_t>(std::max(at.declaredMorphs, 0)), morphIndices.size());
+    std::size_t weighted = std::min(weights.size(), targets);
+    for (std::size_t target = 0; target < weighted && room > 0; ++target)
+    {
+        float weight = weights[target];
+        std::size_t shown = static_cast<std::size_t>(shownMorphs);
+        if (weight == 0.0f || !std::isfinite(weight) ||
+            (shown == room && std::fabs(weight) <= std::fabs(morphWeights[room - 1])))
+            continue;
+        // Sorted in by falling size; when full, the smallest held gives way.
+        std::size_t place = std::min(shown, room - 1);
+        for (; place > 0 && std::fabs(morphWeights[place - 1]) < std::fabs(weight); --place)
+        {
+            morphWeights[place] = morphWeights[place - 1];
+            morphIndices[place] = morphIndices[place - 1];
+        }
+        morphWeights[place] = weight;
+        morphIndices[place] = static_cast<int>(target);
+        shownMorphs = static_cast<int>(std::min(shown + 1, room));
+    }
+}
+
 void MaterialDrawing::planTextures(ProgramLocations& at)
 {
     if (!at.texturesDeclared)
@@ -176,10 +262,11 @@ GeometryBuffers::VertexArray MaterialDrawing::vertexArrayFor(ProgramLocations& a
     return vertexArray;
 }
 
-void MaterialDrawing::mapUniforms(ProgramLocations& at, Scene& scene, MeshNode& node)
+void MaterialDrawing::mapUniforms(ProgramLocations& at, Scene& scene, MeshNode& node, const SubMesh& subMesh)
 {
     mapCamera(at, scene, node);
     mapSkin(at, node);
+    mapMorphs(at, subMesh);
     for (const auto& [location, unit] : samplers)
         at.sendInt(location, unit);
     if (&at == shading)
@@ -238,30 +325,24 @@ void MaterialDrawing::mapVertexArray(int location, const SubMesh& subMesh, Verte
     glVertexAttribPointer(input, components, GL_FLOAT, GL_FALSE, 0, nullptr);
 }
 
-// A skinned node sends its joints. An unskinned one sends none, and neither does a skin with more
-// joints than the shaders hold: such a mesh is drawn as it stands, in its bind pose.
 void MaterialDrawing::mapSkin(ProgramLocations& at, MeshNode& node)
 {
-    if (at.jointCount == undeclared)
+    if (skinning == Skinning::Uniforms)
+        glUniformMatrix4fv(at.jointMatrices, skinnedJoints, GL_TRUE, node.getSkin()->jointMatrices(node).data());
+    if (at.jointCount != undeclared)
+        at.sendInt(at.jointCount, skinnedJoints);
+}
+
+void MaterialDrawing::mapMorphs(ProgramLocations& at, const SubMesh& subMesh)
+{
+    if (at.morphCount == undeclared)
         return;
-    Skin* skin = node.getSkin();
-    GLsizei joints = 0;
-    if (skin != nullptr && at.jointMatrices != undeclared)
-    {
-        if (skin->getJointCount() <= static_cast<std::size_t>(std::max(at.declaredJoints, 0)))
-        {
-            joints = static_cast<GLsizei>(skin->getJointCount());
-            glUniformMatrix4fv(at.jointMatrices, joints, GL_TRUE, skin->jointMatrices(node).data());
-        }
-        else if (skin->claimTooManyJointsReport())
-        {
-            LOG(Logger::getInstance().err) << "mesh node '" << node.getName() << "': its skin has "
-                             << std::to_string(skin->getJointCount()) << " joints, more than the "
-                             << std::to_string(at.declaredJoints) << " the shaders of material '"
-                             << material.getMaterialName() << "' hold; it is drawn in its bind pose" << std::endl;
-        }
-    }
-    at.sendInt(at.jointCount, joints);
+    at.sendInt(at.morphCount, shownMorphs);
+    if (shownMorphs == 0)
+        return;
+    at.sendInt(at.morphTargetCount, static_cast<int>(subMesh.getMorphTargetCount()));
+    glUniform1iv(at.morphIndices, shownMorphs, morphIndices.data());
+    glUniform1fv(at.morphWeights, shownMorphs, morphWeights.data());
 }
 
 // Values are never removed, so one found stays where it is; a missing one may come with any value

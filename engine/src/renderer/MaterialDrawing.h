@@ -5,6 +5,7 @@
 #include "renderer/GeometryBuffers.h"
 #include "renderer/ProgramLocations.h"
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <utility>
@@ -43,6 +44,11 @@ private:
     void planShadowMaps(ProgramLocations& at, Scene& scene, const RenderPass& pass);
     void planOpenTextures(ProgramLocations& at);
     void addSampler(unsigned int texture, int location);
+    void addBufferSampler(unsigned int texture, int location);
+    void planSkinning(ProgramLocations& at, MeshNode& node);
+    std::size_t jointsHeld(const ProgramLocations& at) const;
+    void planMorphing(ProgramLocations& at, const MeshNode& node, const SubMesh& subMesh);
+    void chooseMorphs(const ProgramLocations& at, const std::vector<float>& weights, std::size_t targets);
 
     // The vertex array object that feeds the program's inputs from the sub-mesh.
     GeometryBuffers::VertexArray vertexArrayFor(ProgramLocations& at, const SubMesh& subMesh);
@@ -52,9 +58,10 @@ private:
     // Feeds every declared engine name to the program in use: matrices, camera, samplers, parameters
     // and lights. Light members go only where the program does not hold the light as it is now, or to
     // every light while the material's `lightsDirty` is set.
-    void mapUniforms(ProgramLocations& at, Scene& scene, MeshNode& node);
+    void mapUniforms(ProgramLocations& at, Scene& scene, MeshNode& node, const SubMesh& subMesh);
     void mapCamera(ProgramLocations& at, Scene& scene, MeshNode& node);
     void mapSkin(ProgramLocations& at, MeshNode& node);
+    void mapMorphs(ProgramLocations& at, const SubMesh& subMesh);
     void mapSpecularCoefficient(ProgramLocations& at);
     void mapUnlit(ProgramLocations& at);
     void mapAmbientLight(ProgramLocations& at, const Scene& scene);
@@ -95,6 +102,19 @@ private:
     DrawState state;
     // Sampler locations with the units the draw's textures are on.
     std::vector<std::pair<int, int>> samplers;
+    // Where the draw's joint matrices go, and how many count.
+    enum class Skinning
+    {
+        None,
+        Texture,
+        Uniforms
+    };
+    Skinning skinning = Skinning::None;
+    int skinnedJoints = 0;
+    // The morph targets the draw shows, the largest weights first.
+    std::array<int, 16> morphIndices{};
+    std::array<float, 16> morphWeights{};
+    int shownMorphs = 0;
 };
 
 }

@@ -48,15 +48,22 @@ ProgramLocations::ProgramLocations(unsigned int program, const ShaderVariables& 
     bitangent = input("bitangent");
     color = input("color");
     jointMatrices = uniform("jointMatrices");
+    jointTexture = uniform("jointTexture");
     jointCount = uniform("jointCount");
     jointIndices = input("jointIndices");
     jointWeights = input("jointWeights");
+    morphOffsets = uniform("morphOffsets");
+    morphTargetCount = uniform("morphTargetCount");
+    morphCount = uniform("morphCount");
+    morphIndices = uniform("morphIndices");
+    morphWeights = uniform("morphWeights");
     texturesDeclared = uniforms.count("textures") > 0;
     lightArrayDeclared = uniforms.count("lightArray") > 0;
     shadowMapsDeclared = uniforms.count("shadowMaps") > 0;
     declaredTextures = declaredLength(uniforms, "textures");
     declaredLights = declaredLength(uniforms, "lightArray");
     declaredJoints = declaredLength(uniforms, "jointMatrices");
+    declaredMorphs = std::min(declaredLength(uniforms, "morphIndices"), declaredLength(uniforms, "morphWeights"));
     for (const auto& [name, variable] : uniforms)
     {
         if (isEngineUniform(name))

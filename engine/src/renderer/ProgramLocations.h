@@ -75,12 +75,16 @@ public:
     // The scene's ambient light, and the material's switch to draw its colour as it is, unlit.
     int ambientLight, unlit;
     int position, normal, tangent, bitangent, color;
-    // Skinning: the joint matrices (the array's first element), how many of them count, and each
-    // vertex's joint indices and weights.
-    int jointMatrices, jointCount, jointIndices, jointWeights;
+    // Skinning: the joint matrices (the array's first element, or a buffer texture of them), how many
+    // of them count, and each vertex's joint indices and weights.
+    int jointMatrices, jointTexture, jointCount, jointIndices, jointWeights;
+    // Morphing: the buffer texture of the mesh's target offsets, how many targets the mesh has, and
+    // the targets the draw shows (how many, which, and how much of each).
+    int morphOffsets, morphTargetCount, morphCount, morphIndices, morphWeights;
     bool texturesDeclared, lightArrayDeclared, shadowMapsDeclared;
-    // The array lengths the sources give (0 when they write no number).
-    int declaredTextures, declaredLights, declaredJoints;
+    // The array lengths the sources give (0 when they write no number); the targets a draw shows at
+    // most are the shorter of morphIndices and morphWeights.
+    int declaredTextures, declaredLights, declaredJoints, declaredMorphs;
 
 private:
     int uniform(const char* name) const;

@@ -47,7 +47,8 @@ bool drawsOnlyThroughMaterials(const SceneNode& node)
 }
 }
 
-Renderer::Renderer(GraphicsContext& graphics, MaterialManager* materials) : graphics(graphics), materials(materials)
+Renderer::Renderer(GraphicsContext& graphics, MaterialManager* materials)
+    : graphics(graphics), materials(materials), jointLimit(BufferTexture::texelLimit() / 4)
 {
 }
 

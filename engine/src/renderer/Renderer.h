@@ -1,5 +1,6 @@
 #pragma once
 
+#include "graphics/BufferTexture.h"
 #include "pellux/scene/Matrix4.h"
 #include "pellux/scene/Scene.h"
 #include "pellux/scene/Vector3.h"
@@ -74,6 +75,10 @@ public:
 
     GraphicsContext& getGraphics() { return graphics; }
     GeometryBuffers& getGeometry() { return geometry; }
+    // Where a skinned draw's joint matrices go, four texels each, filled anew for every draw.
+    BufferTexture& getJointTexture() { return jointTexture; }
+    // The most joints it holds.
+    std::size_t getJointLimit() const { return jointLimit; }
     // The one record of this program, made at the first request with the sources' declarations.
     ProgramLocations& locationsOf(unsigned int program, const ShaderVariables& uniforms, const ShaderVariables& inputs);
 
@@ -85,6 +90,8 @@ private:
     GraphicsContext& graphics;
     MaterialManager* materials;
     GeometryBuffers geometry;
+    BufferTexture jointTexture;
+    std::size_t jointLimit;
     std::unordered_map<unsigned int, std::unique_ptr<ProgramLocations>> programs;
     // By the material's resource id, which no other material ever has.
     std::unordered_map<unsigned int, std::unique_ptr<MaterialDrawing>> drawings;

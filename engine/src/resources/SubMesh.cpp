@@ -130,6 +130,21 @@ void SubMesh::setIndices(std::vector<unsigned int> newIndices)
     touch();
 }
 
+void SubMesh::setMorphTargets(std::size_t count, std::vector<float> offsets)
+{
+    morphTargetCount = count;
+    morphOffsets = std::make_shared<const std::vector<float>>(std::move(offsets));
+    touch();
+}
+
+bool SubMesh::hasMorphTargets() const
+{
+    const VertexAttribute* position = attribute(VertexSemantic::Position);
+    return morphTargetCount > 0 && position != nullptr &&
+           morphOffsets->size() / floatsPerMorphOffset / morphTargetCount == position->vertexCount() &&
+           morphOffsets->size() % (floatsPerMorphOffset * morphTargetCount) == 0;
+}
+
 void SubMesh::addIndex(unsigned int index)
 {
     indices.push_back(index);

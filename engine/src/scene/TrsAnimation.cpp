@@ -1,6 +1,7 @@
 #include "pellux/scene/TrsAnimation.h"
 
 #include "pellux/scene/Matrix4.h"
+#include "pellux/scene/MeshNode.h"
 #include "pellux/scene/SceneNode.h"
 
 #include <algorithm>
@@ -43,6 +44,12 @@ void slerp(const float* a, const float* b, float s, float* out)
 TrsAnimation::TrsAnimation(const Vector3& translation, const std::array<float, 4>& rotation, const Vector3& scale)
     : restRotation(rotation), restTranslation(translation), restScale(scale)
 {
+}
+
+void TrsAnimation::setWeightsTarget(MeshNode* node, std::size_t count)
+{
+    weightsTarget = node;
+    weights.assign(count, 0.0f);
 }
 
 bool TrsAnimation::addTrack(Track track)
@@ -109,20 +116,30 @@ void TrsAnimation::sample(const Track& track, float* out) const
         normalize(out);
 }
 
+// A node whose tracks are all of weights keeps its transform.
 void TrsAnimation::apply()
 {
-    if (target == nullptr)
-        return;
     float translation[3] = {restTranslation.x, restTranslation.y, restTranslation.z};
     float rotation[4] = {restRotation[0], restRotation[1], restRotation[2], restRotation[3]};
     float scale[3] = {restScale.x, restScale.y, restScale.z};
+    bool moves = false;
     for (const Track& track : tracks)
     {
         if (track.times.empty())
             continue;
+        if (track.path == Path::Weights)
+        {
+            sample(track, weights.data());
+            if (weightsTarget != nullptr)
+                weightsTarget->setMorphWeights(weights);
+            continue;
+        }
+        moves = true;
         float* out = track.path == Path::Translation ? translation : track.path == Path::Rotation ? rotation : scale;
         sample(track, out);
     }
+    if (target == nullptr || !moves)
+        return;
     target->setTransform(Matrix4::translation(Vector3(translation[0], translation[1], translation[2])) *
                          Matrix4::fromQuaternion(rotation[0], rotation[1], rotation[2], rotation[3]) *
                          Matrix4::scaling(Vector3(scale[0], scale[1], scale[2])));

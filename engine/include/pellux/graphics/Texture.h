@@ -15,11 +15,14 @@ struct TextureSampling
     int wrapT = 0x2901;
     int magFilter = 0x2601;
     int minFilter = 0x2703;
+    // The picture's colours are sRGB-encoded and read as linear values (OpenGL decodes them, before
+    // filtering); otherwise they are read as stored.
+    bool srgb = false;
 
     bool operator<(const TextureSampling& other) const
     {
-        return std::tie(wrapS, wrapT, magFilter, minFilter) <
-               std::tie(other.wrapS, other.wrapT, other.magFilter, other.minFilter);
+        return std::tie(wrapS, wrapT, magFilter, minFilter, srgb) <
+               std::tie(other.wrapS, other.wrapT, other.magFilter, other.minFilter, other.srgb);
     }
     bool operator==(const TextureSampling& other) const { return !(*this < other) && !(other < *this); }
 };
@@ -45,6 +48,8 @@ public:
     void dropMipmaps();
 
 private:
+    Texture(int width, int height, const unsigned char* pixels, bool srgb);
+
     unsigned int id = 0;
     int width = 0;
     int height = 0;

@@ -64,6 +64,15 @@ public:
     void setIndices(std::vector<unsigned int> newIndices);
     const std::vector<unsigned int>& getIndices() const { return indices; }
 
+    // Morph targets: for each vertex and each of the `count` targets, the target's offsets of the
+    // position, the normal and the tangent, each as x, y, z and an unused fourth number.
+    static constexpr std::size_t floatsPerMorphOffset = 12;
+    void setMorphTargets(std::size_t count, std::vector<float> offsets);
+    std::size_t getMorphTargetCount() const { return morphTargetCount; }
+    const std::shared_ptr<const std::vector<float>>& getMorphOffsets() const { return morphOffsets; }
+    // Targets whose offsets cover every vertex of the positions; a damaged set draws unmorphed.
+    bool hasMorphTargets() const;
+
     // 0 triangles, 1 lines, 2 points.
     static constexpr int triangles = 0;
     static constexpr int lines = 1;
@@ -94,6 +103,8 @@ private:
     // Kept in step with the arrays above, for the string API.
     std::map<std::string, VertexAttribute> attributesByName;
     std::string materialName;
+    std::size_t morphTargetCount = 0;
+    std::shared_ptr<const std::vector<float>> morphOffsets;
     unsigned int largestIndex = 0;
     // The fewest vertices any per-vertex array holds; 0 without positions.
     std::size_t verticesInEveryArray = 0;

@@ -40,6 +40,11 @@ public:
     void setSkin(std::unique_ptr<Skin> newSkin);
     Skin* getSkin() const { return skin.get(); }
 
+    // How much of each of its mesh's morph targets the node shows: weight n for target n, 0 for a
+    // target past them.
+    void setMorphWeights(const std::vector<float>& weights) { morphWeights.assign(weights.begin(), weights.end()); }
+    const std::vector<float>& getMorphWeights() const { return morphWeights; }
+
     // Draws nothing while invisible. A sub-mesh whose material is not registered draws with the
     // fallback material, or is skipped without one. The renderer of the engine's window draws it.
     void render(Scene* scene, RenderTarget* target) override;
@@ -65,6 +70,7 @@ private:
     std::map<std::string, std::string> materialBinding;
     std::string fallbackMaterial;
     std::unique_ptr<Skin> skin;
+    std::vector<float> morphWeights;
     // The first sub-mesh's is kept in the node itself, as most meshes have one and a pass reads it
     // for every node; the others' by sub-mesh index from 1.
     FoundMaterial firstFound;

@@ -9,8 +9,11 @@
 namespace Pellux
 {
 
+class MeshNode;
+
 // Poses its target from a translation, a rotation (a unit quaternion x, y, z, w) and a scale, each of
-// which may follow keys; the target's transform becomes T * R * S. Between keys a value holds (step),
+// which may follow keys; the target's transform becomes T * R * S. The morph weights of a mesh node
+// may follow keys too. Between keys a value holds (step),
 // goes in a straight line (linear; a rotation along the shorter arc of the sphere) or along a cubic
 // Hermite spline with the keys' in and out tangents; before the first key and after the last the end
 // keys hold.
@@ -21,7 +24,8 @@ public:
     {
         Translation,
         Rotation,
-        Scale
+        Scale,
+        Weights
     };
 
     enum class Interpolation
@@ -37,12 +41,15 @@ public:
         Interpolation interpolation = Interpolation::Linear;
         // Increasing.
         std::vector<float> times;
-        // For each key the path's 3 or 4 numbers; a cubic spline's keys each hold an in tangent, the
+        // For each key the path's numbers (widthOf); a cubic spline's keys each hold an in tangent, the
         // value and an out tangent, in that order.
         std::vector<float> values;
     };
 
     TrsAnimation(const Vector3& translation, const std::array<float, 4>& rotation, const Vector3& scale);
+
+    // The mesh node whose `count` morph weights a Weights track sets.
+    void setWeightsTarget(MeshNode* node, std::size_t count);
 
     // A later track of the same path replaces an earlier one. False, and nothing added, for a track
     // whose values do not fit its keys or whose times go back.
@@ -50,8 +57,12 @@ public:
     void apply() override;
     float getEndTime() const override;
 
-    // The number of values a key of the path holds: 3, or 4 for a rotation.
-    static std::size_t widthOf(Path path) { return path == Path::Rotation ? 4 : 3; }
+    // The number of values a key of the path holds: 3, 4 for a rotation, the weights target's count for
+    // weights.
+    std::size_t widthOf(Path path) const
+    {
+        return path == Path::Rotation ? 4 : path == Path::Weights ? weights.size() : 3;
+    }
 
 private:
     void sample(const Track& track, float* out) const;
@@ -60,6 +71,8 @@ private:
     Vector3 restTranslation;
     Vector3 restScale;
     std::vector<Track> tracks;
+    MeshNode* weightsTarget = nullptr;
+    std::vector<float> weights;
 };
 
 }

@@ -1,0 +1,268 @@
+#include "pellux/core/RenderEngine.h"
+#include "pellux/gltf/GltfSceneloader.h"
+#include "pellux/resources/Mesh.h"
+#include "pellux/resources/SubMesh.h"
+#include "pellux/scene/CameraNode.h"
+#include "pellux/scene/MeshNode.h"
+#include "pellux/scene/Scene.h"
+
+#include "CaptureOutput.h"
+#include "GlContext.h"
+#include "SceneBuilding.h"
+#include "ScenePixels.h"
+#include "TemporaryDirectory.h"
+
+#include <GL/glew.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace Pellux;
+
+namespace
+{
+// A document written by the test: its arrays one after the other in one buffer, a view and an
+// accessor for each, and the rest of its JSON as given.
+class Document
+{
+public:
+    int floats(const std::vector<float>& values, const char* type, bool withBounds = false)
+    {
+        std::size_t width = std::string(type) == "SCALAR" ? 1 : std::string(type) == "VEC2" ? 2
+                            : std::string(type) == "VEC3" ? 3 : 4;
+        std::string bounds;
+        if (withBounds)
+            bounds = ", \"min\": [-9, -9, -9], \"max\": [9, 9, 9]";
+        return add(values.data(), values.size() * sizeof(float), 5126, values.size() / width, type, bounds);
+    }
+
+    int shorts(const std::vector<std::uint16_t>& values, const char* type, std::size_t width)
+    {
+        return add(values.data(), values.size() * sizeof(std::uint16_t), 5123, values.size() / width, type, "");
+    }
+
+    std::string json(const std::string& rest) const
+    {
+        return "{\"asset\": {\"version\": \"2.0\"}, \"buffers\": [{\"uri\": \"d.bin\", \"byteLength\": " +
+               std::to_string(bin.size()) + "}], \"bufferViews\": [" + views + "], \"accessors\": [" + accessors +
+               "], " + rest + "}";
+    }
+
+    const std::string& bytes() const { return bin; }
+
+private:
+    int add(const void* data, std::size_t size, int componentType, std::size_t count, const char* type,
+            const std::string& bounds)
+    {
+        std::string separator = count_ == 0 ? "" : ", ";
+        views += separator + "{\"buffer\": 0, \"byteOffset\": " + std::to_string(bin.size()) +
+                 ", \"byteLength\": " + std::to_string(size) + "}";
+        accessors += separator + "{\"bufferView\": " + std::to_string(count_) + ", \"componentType\": " +
+                     std::to_string(componentType) + ", \"count\": " + std::to_string(count) + ", \"type\": \"" +
+                     type + "\"" + bounds + "}";
+        bin.append(static_cast<const char*>(data), size);
+        bin.append((4 - bin.size() % 4) % 4, '\0');
+        return count_++;
+    }
+
+    std::string bin;
+    std::string views;
+    std::string accessors;
+    int count_ = 0;
+};
+
+// The messages of the ERR lines of a log, without their prefixes.
+std::vector<std::string> errorMessages(const std::string& log)
+{
+    std::vector<std::string> messages;
+    std::size_t at = 0;
+    while ((at = log.find("ERR:\t", at)) != std::string::npos)
+    {
+        std::size_t start = log.find(")]:\t", at) + 4;
+        std::size_t end = log.find('\n', start);
+        messages.push_back(log.substr(start, end - start));
+        at = end;
+    }
+    return messages;
+}
+
+const char* const unlitRed = R"("materials": [{"pbrMetallicRoughness": {"baseColorFactor": [1, 0, 0, 1]},
+                                  "extensions": {"KHR_materials_unlit": {}}}],
+   "extensionsUsed": ["KHR_materials_unlit"])";
+
+// A unit square around the origin in the plane z = 0, as two triangles.
+const std::vector<float> squarePositions = {-0.5f, -0.5f, 0, 0.5f, -0.5f, 0, 0.5f, 0.5f, 0, -0.5f, 0.5f, 0};
+const std::vector<std::uint16_t> squareIndices = {0, 1, 2, 0, 2, 3};
+
+class GltfDeformationTest : public testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_NE(engine = openRenderEngine(), nullptr); }
+    void TearDown() override { EXPECT_FALSE(glErrorRaised()); }
+
+    std::unique_ptr<Scene> load(const Document& document, const std::string& rest)
+    {
+        directory.write("d.bin", document.bytes());
+        path = directory.write("d.gltf", document.json(rest));
+        std::unique_ptr<Scene> scene;
+        log = captureStdout([&] { scene.reset(GltfSceneloader::load(File(path))); });
+        return scene;
+    }
+
+    // One frame seen from (0, 0, 6) towards the origin; the window is left bound for reading.
+    void draw(Scene& scene)
+    {
+        scene.getActiveCamera()->setTransform(translation({0, 0, 6}));
+        scene.getActiveCamera()->lookAt(0, 0, 0);
+        captureStdout([&] {
+            engine->endFrame();
+            engine->drawScene(scene, 1.0f);
+        });
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    }
+
+    // Whether the scene's target shows the world point red.
+    static bool redAt(Scene& scene, const Vector3& point)
+    {
+        Rgba pixel = seenAt(scene, point);
+        return pixel[0] > 200 && pixel[1] < 50;
+    }
+
+    RenderEngine* engine = nullptr;
+    TemporaryDirectory directory;
+    std::string path;
+    std::string log;
+};
+
+// Eight targets, each moving the square 0.25 to the right, shown at once with weight 1 each, move it
+// 2 to the right; a ninth, weighted less, is left out as the shaders show eight.
+TEST_F(GltfDeformationTest, EightMorphTargetsMoveAMeshAtOnce)
+{
+    Document document;
+    int positions = document.floats(squarePositions, "VEC3", true);
+    int indices = document.shorts(squareIndices, "SCALAR", 1);
+    std::vector<float> quarterRight = {0.25f, 0, 0, 0.25f, 0, 0, 0.25f, 0, 0, 0.25f, 0, 0};
+    std::string targets;
+    for (int target = 0; target < 9; ++target)
+        targets += std::string(target == 0 ? "" : ", ") + "{\"POSITION\": " +
+                   std::to_string(document.floats(quarterRight, "VEC3", true)) + "}";
+    std::unique_ptr<Scene> scene = load(document, R"("scenes": [{"nodes": [0]}], "nodes": [{"mesh": 0}],
+        "meshes": [{"primitives": [{"attributes": {"POSITION": )" + std::to_string(positions) +
+        R"(}, "indices": )" + std::to_string(indices) + R"(, "material": 0, "targets": [)" + targets + R"(]}],
+                    "weights": [1, 1, 1, 0.5, 1, 1, 1, 1, 1]}], )" + unlitRed);
+    EXPECT_TRUE(errorMessages(log).empty()) << log;
+    const SubMesh* square = scene->getMeshNodes().front()->getMesh()->getSubMeshes().front();
+    EXPECT_EQ(square->getMorphTargetCount(), 9u);
+
+    draw(*scene);
+    // Moved by eight quarters, it spans 1.5 to 2.5; with the half-weighted one in place of a whole one
+    // it would span 1.375 to 2.375.
+    EXPECT_TRUE(redAt(*scene, {2.45f, 0, 0}));
+    EXPECT_FALSE(redAt(*scene, {1.43f, 0, 0}));
+    EXPECT_FALSE(redAt(*scene, {0, 0, 0}));
+}
+
+// A node's weights animation moves its mesh between its keys, and the node's own weights win over
+// the mesh's.
+TEST_F(GltfDeformationTest, AnimatedWeightsMorphTheMeshOverTime)
+{
+    struct Keyed
+    {
+        const char* interpolation;
+        std::vector<float> weights;
+        float time;
+        float expectedWeight;
+    };
+    const Keyed cases[] = {
+        {"LINEAR", {0, 1}, 0.5f, 0.5f},
+        {"LINEAR", {0, 1}, 2.0f, 1.0f},
+        {"STEP", {0, 1}, 0.9f, 0.0f},
+        // In tangent, value, out tangent at each key; flat tangents ease in and out to half way.
+        {"CUBICSPLINE", {0, 0, 0, 0, 1, 0}, 0.5f, 0.5f},
+    };
+    for (const Keyed& keyed : cases)
+    {
+        Document document;
+        int positions = document.floats(squarePositions, "VEC3", true);
+        int indices = document.shorts(squareIndices, "SCALAR", 1);
+        int twoRight = document.floats({2, 0, 0, 2, 0, 0, 2, 0, 0, 2, 0, 0}, "VEC3", true);
+        int times = document.floats({0, 1}, "SCALAR");
+        int weights = document.floats(keyed.weights, "SCALAR");
+        std::unique_ptr<Scene> scene = load(document, R"("scenes": [{"nodes": [0]}], "nodes": [{"mesh": 0, "weights": [0]}],
+            "meshes": [{"primitives": [{"attributes": {"POSITION": )" + std::to_string(positions) +
+            R"(}, "indices": )" + std::to_string(indices) + R"(, "material": 0, "targets": [{"POSITION": )" +
+            std::to_string(twoRight) + R"(}]}], "weights": [1]}],
+            "animations": [{"channels": [{"sampler": 0, "target": {"node": 0, "path": "weights"}}],
+                            "samplers": [{"input": )" + std::to_string(times) + R"(, "output": )" +
+            std::to_string(weights) + R"(, "interpolation": ")" + keyed.interpolation + R"("}]}], )" + unlitRed);
+        EXPECT_TRUE(errorMessages(log).empty()) << keyed.interpolation << "\n" << log;
+        MeshNode* node = scene->getMeshNodes().front();
+        scene->setTime(keyed.time);
+        ASSERT_EQ(node->getMorphWeights().size(), 1u) << keyed.interpolation;
+        EXPECT_NEAR(node->getMorphWeights()[0], keyed.expectedWeight, 1e-5f) << keyed.interpolation << " at "
+                                                                              << keyed.time;
+        draw(*scene);
+        EXPECT_TRUE(redAt(*scene, {2 * keyed.expectedWeight, 0, 0})) << keyed.interpolation;
+        EXPECT_EQ(redAt(*scene, {-0.4f, 0, 0}), keyed.expectedWeight < 0.2f) << keyed.interpolation;
+    }
+}
+
+// A strip of four squares, each bound to a joint far along a skin of 200: the bound joints lift
+// their squares, every other joint would sink them. The joints reach the shaders beyond any uniform
+// array's room, each at its own place.
+TEST_F(GltfDeformationTest, ASkinOfTwoHundredJointsBendsItsStrip)
+{
+    const int jointCount = 200;
+    std::vector<float> positions;
+    std::vector<std::uint16_t> joints;
+    std::vector<float> weights;
+    std::vector<std::uint16_t> indices;
+    for (int square = 0; square < 4; ++square)
+    {
+        float left = -2.0f + static_cast<float>(square);
+        std::uint16_t bound = static_cast<std::uint16_t>(50 * square + 49);
+        positions.insert(positions.end(), {left, -0.5f, 0, left + 1, -0.5f, 0, left + 1, 0.5f, 0, left, 0.5f, 0});
+        for (int corner = 0; corner < 4; ++corner)
+        {
+            joints.insert(joints.end(), {bound, 0, 0, 0});
+            weights.insert(weights.end(), {1, 0, 0, 0});
+        }
+        std::uint16_t first = static_cast<std::uint16_t>(square * 4);
+        indices.insert(indices.end(), {first, static_cast<std::uint16_t>(first + 1), static_cast<std::uint16_t>(first + 2),
+                                       first, static_cast<std::uint16_t>(first + 2), static_cast<std::uint16_t>(first + 3)});
+    }
+    Document document;
+    int position = document.floats(positions, "VEC3", true);
+    int index = document.shorts(indices, "SCALAR", 1);
+    int joint = document.shorts(joints, "VEC4", 4);
+    int weight = document.floats(weights, "VEC4");
+    std::string nodes = R"({"mesh": 0, "skin": 0})";
+    std::string jointList;
+    for (int node = 1; node <= jointCount; ++node)
+    {
+        bool lifts = (node - 1) % 50 == 49;
+        nodes += std::string(", {\"translation\": [0, ") + (lifts ? "1" : "-3") + ", 0]}";
+        jointList += (node == 1 ? "" : ", ") + std::to_string(node);
+    }
+    std::string roots;
+    for (int node = 0; node <= jointCount; ++node)
+        roots += (node == 0 ? "" : ", ") + std::to_string(node);
+    std::unique_ptr<Scene> scene = load(document, R"("scenes": [{"nodes": [)" + roots + R"(]}], "nodes": [)" + nodes +
+        R"(], "skins": [{"joints": [)" + jointList + R"(]}],
+        "meshes": [{"primitives": [{"attributes": {"POSITION": )" + std::to_string(position) + R"(, "JOINTS_0": )" +
+        std::to_string(joint) + R"(, "WEIGHTS_0": )" + std::to_string(weight) + R"(}, "indices": )" +
+        std::to_string(index) + R"(, "material": 0}]}], )" + unlitRed);
+    EXPECT_TRUE(errorMessages(log).empty()) << log;
+
+    draw(*scene);
+    for (float x : {-1.5f, -0.5f, 0.5f, 1.5f})
+    {
+        EXPECT_TRUE(redAt(*scene, {x, 1, 0})) << "the square at " << x << " is lifted";
+        EXPECT_FALSE(redAt(*scene, {x, 0, 0})) << "nothing stays at " << x;
+    }
+}
+}
