@@ -844,6 +844,7 @@ void Builder::attachCamera(const tinygltf::Node& node, std::size_t index, SceneN
     }
     const tinygltf::Camera& source = model.cameras[static_cast<std::size_t>(node.camera)];
     auto* camera = new CameraNode(made.getName() + "_camera");
+    const tinygltf::OrthographicCamera& orthographic = source.orthographic;
     if (source.type == "perspective" && source.perspective.yfov > 0 && source.perspective.znear > 0)
     {
         camera->setFov(static_cast<float>(source.perspective.yfov));
@@ -851,9 +852,18 @@ void Builder::attachCamera(const tinygltf::Node& node, std::size_t index, SceneN
         if (source.perspective.zfar > source.perspective.znear)
             camera->setFar(static_cast<float>(source.perspective.zfar));
     }
+    else if (source.type == "orthographic" && orthographic.ymag > 0 && orthographic.znear >= 0 &&
+             orthographic.zfar > orthographic.znear && std::isfinite(orthographic.ymag) &&
+             std::isfinite(orthographic.zfar))
+    {
+        // The viewport's aspect sets the width, as it does for a perspective camera.
+        camera->setNear(static_cast<float>(orthographic.znear));
+        camera->setFar(static_cast<float>(orthographic.zfar));
+        camera->setOrthographic(static_cast<float>(orthographic.ymag));
+    }
     else
         report(indexed("cameras", static_cast<std::size_t>(node.camera)),
-               "is no perspective camera the engine draws; it is drawn with the engine's perspective");
+               "is no camera the engine draws; it is drawn with the engine's perspective");
     made.addChild(camera);
     if (!cameraChosen)
         scene.setActiveCamera(camera);

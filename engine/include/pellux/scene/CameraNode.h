@@ -5,7 +5,8 @@
 namespace Pellux
 {
 
-// A point of view with a perspective projection that follows the viewport's aspect ratio.
+// A point of view with a perspective projection, or an orthographic one, that follows the viewport's
+// aspect ratio.
 class CameraNode : public SceneNode
 {
 public:
@@ -18,6 +19,10 @@ public:
     virtual Matrix4 getProjectionMatrix();
     // The full vertical angle in radians.
     virtual void setFov(float radians);
+    // From now on an orthographic projection, seeing `halfHeight` above and below its axis, and as
+    // far to each side as the viewport's aspect gives.
+    void setOrthographic(float halfHeight);
+    bool isOrthographic() const { return orthographicHalfHeight > 0; }
 
     // Taken up by the next projection request.
     void setNear(float distance) { near = distance; }
@@ -30,6 +35,8 @@ protected:
     float fov = 1.0471667f;
     float near = 1.0f;
     float far = 1000.0f;
+    // 0 for a perspective camera.
+    float orthographicHalfHeight = 0;
     Matrix4 projection;
 };
 

@@ -98,7 +98,7 @@ const char* const unlitRed = R"("materials": [{"pbrMetallicRoughness": {"baseCol
 const std::vector<float> squarePositions = {-0.5f, -0.5f, 0, 0.5f, -0.5f, 0, 0.5f, 0.5f, 0, -0.5f, 0.5f, 0};
 const std::vector<std::uint16_t> squareIndices = {0, 1, 2, 0, 2, 3};
 
-class GltfDeformationTest : public testing::Test
+class GltfDrawingTest : public testing::Test
 {
 protected:
     void SetUp() override { ASSERT_NE(engine = openRenderEngine(), nullptr); }
@@ -140,7 +140,7 @@ protected:
 
 // Eight targets, each moving the square 0.25 to the right, shown at once with weight 1 each, move it
 // 2 to the right; a ninth, weighted less, is left out as the shaders show eight.
-TEST_F(GltfDeformationTest, EightMorphTargetsMoveAMeshAtOnce)
+TEST_F(GltfDrawingTest, EightMorphTargetsMoveAMeshAtOnce)
 {
     Document document;
     int positions = document.floats(squarePositions, "VEC3", true);
@@ -168,7 +168,7 @@ TEST_F(GltfDeformationTest, EightMorphTargetsMoveAMeshAtOnce)
 
 // A node's weights animation moves its mesh between its keys, and the node's own weights win over
 // the mesh's.
-TEST_F(GltfDeformationTest, AnimatedWeightsMorphTheMeshOverTime)
+TEST_F(GltfDrawingTest, AnimatedWeightsMorphTheMeshOverTime)
 {
     struct Keyed
     {
@@ -214,7 +214,7 @@ TEST_F(GltfDeformationTest, AnimatedWeightsMorphTheMeshOverTime)
 // A strip of four squares, each bound to a joint far along a skin of 200: the bound joints lift
 // their squares, every other joint would sink them. The joints reach the shaders beyond any uniform
 // array's room, each at its own place.
-TEST_F(GltfDeformationTest, ASkinOfTwoHundredJointsBendsItsStrip)
+TEST_F(GltfDrawingTest, ASkinOfTwoHundredJointsBendsItsStrip)
 {
     const int jointCount = 200;
     std::vector<float> positions;
@@ -265,4 +265,34 @@ TEST_F(GltfDeformationTest, ASkinOfTwoHundredJointsBendsItsStrip)
         EXPECT_FALSE(redAt(*scene, {x, 0, 0})) << "nothing stays at " << x;
     }
 }
+}
+
+// An orthographic camera sees a square as large at any distance: with ymag 1, a unit square fills the
+// middle half of the window's height, wherever it stands before the camera.
+TEST_F(GltfDrawingTest, AnOrthographicCameraSeesWithoutPerspective)
+{
+    for (float distance : {2.0f, 40.0f})
+    {
+        Document document;
+        int positions = document.floats(squarePositions, "VEC3", true);
+        int indices = document.shorts(squareIndices, "SCALAR", 1);
+        std::unique_ptr<Scene> scene = load(document, R"("scenes": [{"nodes": [0, 1]}],
+            "nodes": [{"mesh": 0}, {"camera": 0, "translation": [0, 0, )" + std::to_string(distance) + R"(]}],
+            "cameras": [{"type": "orthographic", "orthographic": {"xmag": 1, "ymag": 1, "znear": 0.1, "zfar": 100}}],
+            "meshes": [{"primitives": [{"attributes": {"POSITION": )" + std::to_string(positions) +
+            R"(}, "indices": )" + std::to_string(indices) + R"(, "material": 0}]}], )" + unlitRed);
+        EXPECT_TRUE(errorMessages(log).empty()) << log;
+        ASSERT_TRUE(scene->getActiveCamera()->isOrthographic());
+        captureStdout([&] {
+            engine->endFrame();
+            engine->drawScene(*scene, 1.0f);
+        });
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        std::shared_ptr<Rectangle> window = RenderEngine::getScreenRectangle();
+        int middleX = static_cast<int>(window->width) / 2;
+        int middleY = static_cast<int>(window->height) / 2;
+        int quarterHeight = static_cast<int>(window->height) / 4;
+        EXPECT_EQ(readPixel(middleX, middleY + quarterHeight * 9 / 10)[0], 255) << "at " << distance;
+        EXPECT_EQ(readPixel(middleX, middleY + quarterHeight * 11 / 10)[0], 0) << "at " << distance;
+    }
 }
