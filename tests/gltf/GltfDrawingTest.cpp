@@ -15,6 +15,7 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -36,7 +37,7 @@ public:
                             : std::string(type) == "VEC3" ? 3 : 4;
         std::string bounds;
         if (withBounds)
-            bounds = ", \"min\": [-9, -9, -9], \"max\": [9, 9, 9]";
+            bounds = ", \"min\": " + boundOf(values, width, false) + ", \"max\": " + boundOf(values, width, true);
         return add(values.data(), values.size() * sizeof(float), 5126, values.size() / width, type, bounds);
     }
 
@@ -55,6 +56,20 @@ public:
     const std::string& bytes() const { return bin; }
 
 private:
+    // The least or greatest value of each component, as a JSON array.
+    static std::string boundOf(const std::vector<float>& values, std::size_t width, bool greatest)
+    {
+        std::string bound = "[";
+        for (std::size_t component = 0; component < width; ++component)
+        {
+            float extreme = values[component];
+            for (std::size_t at = component; at < values.size(); at += width)
+                extreme = greatest ? std::max(extreme, values[at]) : std::min(extreme, values[at]);
+            bound += (component == 0 ? "" : ", ") + std::to_string(extreme);
+        }
+        return bound + "]";
+    }
+
     int add(const void* data, std::size_t size, int componentType, std::size_t count, const char* type,
             const std::string& bounds)
     {
@@ -190,7 +205,7 @@ TEST_F(GltfDrawingTest, AnimatedWeightsMorphTheMeshOverTime)
         int positions = document.floats(squarePositions, "VEC3", true);
         int indices = document.shorts(squareIndices, "SCALAR", 1);
         int twoRight = document.floats({2, 0, 0, 2, 0, 0, 2, 0, 0, 2, 0, 0}, "VEC3", true);
-        int times = document.floats({0, 1}, "SCALAR");
+        int times = document.floats({0, 1}, "SCALAR", true);
         int weights = document.floats(keyed.weights, "SCALAR");
         std::unique_ptr<Scene> scene = load(document, R"("scenes": [{"nodes": [0]}], "nodes": [{"mesh": 0, "weights": [0]}],
             "meshes": [{"primitives": [{"attributes": {"POSITION": )" + std::to_string(positions) +

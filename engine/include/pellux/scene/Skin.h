@@ -2,6 +2,7 @@
 
 #include "pellux/scene/Matrix4.h"
 
+#include <unordered_map>
 #include <vector>
 
 namespace Pellux
@@ -23,7 +24,7 @@ public:
 
     // For each joint, the matrix that takes a bind-shape vertex to where the joint holds it now, in
     // the space of the mesh node drawn with the skin, row by row, ready for upload. Worked out anew
-    // at every call.
+    // at every call; a joint whose parent is a joint starts from its parent's world matrix.
     const std::vector<float>& jointMatrices(const SceneNode& meshNode);
 
     // True the first time only: a skin that cannot be drawn bent is reported once.
@@ -35,7 +36,15 @@ public:
     }
 
 private:
+    const Matrix4& worldMatrixOf(std::size_t joint);
+
     std::vector<const SceneNode*> joints;
+    // Each node's joint index, to find a joint's parent among the joints.
+    std::unordered_map<const SceneNode*, std::size_t> jointIndex;
+    // The joints' world matrices in the current call, and whether each is known yet.
+    std::vector<Matrix4> worlds;
+    std::vector<bool> known;
+    std::vector<std::size_t> pending;
     std::vector<Matrix4> inverseBindMatrices;
     std::vector<float> matrices;
     bool tooManyJointsReported = false;
