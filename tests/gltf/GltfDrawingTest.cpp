@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -255,18 +256,17 @@ TEST_F(GltfDrawingTest, ASkinOfTwoHundredJointsBendsItsStrip)
     int index = document.shorts(indices, "SCALAR", 1);
     int joint = document.shorts(joints, "VEC4", 4);
     int weight = document.floats(weights, "VEC4");
-    std::string nodes = R"({"mesh": 0, "skin": 0})";
+    // The joints hang below one skeleton node.
     std::string jointList;
-    for (int node = 1; node <= jointCount; ++node)
+    std::string jointNodes;
+    for (int node = 2; node < jointCount + 2; ++node)
     {
-        bool lifts = (node - 1) % 50 == 49;
-        nodes += std::string(", {\"translation\": [0, ") + (lifts ? "1" : "-3") + ", 0]}";
-        jointList += (node == 1 ? "" : ", ") + std::to_string(node);
+        bool lifts = (node - 2) % 50 == 49;
+        jointNodes += std::string(", {\"translation\": [0, ") + (lifts ? "1" : "-3") + ", 0]}";
+        jointList += (node == 2 ? "" : ", ") + std::to_string(node);
     }
-    std::string roots;
-    for (int node = 0; node <= jointCount; ++node)
-        roots += (node == 0 ? "" : ", ") + std::to_string(node);
-    std::unique_ptr<Scene> scene = load(document, R"("scenes": [{"nodes": [)" + roots + R"(]}], "nodes": [)" + nodes +
+    std::string nodes = R"({"mesh": 0, "skin": 0}, {"children": [)" + jointList + "]}" + jointNodes;
+    std::unique_ptr<Scene> scene = load(document, R"("scenes": [{"nodes": [0, 1]}], "nodes": [)" + nodes +
         R"(], "skins": [{"joints": [)" + jointList + R"(]}],
         "meshes": [{"primitives": [{"attributes": {"POSITION": )" + std::to_string(position) + R"(, "JOINTS_0": )" +
         std::to_string(joint) + R"(, "WEIGHTS_0": )" + std::to_string(weight) + R"(}, "indices": )" +
@@ -309,5 +309,122 @@ TEST_F(GltfDrawingTest, AnOrthographicCameraSeesWithoutPerspective)
         int quarterHeight = static_cast<int>(window->height) / 4;
         EXPECT_EQ(readPixel(middleX, middleY + quarterHeight * 9 / 10)[0], 255) << "at " << distance;
         EXPECT_EQ(readPixel(middleX, middleY + quarterHeight * 11 / 10)[0], 0) << "at " << distance;
+    }
+}
+
+namespace
+{
+// An uncompressed true-colour TGA of one row of RGB pixels.
+std::string tgaRow(const std::vector<std::array<unsigned char, 3>>& pixels)
+{
+    std::string bytes(18, '\0');
+    bytes[2] = 2;
+    bytes[12] = static_cast<char>(pixels.size());
+    bytes[14] = 1;
+    bytes[16] = 24;
+    for (const auto& pixel : pixels)
+        bytes += {static_cast<char>(pixel[2]), static_cast<char>(pixel[1]), static_cast<char>(pixel[0])};
+    return bytes;
+}
+
+const std::vector<float> squareNormals = {0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1};
+const std::vector<float> squareUvs = {0, 1, 1, 1, 1, 0, 0, 0};
+}
+
+// A light from +x grazes the square, which faces +z: its normal picture, leaning every normal towards
+// the tangent, the direction in which u grows, lights it, or darkens it where u grows the other way.
+TEST_F(GltfDrawingTest, NormalPicturesTurnTheNormalInTheTangentFrame)
+{
+    struct Framed
+    {
+        const char* description;
+        std::vector<float> uvs;
+        // Whether the primitive gives tangents along -x.
+        bool givenTangentsLeft;
+        bool normalPicture;
+        bool lit;
+    };
+    const Framed cases[] = {
+        {"tangents worked out, u along +x", squareUvs, false, true, true},
+        {"tangents worked out, u along -x", {1, 1, 0, 1, 0, 0, 1, 0}, false, true, false},
+        {"given tangents along -x", squareUvs, true, true, false},
+        {"no normal picture", squareUvs, false, false, false},
+    };
+    // A normal leaning halfway to the tangent: (0.7, 0, 0.7) encoded.
+    directory.write("normal.tga", tgaRow({{{217, 128, 217}}}));
+    for (const Framed& framed : cases)
+    {
+        Document document;
+        int positions = document.floats(squarePositions, "VEC3", true);
+        int normals = document.floats(squareNormals, "VEC3");
+        int uvs = document.floats(framed.uvs, "VEC2");
+        int tangents = document.floats({-1, 0, 0, 1, -1, 0, 0, 1, -1, 0, 0, 1, -1, 0, 0, 1}, "VEC4");
+        int indices = document.shorts(squareIndices, "SCALAR", 1);
+        std::string attributes = "\"POSITION\": " + std::to_string(positions) + ", \"NORMAL\": " +
+                                 std::to_string(normals) + ", \"TEXCOORD_0\": " + std::to_string(uvs) +
+                                 (framed.givenTangentsLeft ? ", \"TANGENT\": " + std::to_string(tangents) : "");
+        std::string normalPicture = framed.normalPicture ? R"(, "normalTexture": {"index": 0})" : "";
+        std::unique_ptr<Scene> scene = load(document, R"("scenes": [{"nodes": [0, 1]}],
+            "nodes": [{"mesh": 0}, {"rotation": [0, 0.7071068, 0, 0.7071068],
+                                    "extensions": {"KHR_lights_punctual": {"light": 0}}}],
+            "extensions": {"KHR_lights_punctual": {"lights": [{"type": "directional", "intensity": 1}]}},
+            "extensionsUsed": ["KHR_lights_punctual"],
+            "images": [{"uri": "normal.tga"}], "textures": [{"source": 0}],
+            "materials": [{"pbrMetallicRoughness": {"metallicFactor": 0, "roughnessFactor": 1})" + normalPicture + R"(}],
+            "meshes": [{"primitives": [{"attributes": {)" + attributes + R"(}, "indices": )" +
+            std::to_string(indices) + R"(, "material": 0}]}])");
+        EXPECT_TRUE(errorMessages(log).empty()) << framed.description << "\n" << log;
+        draw(*scene);
+        Rgba seen = seenAt(*scene, {0, 0, 0});
+        if (framed.lit)
+            EXPECT_GT(seen[0], 170) << framed.description;
+        else
+            EXPECT_LT(seen[0], 120) << framed.description;
+    }
+}
+
+// A picture red on its left half and green on its right, read through each case's transform and set.
+TEST_F(GltfDrawingTest, TextureTransformsMoveAPicturesCoordinates)
+{
+    struct Transformed
+    {
+        const char* description;
+        std::string textureInfo;
+        bool leftRed;
+        bool rightRed;
+    };
+    const Transformed cases[] = {
+        {"untransformed", R"({"index": 0})", true, false},
+        {"offset and scaled onto the right half",
+         R"({"index": 0, "extensions": {"KHR_texture_transform": {"offset": [0.5, 0], "scale": [0.5, 1]}}})", false,
+         false},
+        {"turned half a circle about the origin and moved back",
+         R"({"index": 0, "extensions": {"KHR_texture_transform": {"offset": [1, 1], "rotation": 3.14159265}}})", false,
+         true},
+        {"reading set 1, which stands on the left half",
+         R"({"index": 0, "extensions": {"KHR_texture_transform": {"texCoord": 1}}})", true, true},
+    };
+    directory.write("halves.tga", tgaRow({{{255, 0, 0}}, {{0, 255, 0}}}));
+    for (const Transformed& transformed : cases)
+    {
+        Document document;
+        int positions = document.floats(squarePositions, "VEC3", true);
+        int uvs = document.floats(squareUvs, "VEC2");
+        int leftHalf = document.floats({0.25f, 0.5f, 0.25f, 0.5f, 0.25f, 0.5f, 0.25f, 0.5f}, "VEC2");
+        int indices = document.shorts(squareIndices, "SCALAR", 1);
+        std::unique_ptr<Scene> scene = load(document, R"("scenes": [{"nodes": [0]}], "nodes": [{"mesh": 0}],
+            "images": [{"uri": "halves.tga"}], "samplers": [{"magFilter": 9728, "minFilter": 9728}],
+            "textures": [{"source": 0, "sampler": 0}],
+            "materials": [{"pbrMetallicRoughness": {"baseColorTexture": )" + transformed.textureInfo + R"(},
+                           "extensions": {"KHR_materials_unlit": {}}}],
+            "extensionsUsed": ["KHR_materials_unlit", "KHR_texture_transform"],
+            "meshes": [{"primitives": [{"attributes": {"POSITION": )" + std::to_string(positions) +
+            R"(, "TEXCOORD_0": )" + std::to_string(uvs) + R"(, "TEXCOORD_1": )" + std::to_string(leftHalf) +
+            R"(}, "indices": )" + std::to_string(indices) + R"(, "material": 0}]}])");
+        EXPECT_TRUE(errorMessages(log).empty()) << transformed.description << "\n" << log;
+        draw(*scene);
+        EXPECT_EQ(redAt(*scene, {-0.3f, 0, 0}), transformed.leftRed) << transformed.description;
+        EXPECT_EQ(redAt(*scene, {0.3f, 0, 0}), transformed.rightRed) << transformed.description;
+        EXPECT_EQ(seenAt(*scene, {0.3f, 0, 0})[1] > 200, !transformed.rightRed) << transformed.description;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "gltf/GltfAccessors.h"
 #include "gltf/GltfReading.h"
+#include "gltf/GltfTangents.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/foundation/DataDirectories.h"
 #include "pellux/foundation/Logger.h"
@@ -708,8 +709,14 @@ SubMesh* Builder::makeSubMesh(const tinygltf::Primitive& primitive, const std::s
     if (!sound)
         return nullptr;
     subMesh->setPrimitive(primitiveOf(primitive.mode));
-    if (subMesh->attribute(VertexSemantic::Normal) == nullptr && subMesh->getPrimitive() == SubMesh::triangles)
+    // Given tangents go with given normals only.
+    bool flat = subMesh->attribute(VertexSemantic::Normal) == nullptr && subMesh->getPrimitive() == SubMesh::triangles;
+    if (flat)
         giveFlatNormals(*subMesh, indices);
+    int normalSet = normalTextureSet(primitive.material);
+    if (normalSet >= 0 && subMesh->getPrimitive() == SubMesh::triangles &&
+        (flat || !readTangents(primitive, place, *subMesh)))
+        computeTangents(*subMesh, normalSet, indices);
     subMesh->setIndices(std::move(indices));
     bool known = primitive.material >= 0 && static_cast<std::size_t>(primitive.material) < materialNames.size();
     if (primitive.material >= 0 && !known)
@@ -717,6 +724,90 @@ SubMesh* Builder::makeSubMesh(const tinygltf::Primitive& primitive, const std::s
                           "], which the document does not have; it is drawn with the default material");
     subMesh->setMaterialName(known ? materialNames[static_cast<std::size_t>(primitive.material)] : defaultMaterial());
     return subMesh.release();
+}
+
+// The texture-coordinate set the material's normal picture reads; -1 without a normal picture.
+int Builder::normalTextureSet(int material) const
+{
+    if (material < 0 || static_cast<std::size_t>(material) >= model.materials.size())
+        return -1;
+    const tinygltf::NormalTextureInfo& normal = model.materials[static_cast<std::size_t>(material)].normalTexture;
+    if (normal.index < 0)
+        return -1;
+    int set = normal.texCoord;
+    auto transform = normal.extensions.find("KHR_texture_transform");
+    if (transform != normal.extensions.end() && transform->second.IsObject() && transform->second.Has("texCoord") &&
+        transform->second.Get("texCoord").IsInt())
+        set = transform->second.Get("texCoord").GetNumberAsInt();
+    return set == 1 ? 1 : 0;
+}
+
+// The primitive's own tangents (xyz and the bitangent's sign in w) as the engine's tangent and
+// bitangent arrays; false when it has none that fit.
+bool Builder::readTangents(const tinygltf::Primitive& primitive, const std::string& place, SubMesh& subMesh)
+{
+    auto accessor = primitive.attributes.find("TANGENT");
+    const VertexAttribute* normals = subMesh.attribute(VertexSemantic::Normal);
+    if (accessor == primitive.attributes.end() || normals == nullptr)
+        return false;
+    std::vector<float> values;
+    int components = 0;
+    std::string problem;
+    std::size_t vertices = normals->vertexCount();
+    if (!AccessorReader(model).readFloats(accessor->second, values, components, problem) || components != 4 ||
+        values.size() != vertices * 4)
+    {
+        report(place + ".attributes.TANGENT", (problem.empty() ? "does not hold one VEC4 for each vertex" : problem) +
+                                                  "; tangents are worked out instead");
+        return false;
+    }
+    std::vector<float> tangents(vertices * 3);
+    std::vector<float> bitangents(vertices * 3);
+    for (std::size_t vertex = 0; vertex < vertices; ++vertex)
+    {
+        const float* n = &(*normals->values)[vertex * 3];
+        const float* t = &values[vertex * 4];
+        float sign = t[3] < 0 ? -1.0f : 1.0f;
+        std::copy_n(t, 3, &tangents[vertex * 3]);
+        Vector3 bitangent = Vector3(n[0], n[1], n[2]).cross(Vector3(t[0], t[1], t[2])) * sign;
+        bitangents[vertex * 3] = bitangent.x;
+        bitangents[vertex * 3 + 1] = bitangent.y;
+        bitangents[vertex * 3 + 2] = bitangent.z;
+    }
+    subMesh.setAttribute(VertexSemantic::Tangent, std::move(tangents));
+    subMesh.setAttribute(VertexSemantic::Bitangent, std::move(bitangents));
+    return true;
+}
+
+// By the MikkTSpace method, from the texture coordinates the normal picture reads; vertices whose
+// corners need different tangents are split. Without those coordinates there is no frame to find.
+void Builder::computeTangents(SubMesh& subMesh, int set, std::vector<unsigned int>& indices)
+{
+    const VertexAttribute* texCoords = subMesh.attribute(VertexSemantic::TexCoord, set);
+    if (texCoords == nullptr)
+        return;
+    TangentFrames frames = Gltf::computeTangents({*subMesh.attribute(VertexSemantic::Position)->values,
+                                                  *subMesh.attribute(VertexSemantic::Normal)->values,
+                                                  *texCoords->values, indices});
+    remapVertices(subMesh, frames.sourceVertex);
+    const std::vector<float>& normals = *subMesh.attribute(VertexSemantic::Normal)->values;
+    std::size_t vertices = frames.sourceVertex.size();
+    std::vector<float> tangents(vertices * 3);
+    std::vector<float> bitangents(vertices * 3);
+    for (std::size_t vertex = 0; vertex < vertices; ++vertex)
+    {
+        const float* t = &frames.tangents[vertex * 4];
+        Vector3 bitangent =
+            Vector3(normals[vertex * 3], normals[vertex * 3 + 1], normals[vertex * 3 + 2]).cross(Vector3(t[0], t[1], t[2])) *
+            t[3];
+        std::copy_n(t, 3, &tangents[vertex * 3]);
+        bitangents[vertex * 3] = bitangent.x;
+        bitangents[vertex * 3 + 1] = bitangent.y;
+        bitangents[vertex * 3 + 2] = bitangent.z;
+    }
+    subMesh.setAttribute(VertexSemantic::Tangent, std::move(tangents));
+    subMesh.setAttribute(VertexSemantic::Bitangent, std::move(bitangents));
+    indices = std::move(frames.indices);
 }
 
 // The default scene, else the first; a document without scenes shows every node no other holds.

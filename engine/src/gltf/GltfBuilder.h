@@ -94,6 +94,9 @@ private:
                           SubMesh& subMesh);
     std::vector<unsigned int> readIndices(const tinygltf::Primitive& primitive, const std::string& place,
                                           std::size_t vertices, bool& sound);
+    int normalTextureSet(int material) const;
+    bool readTangents(const tinygltf::Primitive& primitive, const std::string& place, SubMesh& subMesh);
+    void computeTangents(SubMesh& subMesh, int set, std::vector<unsigned int>& indices);
     void buildScene();
     std::vector<int> rootNodes();
     SceneNode* makeNode(std::size_t index, SceneNode& parent);
