@@ -57,8 +57,8 @@ uniform float morphWeights[8];
 
 out vec3 worldPosition;
 out vec3 worldNormal;
-out vec3 worldTangent;
-out vec3 worldBitangent;
+// The tangent, with in w the side the bitangent takes of cross(normal, tangent).
+out vec4 worldTangent;
 out vec2 uv;
 // Both texture-coordinate sets, for materials that read each picture with a set of its own.
 out vec4 texCoords;
@@ -202,8 +202,7 @@ void main()
     vec4 placed = placing * vec4(morphedPosition, 1.0);
     worldPosition = placed.xyz;
     worldNormal = transpose(inverse(mat3(placing))) * morphedNormal;
-    worldTangent = mat3(placing) * morphedTangent;
-    worldBitangent = cross(worldNormal, worldTangent) * handedness;
+    worldTangent = vec4(mat3(placing) * morphedTangent, handedness);
     uv = texCoordSet == 1 ? texCoord_1 : texCoord_0;
     texCoords = vec4(texCoord_0, texCoord_1);
     vertexColor = color;

@@ -70,8 +70,7 @@ uniform float alphaCutoff;
 
 in vec3 worldPosition;
 in vec3 worldNormal;
-in vec3 worldTangent;
-in vec3 worldBitangent;
+in vec4 worldTangent;
 in vec4 texCoords;
 in vec4 vertexColor;
 in vec4 mapPositions[2];
@@ -192,10 +191,10 @@ vec3 shadingNormal()
 {
     float side = gl_FrontFacing ? 1.0 : -1.0;
     vec3 normal = normalize(worldNormal) * side;
-    if (normalScale == 0.0 || dot(worldTangent, worldTangent) < 1e-12)
+    if (normalScale == 0.0 || dot(worldTangent.xyz, worldTangent.xyz) < 1e-12)
         return normal;
-    vec3 tangent = normalize(worldTangent) * side;
-    vec3 bitangent = normalize(worldBitangent) * side;
+    vec3 tangent = normalize(worldTangent.xyz) * side;
+    vec3 bitangent = cross(normal, tangent) * worldTangent.w * side;
     vec3 mapped = texture(normalTexture, uvOf(normalTextureSet, normalTextureTransform)).xyz * 2.0 - 1.0;
     mapped.xy *= normalScale;
     vec3 turned = mat3(tangent, bitangent, normal) * mapped;
@@ -219,9 +218,10 @@ void main()
     surface.normal = shadingNormal();
     surface.toEye = normalize(camPos - worldPosition);
     // A material without occlusion or emission reads no picture for them.
-    vec2 occlusionUv = uvOf(occlusionTextureSet, occlusionTextureTransform);
-    float occlusion = occlusionStrength > 0.0 ? 1.0 + occlusionStrength * (texture(occlusionTexture, occlusionUv).r - 1.0)
-                                              : 1.0;
+    float occlusion = 1.0;
+    if (occlusionStrength > 0.0)
+        occlusion += occlusionStrength *
+                     (texture(occlusionTexture, uvOf(occlusionTextureSet, occlusionTextureTransform)).r - 1.0);
     vec3 emitted = any(greaterThan(emissiveFactor, vec3(0.0)))
         ? emissiveFactor * texture(emissiveTexture, uvOf(emissiveTextureSet, emissiveTextureTransform)).rgb
         : vec3(0.0);
