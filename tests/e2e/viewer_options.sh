@@ -51,6 +51,8 @@ usage: pellux-view FILE *"
 usage: pellux-view FILE *"
     "$doc --png|2||pellux-view: --png needs a value
 usage: pellux-view FILE *"
+    "$doc --eye 1,2|2||pellux-view: not a point to look from: 1,2
+usage: pellux-view FILE *"
     "$doc --quiet --verbose|2||pellux-view: --quiet and --verbose together
 usage: pellux-view FILE *"
     "missing.dae --summary|1||pellux-view: cannot read missing.dae"
@@ -115,6 +117,39 @@ elif [[ $(convert "$work/caller/pictures/instances.png" -format "%[fx:maxima]" i
     fail "--png pictures/instances.png: the picture is black"
 else
     echo "ok   relative document and picture paths"
+fi
+
+# --eye places the camera: from (0, 0, 10), where the document's camera stands, the red tile lies
+# left of the middle and the blue one right of it; from twice as far each covers about a quarter of
+# the pixels.
+coloured() {
+    local picture=$1 colour=$2 left=$3
+    local test="r > 2 * (g + b) + 0.1"
+    [[ $colour == blue ]] && test="b > 2 * (r + g) + 0.1"
+    convert "$picture" -crop "50%x100%+$((left * 80))+0" +repage -fx "$test" -format "%[fx:round(mean*w*h)]" info:
+}
+# Red pixels on the left and on the right, blue pixels on the left and on the right.
+colour_places() {
+    local picture=$work/caller/pictures/$1
+    echo "$(coloured "$picture" red 0) $(coloured "$picture" red 1) $(coloured "$picture" blue 0)" \
+         "$(coloured "$picture" blue 1)"
+}
+run $doc --png pictures/near.png --size 160x120 --eye 0,0,10 --quiet
+near_status=$status
+run $doc --png pictures/far.png --size 160x120 --eye 0,0,20 --quiet
+if [[ $near_status -ne 0 || $status -ne 0 ]]; then
+    fail "--eye: exit status $near_status near and $status far"; head -n 5 "$work/err"
+else
+    read -r red_near red_right_near blue_left_near blue_near <<< "$(colour_places near.png)"
+    read -r red_far red_right_far blue_left_far blue_far <<< "$(colour_places far.png)"
+    if ((red_right_near + blue_left_near + red_right_far + blue_left_far > 0)); then
+        fail "--eye: red on the right or blue on the left"
+    elif ((red_far == 0 || blue_far == 0 || red_near < 3 * red_far || red_near > 5 * red_far ||
+           blue_near < 3 * blue_far || blue_near > 5 * blue_far)); then
+        fail "--eye: red $red_near and blue $blue_near pixels near, red $red_far and blue $blue_far far"
+    else
+        echo "ok   --eye places the camera"
+    fi
 fi
 
 # Copies of the viewer run from another directory, which has no settings.txt (and says nothing

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,15 @@ TEST(ViewerOptions, WrongArgumentsAreRefusedWithTheReason)
         {{"a.dae", "--size", "16385x480"}, "not a size: 16385x480"},
         {{"a.dae", "--time", "soon"}, "not a time: soon"},
         {{"a.dae", "--time", "nan"}, "not a time: nan"},
+        {{"a.dae", "--eye"}, "--eye needs a value"},
+        {{"a.dae", "--eye", "1,2"}, "not a point to look from: 1,2"},
+        {{"a.dae", "--eye", "1,2,3,4"}, "not a point to look from: 1,2,3,4"},
+        {{"a.dae", "--eye", "1,,3"}, "not a point to look from: 1,,3"},
+        {{"a.dae", "--eye", "1;2;3"}, "not a point to look from: 1;2;3"},
+        {{"a.dae", "--eye", "x,0,1"}, "not a point to look from: x,0,1"},
+        {{"a.dae", "--eye", "inf,0,1"}, "not a point to look from: inf,0,1"},
+        {{"a.dae", "--eye", "1e30,1e30,1e30"}, "not a point to look from: 1e30,1e30,1e30"},
+        {{"a.dae", "--eye", "0,0,0"}, "not a point to look from: 0,0,0"},
         {{"a.dae", "--quiet", "--verbose"}, "--quiet and --verbose together"},
     };
     for (const Case& wrong : cases)
@@ -81,7 +91,7 @@ TEST(ViewerOptions, HelpAndVersionNeedNothingElseAndWinOverMistakes)
 TEST(ViewerOptions, EachOptionSetsItsValue)
 {
     Parsed parsed = parse({"--size", "320x240", "scene.dae", "--time", "1.5", "--png", "dir/out.png", "--engine-dir",
-                           "engine", "--summary", "--tree", "--verbose"});
+                           "engine", "--summary", "--tree", "--verbose", "--eye", "0,20,-20"});
     ASSERT_TRUE(parsed.accepted) << parsed.error;
     const ViewerOptions& options = parsed.options;
     EXPECT_EQ(options.file, "scene.dae");
@@ -93,7 +103,30 @@ TEST(ViewerOptions, EachOptionSetsItsValue)
     EXPECT_TRUE(options.summary);
     EXPECT_TRUE(options.tree);
     EXPECT_EQ(options.log, LogAmount::Verbose);
+    EXPECT_EQ(options.eye, Pellux::Vector3(0, 20, -20));
     EXPECT_FALSE(options.help || options.version);
+}
+
+TEST(ViewerOptions, TheEyeIsThreeNumbersApartByCommasAndNoneWithoutTheOption)
+{
+    struct Case
+    {
+        std::vector<const char*> arguments;
+        std::optional<Pellux::Vector3> eye;
+    };
+    const Case cases[] = {
+        {{"a.gltf"}, std::nullopt},
+        {{"a.gltf", "--eye", "0,0,1.3"}, Pellux::Vector3(0, 0, 1.3f)},
+        {{"a.gltf", "--eye", " -2, 0.5 ,1e1"}, Pellux::Vector3(-2, 0.5f, 10)},
+        {{"a.gltf", "--eye", "0,0,0.001"}, Pellux::Vector3(0, 0, 0.001f)},
+        {{"a.gltf", "--eye", "1,2,3", "--eye", "4,5,6"}, Pellux::Vector3(4, 5, 6)},
+    };
+    for (const Case& given : cases)
+    {
+        Parsed parsed = parse(given.arguments);
+        ASSERT_TRUE(parsed.accepted) << parsed.error;
+        EXPECT_EQ(parsed.options.eye, given.eye) << given.arguments.back();
+    }
 }
 
 TEST(ViewerOptions, TheWindowOpensForLookingWhenNothingIsToBePrintedOrSaved)

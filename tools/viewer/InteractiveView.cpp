@@ -20,19 +20,21 @@ float dot(const Vector3& a, const Vector3& b)
 }
 
 InteractiveView::InteractiveView(RenderEngine& engine, Scene& scene, std::vector<CameraNode*> documentCameras,
-                                 LightNode* headlight, std::string title)
+                                 LightNode* headlight, std::string title, const std::optional<Vector3>& eye)
     : engine(engine), scene(scene), documentCameras(std::move(documentCameras)), headlight(headlight),
       title(std::move(title)), bounds(drawnBounds(scene))
 {
     CameraNode* active = scene.getActiveCamera();
     bool fromDocument =
         std::find(this->documentCameras.begin(), this->documentCameras.end(), active) != this->documentCameras.end();
-    if (!fromDocument)
-    {
-        // The viewer framed the scene with this camera, from the orbit's first direction.
-        ownCamera = active;
+    if (fromDocument)
+        return;
+    // The viewer placed this camera at the eye, or framed the scene with it from the orbit's first direction.
+    ownCamera = active;
+    if (eye)
+        orbit.lookFrom(*eye, *eye * -1, eye->length());
+    else
         orbit.frame(bounds, ownCamera->getFov());
-    }
 }
 
 void InteractiveView::run()

@@ -5,6 +5,7 @@
 #include "pellux/core/RenderEngine.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,8 +26,10 @@ class InteractiveView
 public:
     // `documentCameras` are the cameras the document brought; `headlight` (or null) is a light of
     // the viewer's own that goes with the view; `title` names the document in the window's title.
+    // `eye`, when given, is where the viewer's own camera stands at first, circling the origin.
     InteractiveView(Pellux::RenderEngine& engine, Pellux::Scene& scene,
-                    std::vector<Pellux::CameraNode*> documentCameras, Pellux::LightNode* headlight, std::string title);
+                    std::vector<Pellux::CameraNode*> documentCameras, Pellux::LightNode* headlight, std::string title,
+                    const std::optional<Pellux::Vector3>& eye);
 
     // Until Escape or the window closes.
     void run();

@@ -65,6 +65,20 @@ bool cameraSees(CameraNode& camera, const Vector3& centre)
                     toCentre.z * camera.getWorldDirection().z) / (distance * camera.getWorldDirection().length());
     return cosine > std::cos(camera.getFov());
 }
+
+// The scene's active camera when the document brought none; otherwise a new one, made active, so that
+// the document's cameras keep their places.
+CameraNode& viewerCamera(Scene& scene)
+{
+    if (cameraInTree(scene))
+    {
+        // In the tree, so that it goes with the scene's nodes.
+        auto* ownCamera = new CameraNode("viewer camera");
+        scene.getRoot()->addChild(ownCamera);
+        scene.setActiveCamera(ownCamera);
+    }
+    return *scene.getActiveCamera();
+}
 }
 
 Bounds drawnBounds(Scene& scene)
@@ -133,18 +147,18 @@ bool frameScene(Scene& scene, const Bounds& bounds)
     Vector3 centre = (bounds.low + bounds.high) * 0.5f;
     if (cameraInTree(scene) && cameraSees(*scene.getActiveCamera(), centre))
         return false;
-    if (cameraInTree(scene))
-    {
-        // In the tree, so that it goes with the scene's nodes.
-        auto* ownCamera = new CameraNode("viewer camera");
-        scene.getRoot()->addChild(ownCamera);
-        scene.setActiveCamera(ownCamera);
-    }
-    CameraNode* camera = scene.getActiveCamera();
+    CameraNode& camera = viewerCamera(scene);
     OrbitCamera view;
-    view.frame(bounds, camera->getFov());
-    view.placeCamera(*camera, bounds);
+    view.frame(bounds, camera.getFov());
+    view.placeCamera(camera, bounds);
     return true;
+}
+
+void lookFromEye(Scene& scene, const Bounds& bounds, const Vector3& eye)
+{
+    OrbitCamera view;
+    view.lookFrom(eye, eye * -1, eye.length());
+    view.placeCamera(viewerCamera(scene), bounds);
 }
 
 LightNode* lightSceneIfDark(Scene& scene)

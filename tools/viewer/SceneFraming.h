@@ -28,3 +28,7 @@ Pellux::Bounds animatedBounds(Pellux::Scene& scene);
 // only: a light at the camera, so that the picture shows the shapes; it returns that light, or null.
 bool frameScene(Pellux::Scene& scene, const Pellux::Bounds& bounds);
 Pellux::LightNode* lightSceneIfDark(Pellux::Scene& scene);
+
+// A camera of the viewer's own at `eye`, looking at the origin with +Y up, its near and far planes around
+// `bounds`; the document's cameras stay where they are.
+void lookFromEye(Pellux::Scene& scene, const Pellux::Bounds& bounds, const Pellux::Vector3& eye);

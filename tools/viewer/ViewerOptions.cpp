@@ -5,12 +5,14 @@
 #include <cmath>
 
 const char* const viewerUsage =
-    "usage: pellux-view FILE [--summary] [--tree] [--png OUT.png] [--size WxH] [--time T] [--engine-dir DIR]\n"
-    "                   [--scene N] [--animation NAME|N] [--quiet | --verbose] | --help | --version";
+    "usage: pellux-view FILE [--summary] [--tree] [--png OUT.png] [--size WxH] [--time T] [--eye X,Y,Z]\n"
+    "                   [--engine-dir DIR] [--scene N] [--animation NAME|N] [--quiet | --verbose]\n"
+    "                   | --help | --version";
 
 const char* const viewerHelp =
-    "usage: pellux-view FILE [--summary] [--tree] [--png OUT.png] [--size WxH] [--time T] [--engine-dir DIR]\n"
-    "                   [--scene N] [--animation NAME|N] [--quiet | --verbose] | --help | --version\n"
+    "usage: pellux-view FILE [--summary] [--tree] [--png OUT.png] [--size WxH] [--time T] [--eye X,Y,Z]\n"
+    "                   [--engine-dir DIR] [--scene N] [--animation NAME|N] [--quiet | --verbose]\n"
+    "                   | --help | --version\n"
     "\n"
     "Shows a COLLADA document (.dae), a glTF document (.gltf, .glb) or an Ogre XML mesh (.xml) with the\n"
     "engine's shaders.\n"
@@ -29,6 +31,8 @@ const char* const viewerHelp =
     "  --png OUT.png           render one frame into OUT.png\n"
     "  --size WxH              the window's size in pixels (1280x720)\n"
     "  --time T                the animation's time in seconds to show, or to start from (0)\n"
+    "  --eye X,Y,Z             look from the point X,Y,Z (not the origin) at the origin, +Y up, in place of\n"
+    "                          the document's camera or the view that frames the whole scene\n"
     "  --engine-dir DIR        work in DIR, with its settings.txt and resources/\n"
     "  --scene N               of a glTF document, show its scene N (from 0) instead of its default one\n"
     "  --animation NAME|N      of a glTF document, play only the animation of that name or number\n"
@@ -55,6 +59,25 @@ bool parseSize(const std::string& text, int& width, int& height)
            height <= largestSide;
 }
 
+// Three numbers apart by commas, a point neither at the origin the eye looks at nor too far to reckon with.
+bool parseEye(const std::string& text, std::optional<Pellux::Vector3>& eye)
+{
+    float coordinates[3];
+    std::size_t start = 0;
+    for (int axis = 0; axis < 3; ++axis)
+    {
+        std::size_t end = axis < 2 ? text.find(',', start) : text.size();
+        if (end == std::string::npos || !Pellux::parseFloat(text.substr(start, end - start), coordinates[axis]))
+            return false;
+        start = end + 1;
+    }
+    Pellux::Vector3 point(coordinates[0], coordinates[1], coordinates[2]);
+    if (!std::isfinite(point.length()) || point.length() == 0)
+        return false;
+    eye = point;
+    return true;
+}
+
 bool refuse(std::string& error, const std::string& reason)
 {
     error = reason;
@@ -75,7 +98,7 @@ bool asksForHelpOrVersion(int argc, const char* const* argv, ViewerOptions& opti
 bool takesValue(const std::string& argument)
 {
     return argument == "--png" || argument == "--engine-dir" || argument == "--size" || argument == "--time" ||
-           argument == "--scene" || argument == "--animation";
+           argument == "--eye" || argument == "--scene" || argument == "--animation";
 }
 
 // One of the options that take a value.
@@ -89,6 +112,8 @@ bool takeValue(const std::string& argument, const std::string& value, ViewerOpti
         return refuse(error, "not a size: " + value);
     else if (argument == "--time" && !(Pellux::parseFloat(value, options.time) && std::isfinite(options.time)))
         return refuse(error, "not a time: " + value);
+    else if (argument == "--eye" && !parseEye(value, options.eye))
+        return refuse(error, "not a point to look from: " + value);
     else if (argument == "--scene" && !(Pellux::parseInt(value, options.scene) && options.scene >= 0))
         return refuse(error, "not a scene number: " + value);
     else if (argument == "--animation")

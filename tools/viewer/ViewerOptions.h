@@ -1,5 +1,8 @@
 #pragma once
 
+#include "pellux/scene/Vector3.h"
+
+#include <optional>
 #include <string>
 
 // How much of the engine's log the viewer shows on standard error.
@@ -13,8 +16,9 @@ enum class LogAmount
     Verbose
 };
 
-// pellux-view FILE [--summary] [--tree] [--png OUT.png] [--size WxH] [--time T] [--engine-dir DIR]
-//             [--scene N] [--animation NAME|N] [--quiet | --verbose] | --help | --version
+// pellux-view FILE [--summary] [--tree] [--png OUT.png] [--size WxH] [--time T] [--eye X,Y,Z]
+//             [--engine-dir DIR] [--scene N] [--animation NAME|N] [--quiet | --verbose]
+//             | --help | --version
 struct ViewerOptions
 {
     std::string file;
@@ -26,6 +30,9 @@ struct ViewerOptions
     int width = 1280;
     int height = 720;
     float time = 0;
+    // Where the viewer's own camera stands, looking at the origin with +Y up; none: where the
+    // document's camera or the framing of the scene puts it.
+    std::optional<Pellux::Vector3> eye;
     // Of a glTF document: the scene shown (below 0: its default one) and the animation that plays
     // (empty: all of them).
     int scene = -1;

@@ -109,12 +109,15 @@ int show(RenderEngine& engine, Scene& scene, const ViewerOptions& options, const
 {
     std::vector<CameraNode*> documentCameras = camerasOf(scene);
     // One camera for every time of the animation, so that pictures at different times compare.
-    if (frameScene(scene, animatedBounds(scene)) && options.log != LogAmount::Quiet)
+    Bounds bounds = animatedBounds(scene);
+    if (options.eye)
+        lookFromEye(scene, bounds, *options.eye);
+    else if (frameScene(scene, bounds) && options.log != LogAmount::Quiet)
         std::cerr << "pellux-view: a camera of its own shows the whole scene" << std::endl;
     LightNode* headlight = lightSceneIfDark(scene);
     if (options.interactive())
     {
-        InteractiveView(engine, scene, documentCameras, headlight, options.file).run();
+        InteractiveView(engine, scene, documentCameras, headlight, options.file, options.eye).run();
         return 0;
     }
     if (!renderToPng(engine, scene, pngFile))
