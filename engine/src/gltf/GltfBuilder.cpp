@@ -214,6 +214,8 @@ const char* const drawnExtensions[] = {
     "KHR_materials_emissive_strength",
     "KHR_mesh_quantization",
     "KHR_texture_basisu",
+    "KHR_draco_mesh_compression",
+    "EXT_meshopt_compression",
 };
 
 // The names the engine does not draw, joined by commas; empty when it draws them all.

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -128,6 +129,147 @@ bool imageViewsFitTheirBuffers(const std::string& text, std::string& problem)
     return true;
 }
 
+const char* const meshoptName = "EXT_meshopt_compression";
+const char* const dracoName = "KHR_draco_mesh_compression";
+// One byte, which the reader takes without a file.
+const char* const oneByteUri = "data:application/octet-stream;base64,AA==";
+
+// What the reader would refuse of a compressed document, and is spared until it has read it: the
+// fallback buffers of EXT_meshopt_compression, which need not be read and may name no file, stand
+// in as one byte; the index accessors of Draco primitives, which have no bufferView, borrow one.
+struct StandIns
+{
+    std::vector<std::size_t> buffers;
+    std::vector<std::size_t> accessors;
+};
+
+bool flaggedAsFallback(const nlohmann::json& buffer)
+{
+    auto extensions = buffer.find("extensions");
+    if (extensions == buffer.end() || !extensions->is_object())
+        return false;
+    auto meshopt = extensions->find(meshoptName);
+    if (meshopt == extensions->end() || !meshopt->is_object())
+        return false;
+    auto fallback = meshopt->find("fallback");
+    return fallback != meshopt->end() && fallback->is_boolean() && fallback->get<bool>();
+}
+
+// A buffer without a URI holds the container's binary chunk when it is a container's first; any
+// other is a placeholder for data that only compressed views hold.
+void standInForFallbacks(nlohmann::json& document, bool binary, StandIns& standIns)
+{
+    auto buffers = document.find("buffers");
+    if (buffers == document.end() || !buffers->is_array())
+        return;
+    for (std::size_t index = 0; index < buffers->size(); ++index)
+    {
+        nlohmann::json& buffer = (*buffers)[index];
+        bool placeholder = buffer.is_object() && !buffer.contains("uri") && !(binary && index == 0);
+        if (!placeholder && !flaggedAsFallback(buffer))
+            continue;
+        buffer["uri"] = oneByteUri;
+        buffer["byteLength"] = 1;
+        standIns.buffers.push_back(index);
+    }
+}
+
+void lendViewsToDracoIndices(nlohmann::json& document, StandIns& standIns)
+{
+    auto meshes = document.find("meshes");
+    auto accessors = document.find("accessors");
+    auto views = document.find("bufferViews");
+    if (meshes == document.end() || !meshes->is_array() || accessors == document.end() || !accessors->is_array() ||
+        views == document.end() || !views->is_array() || views->empty())
+        return;
+    for (nlohmann::json& mesh : *meshes)
+    {
+        auto primitives = mesh.find("primitives");
+        if (primitives == mesh.end() || !primitives->is_array())
+            continue;
+        for (nlohmann::json& primitive : *primitives)
+        {
+            auto indices = primitive.find("indices");
+            auto extensions = primitive.find("extensions");
+            if (indices == primitive.end() || !indices->is_number_unsigned() || extensions == primitive.end() ||
+                !extensions->is_object() || !extensions->contains(dracoName))
+                continue;
+            std::uint64_t index = indices->get<std::uint64_t>();
+            if (index >= accessors->size() || !(*accessors)[index].is_object() ||
+                (*accessors)[index].contains("bufferView"))
+                continue;
+            (*accessors)[index]["bufferView"] = 0;
+            standIns.accessors.push_back(static_cast<std::size_t>(index));
+        }
+    }
+}
+
+bool mentionsCompression(const std::string& text)
+{
+    return text.find(meshoptName) != std::string::npos || text.find(dracoName) != std::string::npos;
+}
+
+// Whether the container holds all of the JSON chunk its header declares.
+bool wholeJsonChunk(const std::vector<unsigned char>& glb)
+{
+    if (glb.size() < glbHeaderBytes + glbChunkHeaderBytes)
+        return false;
+    std::uint32_t declared = 0;
+    std::uint32_t length = 0;
+    std::memcpy(&declared, glb.data() + 8, sizeof declared);
+    std::memcpy(&length, glb.data() + glbHeaderBytes, sizeof length);
+    std::uint64_t end = glbHeaderBytes + glbChunkHeaderBytes + std::uint64_t(length);
+    return end <= glb.size() && end <= declared;
+}
+
+// The container with `json` for its JSON chunk, padded with spaces to four bytes as GLB asks.
+std::vector<unsigned char> withJsonChunk(const std::vector<unsigned char>& glb, std::string json)
+{
+    std::uint32_t declared = 0;
+    std::uint32_t length = 0;
+    std::memcpy(&declared, glb.data() + 8, sizeof declared);
+    std::memcpy(&length, glb.data() + glbHeaderBytes, sizeof length);
+    json.resize((json.size() + 3) / 4 * 4, ' ');
+    auto rest = glb.begin() + static_cast<std::ptrdiff_t>(glbHeaderBytes + glbChunkHeaderBytes + length);
+    std::vector<unsigned char> rebuilt(glb.begin(), glb.begin() + glbHeaderBytes + glbChunkHeaderBytes);
+    rebuilt.insert(rebuilt.end(), json.begin(), json.end());
+    rebuilt.insert(rebuilt.end(), rest, glb.end());
+    std::uint32_t chunkLength = static_cast<std::uint32_t>(json.size());
+    std::uint32_t total = declared - length + chunkLength;
+    std::memcpy(rebuilt.data() + 8, &total, sizeof total);
+    std::memcpy(rebuilt.data() + glbHeaderBytes, &chunkLength, sizeof chunkLength);
+    return rebuilt;
+}
+
+// Rewrites a compressed document, its text and for a container its bytes, so that the reader takes it.
+StandIns spareTheReader(std::string& text, std::vector<unsigned char>& bytes, bool binary)
+{
+    StandIns standIns;
+    nlohmann::json document = nlohmann::json::parse(text, nullptr, false);
+    if (!document.is_object() || (binary && !wholeJsonChunk(bytes)))
+        return standIns;
+    if (text.find(meshoptName) != std::string::npos)
+        standInForFallbacks(document, binary, standIns);
+    lendViewsToDracoIndices(document, standIns);
+    if (standIns.buffers.empty() && standIns.accessors.empty())
+        return standIns;
+    text = document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    if (binary)
+        bytes = withJsonChunk(bytes, text);
+    return standIns;
+}
+
+void putBack(tinygltf::Model& model, const StandIns& standIns)
+{
+    for (std::size_t index : standIns.buffers)
+    {
+        model.buffers[index].uri.clear();
+        model.buffers[index].data.clear();
+    }
+    for (std::size_t index : standIns.accessors)
+        model.accessors[index].bufferView = -1;
+}
+
 // tinygltf's messages end in line feeds and may hold several lines: the first says enough.
 std::string firstLine(const std::string& text)
 {
@@ -170,21 +312,27 @@ bool readDocument(const std::string& path, tinygltf::Model& model, std::string& 
     std::string text = jsonOf(bytes);
     if (!imageViewsFitTheirBuffers(text, problem))
         return false;
+    bool binary = bytes.size() >= 4 && std::memcmp(bytes.data(), glbMagic, 4) == 0;
+    bool compressed = mentionsCompression(text);
+    StandIns standIns = compressed ? spareTheReader(text, bytes, binary) : StandIns();
     std::string folder = std::filesystem::path(path).parent_path().string();
     if (folder.empty())
         folder = ".";
     tinygltf::TinyGLTF loader;
     loader.SetImageLoader(keepUndecoded, nullptr);
     loader.SetFsCallbacks({fileExists, samePath, readWholeFile, writeNothing, &folder});
+    // The decompression reads the extensions' numbers whole from their JSON.
+    loader.SetStoreOriginalJSONForExtrasAndExtensions(compressed);
     std::string error;
     std::string warning;
-    bool binary = bytes.size() >= 4 && std::memcmp(bytes.data(), glbMagic, 4) == 0;
     bool read = binary ? loader.LoadBinaryFromMemory(&model, &error, &warning, bytes.data(),
                                                      static_cast<unsigned int>(bytes.size()), folder)
                        : loader.LoadASCIIFromString(&model, &error, &warning, text.c_str(),
                                                     static_cast<unsigned int>(text.size()), folder);
     if (!read)
         problem = firstLine(error.empty() ? "the document does not parse" : error);
+    else
+        putBack(model, standIns);
     return read;
 }
 

@@ -1,6 +1,7 @@
 #include "pellux/gltf/GltfSceneloader.h"
 
 #include "gltf/GltfBuilder.h"
+#include "gltf/GltfCompression.h"
 #include "gltf/GltfReading.h"
 #include "pellux/core/Tavrin.h"
 #include "pellux/foundation/FileChecks.h"
@@ -46,6 +47,8 @@ Scene* GltfSceneloader::loadFile(const File& file, bool* documentRead, bool rend
     bool read = Gltf::readDocument(file.getPath(), model, problem);
     if (!read)
         LOG(logger.err) << "glTF " << file.getPath() << ": could not be read (" << problem << ")" << std::endl;
+    else
+        Gltf::decompress(model, file.getPath(), logger);
     Gltf::Builder builder(Tavrin::current(), model, file.getPath(), *scene, logger);
     if (read && builder.checkExtensions())
         materials = builder.build(rendering, selection);
