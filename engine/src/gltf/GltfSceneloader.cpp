@@ -1,6 +1,7 @@
 #include "pellux/gltf/GltfSceneloader.h"
 
 #include "gltf/GltfBuilder.h"
+#include "gltf/GltfChecks.h"
 #include "gltf/GltfCompression.h"
 #include "gltf/GltfReading.h"
 #include "pellux/core/Tavrin.h"
@@ -49,8 +50,9 @@ Scene* GltfSceneloader::loadFile(const File& file, bool* documentRead, bool rend
         LOG(logger.err) << "glTF " << file.getPath() << ": could not be read (" << problem << ")" << std::endl;
     else
         Gltf::decompress(model, file.getPath(), logger);
+    bool sound = read && Gltf::checkDocument(file.getPath(), model, logger);
     Gltf::Builder builder(Tavrin::current(), model, file.getPath(), *scene, logger);
-    if (read && builder.checkExtensions())
+    if (sound && builder.checkExtensions())
         materials = builder.build(rendering, selection);
     if (documentRead != nullptr)
         *documentRead = read;
