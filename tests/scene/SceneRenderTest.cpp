@@ -236,6 +236,27 @@ TEST_F(SceneRenderTest, APointLightFallsOffWithDistanceAsItsAttenuationSays)
         EXPECT_NEAR(brightness(pixelAt(expected.at)), 255 * (0.08f + expected.light), 4) << expected.at.x << ", " << expected.at.z;
 }
 
+// A mirroring transform turns the winding of the faces it places: a quad mirrored once or three times
+// still shows its front, lit, and one mirrored twice is an ordinary turn.
+TEST_F(SceneRenderTest, AMirroredMeshShowsItsFrontLit)
+{
+    defaultMaterial("ground");
+    light("lamp", 2, {0, 4, 0}, {0, 0, 0});
+    lookFrom({0, 10, 0.01f}, {0, 0, 0});
+    const Vector3 scales[] = {{1, 1, 1}, {-1, 1, 1}, {-1, 1, -1}, {1, 1, -1}, {-1, -1, -1}};
+    for (const Vector3& scale : scales)
+    {
+        MeshNode* quad = placeMesh(*scene->getRoot(), "quad", makeQuadMesh("ground", 1), {0, 0, 0});
+        // Mirrored through y too, the quad faces down: turned over, it faces the camera again.
+        Matrix4 turnOver = scale.y < 0 ? Matrix4::rotation({1, 0, 0}, 3.14159265f) : Matrix4();
+        quad->setTransform(turnOver * Matrix4::scaling(scale));
+        renderFrames(2);
+        EXPECT_GT(brightness(pixelAt({0.3f, 0, 0.3f})), 60) << scale.x << ", " << scale.y << ", " << scale.z;
+        scene->getRoot()->removeChild(quad);
+        delete quad;
+    }
+}
+
 // A quad of the material, every vertex bound fully to one of the joints, which hang below the root,
 // all at the origin when the skin was bound.
 MeshNode* skinnedQuad(Scene& scene, int joints, std::vector<SceneNode*>& jointNodes, int boundJoint = 0,

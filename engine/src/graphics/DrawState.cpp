@@ -105,6 +105,7 @@ void DrawState::useWhiteInput(int location)
 
 void DrawState::leaveDefaults()
 {
+    glFrontFace(GL_CCW);
     glBindVertexArray(0);
     glUseProgram(0);
     glDepthMask(GL_TRUE);
@@ -191,6 +192,7 @@ void DrawState::apply() const
     setBlendFunction(keepsTargetAlpha);
     setEnabled(GL_CULL_FACE, culling);
     glCullFace(GL_BACK);
+    glFrontFace(clockwiseFront ? GL_CW : GL_CCW);
     setPolygonOffset(polygonOffset);
     if (wideLinesAndPoints)
     {
@@ -249,6 +251,8 @@ void DrawState::applyChangesFrom(const DrawState& applied) const
         setBlendFunction(keepsTargetAlpha);
     if (culling != applied.culling)
         setEnabled(GL_CULL_FACE, culling);
+    if (clockwiseFront != applied.clockwiseFront)
+        glFrontFace(clockwiseFront ? GL_CW : GL_CCW);
     if (polygonOffset != applied.polygonOffset)
         setPolygonOffset(polygonOffset);
     if (wideLinesAndPoints && !applied.wideLinesAndPoints)

@@ -18,7 +18,8 @@ struct UnitTexture
 };
 
 // Every piece of OpenGL state a draw depends on besides its program's uniforms: the framebuffer and
-// viewport it draws into, the program, the vertex array, the depth test, blending, face culling, the
+// viewport it draws into, the program, the vertex array, the depth test, blending, face culling and
+// winding, the
 // polygon offset of shadow maps, the width of lines and points and the texture each unit holds.
 // Decided as a whole for each draw, so that no draw depends on what an earlier one left behind.
 //
@@ -41,6 +42,8 @@ public:
     void setVertexArray(unsigned int array) { vertexArray = array; }
     // Back faces culled, or drawn too.
     void setCulling(bool on) { culling = on; }
+    // Front faces wound clockwise on the screen, as those of a mirrored node are.
+    void setClockwiseFront(bool clockwise) { clockwiseFront = clockwise; }
 
     // Gives the texture the next free unit and returns it; -1 when every unit is taken.
     int addTexture(unsigned int texture);
@@ -89,6 +92,7 @@ private:
     // Blending keeps the target's alpha: a translucent surface over an opaque one leaves it opaque.
     bool keepsTargetAlpha = false;
     bool culling = true;
+    bool clockwiseFront = false;
     bool polygonOffset = false;
     bool wideLinesAndPoints = false;
     // The texture of unit n at index n.

@@ -38,6 +38,15 @@ GLenum drawingMode(int primitive)
     }
 }
 
+// A transform that mirrors turns the winding of every face it places.
+bool mirrors(const Matrix4& m)
+{
+    float determinant = m(0, 0) * (m(1, 1) * m(2, 2) - m(1, 2) * m(2, 1)) -
+                        m(0, 1) * (m(1, 0) * m(2, 2) - m(1, 2) * m(2, 0)) +
+                        m(0, 2) * (m(1, 0) * m(2, 1) - m(1, 1) * m(2, 0));
+    return determinant < 0;
+}
+
 void uploadVector(int location, const Vector3& vector)
 {
     glUniform3f(location, vector.x, vector.y, vector.z);
@@ -64,6 +73,8 @@ void MaterialDrawing::draw(Scene& scene, MeshNode& node, const SubMesh& subMesh,
     ProgramLocations& at = pass.isShadow() && depthOnly != nullptr ? *depthOnly : *shading;
     GeometryBuffers::VertexArray vertexArray = vertexArrayFor(at, subMesh);
     planState(at, scene, pass, target);
+    world = node.getWorldMatrix();
+    state.setClockwiseFront(mirrors(world));
     planSkinning(at, node);
     planMorphing(at, node, subMesh);
     state.setVertexArray(vertexArray.name);
@@ -264,7 +275,7 @@ GeometryBuffers::VertexArray MaterialDrawing::vertexArrayFor(ProgramLocations& a
 
 void MaterialDrawing::mapUniforms(ProgramLocations& at, Scene& scene, MeshNode& node, const SubMesh& subMesh)
 {
-    mapCamera(at, scene, node);
+    mapCamera(at, scene);
     mapSkin(at, node);
     mapMorphs(at, subMesh);
     for (const auto& [location, unit] : samplers)
@@ -279,10 +290,10 @@ void MaterialDrawing::mapUniforms(ProgramLocations& at, Scene& scene, MeshNode& 
         material.lightsDirty = false;
 }
 
-void MaterialDrawing::mapCamera(ProgramLocations& at, Scene& scene, MeshNode& node)
+void MaterialDrawing::mapCamera(ProgramLocations& at, Scene& scene)
 {
     if (at.world != undeclared)
-        at.sendMatrix(at.world, node.getWorldMatrix());
+        at.sendMatrix(at.world, world);
     const CameraView* view = renderer.cameraView(scene);
     if (view == nullptr)
         return;

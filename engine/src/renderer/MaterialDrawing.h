@@ -2,6 +2,7 @@
 
 #include "graphics/DrawState.h"
 #include "pellux/resources/VertexLayout.h"
+#include "pellux/scene/Matrix4.h"
 #include "renderer/GeometryBuffers.h"
 #include "renderer/ProgramLocations.h"
 
@@ -59,7 +60,7 @@ private:
     // and lights. Light members go only where the program does not hold the light as it is now, or to
     // every light while the material's `lightsDirty` is set.
     void mapUniforms(ProgramLocations& at, Scene& scene, MeshNode& node, const SubMesh& subMesh);
-    void mapCamera(ProgramLocations& at, Scene& scene, MeshNode& node);
+    void mapCamera(ProgramLocations& at, Scene& scene);
     void mapSkin(ProgramLocations& at, MeshNode& node);
     void mapMorphs(ProgramLocations& at, const SubMesh& subMesh);
     void mapSpecularCoefficient(ProgramLocations& at);
@@ -100,6 +101,8 @@ private:
     DrawnParameter specularCoefficient{"specularCoefficient"};
     DrawnParameter unlit{"unlit"};
     DrawState state;
+    // The drawn node's world matrix, worked out once for the draw.
+    Matrix4 world;
     // Sampler locations with the units the draw's textures are on.
     std::vector<std::pair<int, int>> samplers;
     // Where the draw's joint matrices go, and how many count.
