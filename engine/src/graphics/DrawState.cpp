@@ -135,6 +135,7 @@ void DrawState::drawInto(const RenderTarget& target, unsigned int drawingProgram
     program = drawingProgram;
     vertexArray = 0;
     textures.clear();
+    bufferTextures.clear();
 }
 
 void DrawState::forGeometry(bool shadowPass, const RenderTarget& target, unsigned int drawingProgram,
@@ -164,20 +165,29 @@ void DrawState::forOverlay(const RenderTarget& target, unsigned int drawingProgr
 
 int DrawState::addTexture(unsigned int texture)
 {
-    return addUnitTexture({texture, false});
+    if (static_cast<int>(textures.size() + bufferTextures.size()) >= textureUnits())
+        return -1;
+    textures.push_back({texture, false});
+    return static_cast<int>(textures.size()) - 1;
 }
 
 int DrawState::addBufferTexture(unsigned int texture)
 {
-    return addUnitTexture({texture, true});
+    int units = textureUnits();
+    if (static_cast<int>(textures.size() + bufferTextures.size()) >= units)
+        return -1;
+    bufferTextures.push_back({texture, true});
+    return units - static_cast<int>(bufferTextures.size());
 }
 
-int DrawState::addUnitTexture(UnitTexture texture)
+template <class Visit>
+void DrawState::forEachTexture(Visit visit) const
 {
-    if (static_cast<int>(textures.size()) >= textureUnits())
-        return -1;
-    textures.push_back(texture);
-    return static_cast<int>(textures.size()) - 1;
+    for (std::size_t unit = 0; unit < textures.size(); ++unit)
+        visit(static_cast<int>(unit), textures[unit]);
+    int highest = textureUnits() - 1;
+    for (std::size_t below = 0; below < bufferTextures.size(); ++below)
+        visit(highest - static_cast<int>(below), bufferTextures[below]);
 }
 
 void DrawState::apply() const
@@ -199,11 +209,10 @@ void DrawState::apply() const
         glLineWidth(wideLineAndPointSize);
         glPointSize(wideLineAndPointSize);
     }
-    for (std::size_t unit = 0; unit < textures.size(); ++unit)
-    {
+    forEachTexture([](int unit, const UnitTexture& texture) {
         glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
-        bindUnitTexture(textures[unit]);
-    }
+        bindUnitTexture(texture);
+    });
 }
 
 void DrawState::applyForDraw() const
@@ -217,8 +226,12 @@ void DrawState::applyForDraw() const
     if (!record.drawn)
     {
         apply();
-        record.unitTextures = textures;
-        record.activeUnit = textures.empty() ? -1 : static_cast<int>(textures.size()) - 1;
+        record.unitTextures.assign(static_cast<std::size_t>(textureUnits()), unknownTexture);
+        record.activeUnit = -1;
+        forEachTexture([&record](int unit, const UnitTexture& texture) {
+            record.unitTextures[static_cast<std::size_t>(unit)] = texture;
+            record.activeUnit = unit;
+        });
         record.drawn = true;
     }
     else
@@ -264,16 +277,16 @@ void DrawState::applyChangesFrom(const DrawState& applied) const
 
 void DrawState::bindChangedTextures(std::vector<UnitTexture>& unitTextures, int& activeUnit) const
 {
-    if (unitTextures.size() < textures.size())
-        unitTextures.resize(textures.size(), unknownTexture);
-    for (std::size_t unit = 0; unit < textures.size(); ++unit)
-    {
-        if (unitTextures[unit] == textures[unit])
-            continue;
-        selectUnit(static_cast<int>(unit), activeUnit);
-        bindUnitTexture(textures[unit]);
-        unitTextures[unit] = textures[unit];
-    }
+    if (unitTextures.size() < static_cast<std::size_t>(textureUnits()))
+        unitTextures.resize(static_cast<std::size_t>(textureUnits()), unknownTexture);
+    forEachTexture([&](int unit, const UnitTexture& texture) {
+        UnitTexture& bound = unitTextures[static_cast<std::size_t>(unit)];
+        if (bound == texture)
+            return;
+        selectUnit(unit, activeUnit);
+        bindUnitTexture(texture);
+        bound = texture;
+    });
 }
 
 }

@@ -47,6 +47,9 @@ public:
 
     // Gives the texture the next free unit and returns it; -1 when every unit is taken.
     int addTexture(unsigned int texture);
+    // Buffer textures take free units from the highest down, far from the units samplers of pictures
+    // get from the lowest up: a sampler the draw does not set keeps the unit an earlier draw gave it,
+    // and samplers of two kinds must not share a unit.
     int addBufferTexture(unsigned int texture);
 
     // Sets the whole state.
@@ -79,7 +82,9 @@ private:
     void applyChangesFrom(const DrawState& applied) const;
     // Binds the textures of the units whose texture differs from `unitTextures`, and notes them there.
     void bindChangedTextures(std::vector<UnitTexture>& unitTextures, int& activeUnit) const;
-    int addUnitTexture(UnitTexture texture);
+    // Calls visit(unit, texture) for each texture the draw binds.
+    template <class Visit>
+    void forEachTexture(Visit visit) const;
 
     unsigned int framebuffer = 0;
     int width = 0;
@@ -97,6 +102,8 @@ private:
     bool wideLinesAndPoints = false;
     // The texture of unit n at index n.
     std::vector<UnitTexture> textures;
+    // The buffer texture of the highest unit first.
+    std::vector<UnitTexture> bufferTextures;
 };
 
 // What the draws of the current pass have set; the pass number is 0 outside a pass. One for each

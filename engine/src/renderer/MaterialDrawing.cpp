@@ -74,15 +74,16 @@ void MaterialDrawing::draw(Scene& scene, MeshNode& node, const SubMesh& subMesh,
     GeometryBuffers::VertexArray vertexArray = vertexArrayFor(at, subMesh);
     planState(at, scene, pass, target);
     world = node.getWorldMatrix();
-    state.setClockwiseFront(mirrors(world));
     planSkinning(at, node);
+    // A skin's joints may mirror, or undo a mirror, as well; the first joint speaks for them all.
+    state.setClockwiseFront(mirrors(world) != (skinnedJoints > 0 && mirrors(firstJointMatrix())));
     planMorphing(at, node, subMesh);
     state.setVertexArray(vertexArray.name);
     state.applyForDraw();
     // A mesh without colours is white.
     if (vertexArray.lacksColor)
         DrawState::useWhiteInput(at.color);
-    mapUniforms(at, scene, node, subMesh);
+    mapUniforms(at, scene, subMesh);
     glDrawElements(drawingMode(subMesh.getPrimitive()), static_cast<GLsizei>(subMesh.getIndices().size()),
                    GL_UNSIGNED_INT, nullptr);
     // A pass leaves them to its end.
@@ -167,11 +168,7 @@ void MaterialDrawing::planSkinning(ProgramLocations& at, MeshNode& node)
         return;
     std::size_t joints = skin->getJointCount();
     if (at.jointTexture != undeclared && joints <= renderer.getJointLimit())
-    {
-        const std::vector<float>& matrices = skin->jointMatrices(node);
-        jointTexture.upload(matrices.data(), matrices.size());
         skinning = Skinning::Texture;
-    }
     else if (at.jointTexture == undeclared && at.jointMatrices != undeclared &&
              joints <= static_cast<std::size_t>(std::max(at.declaredJoints, 0)))
         skinning = Skinning::Uniforms;
@@ -181,6 +178,20 @@ void MaterialDrawing::planSkinning(ProgramLocations& at, MeshNode& node)
                                        << " the shaders of material '" << material.getMaterialName()
                                        << "' hold; it is drawn in its bind pose" << std::endl;
     skinnedJoints = skinning == Skinning::None ? 0 : static_cast<int>(joints);
+    if (skinnedJoints == 0)
+        return;
+    jointMatrices = &skin->jointMatrices(node);
+    if (skinning == Skinning::Texture)
+        jointTexture.upload(jointMatrices->data(), jointMatrices->size());
+}
+
+Matrix4 MaterialDrawing::firstJointMatrix() const
+{
+    Matrix4 first;
+    for (int row = 0; row < 4; ++row)
+        for (int column = 0; column < 4; ++column)
+            first(row, column) = (*jointMatrices)[static_cast<std::size_t>(row * 4 + column)];
+    return first;
 }
 
 std::size_t MaterialDrawing::jointsHeld(const ProgramLocations& at) const
@@ -273,10 +284,10 @@ GeometryBuffers::VertexArray MaterialDrawing::vertexArrayFor(ProgramLocations& a
     return vertexArray;
 }
 
-void MaterialDrawing::mapUniforms(ProgramLocations& at, Scene& scene, MeshNode& node, const SubMesh& subMesh)
+void MaterialDrawing::mapUniforms(ProgramLocations& at, Scene& scene, const SubMesh& subMesh)
 {
     mapCamera(at, scene);
-    mapSkin(at, node);
+    mapSkin(at);
     mapMorphs(at, subMesh);
     for (const auto& [location, unit] : samplers)
         at.sendInt(location, unit);
@@ -336,10 +347,10 @@ void MaterialDrawing::mapVertexArray(int location, const SubMesh& subMesh, Verte
     glVertexAttribPointer(input, components, GL_FLOAT, GL_FALSE, 0, nullptr);
 }
 
-void MaterialDrawing::mapSkin(ProgramLocations& at, MeshNode& node)
+void MaterialDrawing::mapSkin(ProgramLocations& at)
 {
     if (skinning == Skinning::Uniforms)
-        glUniformMatrix4fv(at.jointMatrices, skinnedJoints, GL_TRUE, node.getSkin()->jointMatrices(node).data());
+        glUniformMatrix4fv(at.jointMatrices, skinnedJoints, GL_TRUE, jointMatrices->data());
     if (at.jointCount != undeclared)
         at.sendInt(at.jointCount, skinnedJoints);
 }

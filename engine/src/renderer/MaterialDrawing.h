@@ -48,6 +48,7 @@ private:
     void addBufferSampler(unsigned int texture, int location);
     void planSkinning(ProgramLocations& at, MeshNode& node);
     std::size_t jointsHeld(const ProgramLocations& at) const;
+    Matrix4 firstJointMatrix() const;
     void planMorphing(ProgramLocations& at, const MeshNode& node, const SubMesh& subMesh);
     void chooseMorphs(const ProgramLocations& at, const std::vector<float>& weights, std::size_t targets);
 
@@ -59,9 +60,9 @@ private:
     // Feeds every declared engine name to the program in use: matrices, camera, samplers, parameters
     // and lights. Light members go only where the program does not hold the light as it is now, or to
     // every light while the material's `lightsDirty` is set.
-    void mapUniforms(ProgramLocations& at, Scene& scene, MeshNode& node, const SubMesh& subMesh);
+    void mapUniforms(ProgramLocations& at, Scene& scene, const SubMesh& subMesh);
     void mapCamera(ProgramLocations& at, Scene& scene);
-    void mapSkin(ProgramLocations& at, MeshNode& node);
+    void mapSkin(ProgramLocations& at);
     void mapMorphs(ProgramLocations& at, const SubMesh& subMesh);
     void mapSpecularCoefficient(ProgramLocations& at);
     void mapUnlit(ProgramLocations& at);
@@ -114,6 +115,8 @@ private:
     };
     Skinning skinning = Skinning::None;
     int skinnedJoints = 0;
+    // The skin's matrices for the draw, row by row, while skinnedJoints is not 0.
+    const std::vector<float>* jointMatrices = nullptr;
     // The morph targets the draw shows, the largest weights first.
     std::array<int, 16> morphIndices{};
     std::array<float, 16> morphWeights{};
