@@ -334,10 +334,20 @@ TEST_F(ColladaConstructsTest, GlassBeforeALitWallShowsTheWallTintedAndLeavesNoHo
     EXPECT_EQ(overWall[3], 255) << "the target stays opaque where the wall is behind";
     EXPECT_NEAR(alone[3], 128, 2) << "and half covered where nothing is";
 
-    // The window shows the target over black: where the wall is behind the glass, as the target has it.
+    // The window, cleared to black, shows the target as the target has it: where the wall is behind
+    // the glass, and where nothing is, with the glass's alpha counted once.
+    captureStdout([&] {
+        engine->endFrame();
+        engine->drawScene(*scene, 1.0f);
+    });
     Rgba onWindow = windowPixelSeeing(*scene, {-0.6f, 0, 0});
+    Rgba aloneOnWindow = windowPixelSeeing(*scene, {0.6f, 0, 0});
+    EXPECT_GT(alone[2], 40) << "the glass alone, lit";
     for (int channel = 0; channel < 3; ++channel)
+    {
         EXPECT_NEAR(onWindow[channel], overWall[channel], 2) << channel;
+        EXPECT_NEAR(aloneOnWindow[channel], alone[channel], 2) << channel;
+    }
 }
 
 TEST(ColladaTransparencyReading, OpacityFollowsTheFormulasOfCollada141)

@@ -400,8 +400,10 @@ void RenderEngine::drawScene(Scene& scene, float opacity)
     scene.prepareFrame();
     renderer->renderMainPass(scene);
     renderer->renderShadowPasses(scene);
-    const Rectangle whole(0, 0, 1, 1);
-    drawTexture(target->getColorTexture(), whole, whole, false, opacity);
+    // Blending into the target weighs a see-through surface's colour by its alpha where it lies over
+    // nothing; the picture is laid on the window as such, so the alpha does not count twice.
+    if (RenderTarget* window = graphics != nullptr ? graphics->getWindowTarget() : nullptr)
+        window->drawPremultiplied(target->getColorTexture(), opacity);
     glErrorCheck.after("overlay");
 }
 

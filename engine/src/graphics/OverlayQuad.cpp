@@ -69,7 +69,7 @@ void OverlayQuad::createBuffers()
 }
 
 void OverlayQuad::draw(const RenderTarget& target, unsigned int texture, const Rectangle& destination,
-                       const Rectangle& source, float opacity, bool texelForPixel)
+                       const Rectangle& source, float opacity, bool texelForPixel, bool premultiplied)
 {
     if (!linked)
         return;
@@ -79,6 +79,13 @@ void OverlayQuad::draw(const RenderTarget& target, unsigned int texture, const R
     state.apply();
     glUniform1i(textureLocation, unit);
     glUniform1f(opacityLocation, opacity);
+    // The shader gives alpha times opacity, by which the destination is weighed; the colour, weighed
+    // already, takes the opacity alone.
+    if (premultiplied)
+    {
+        glBlendColor(0, 0, 0, opacity);
+        glBlendFunc(GL_CONSTANT_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
 
     float x0 = 2 * destination.x - 1;
     float y0 = 2 * destination.y - 1;
@@ -117,6 +124,8 @@ void OverlayQuad::draw(const RenderTarget& target, unsigned int texture, const R
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minification);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magnification);
     }
+    if (premultiplied)
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     if (!blendingWasOn)
         glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);

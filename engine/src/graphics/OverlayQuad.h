@@ -26,9 +26,10 @@ public:
     // Draws over the target, mixed by alpha and opacity, and leaves blending on or off as it found
     // it and the depth test on; nothing when the program did not build. When each covered pixel takes
     // exactly one texel, the texture is sampled at its nearest texel, which is what linear filtering
-    // gives there, at a fraction of the cost.
+    // gives there, at a fraction of the cost. A premultiplied texture's colours are already weighed by
+    // their alpha, and are only weighed by the opacity.
     void draw(const RenderTarget& target, unsigned int texture, const Rectangle& destination,
-              const Rectangle& source, float opacity, bool texelForPixel = false);
+              const Rectangle& source, float opacity, bool texelForPixel = false, bool premultiplied = false);
 
 private:
     void createBuffers();

@@ -203,13 +203,25 @@ Rectangle RenderTarget::currentViewport()
 
 void RenderTarget::drawTexture(Texture* texture, Rectangle destination, Rectangle source, bool, float opacity)
 {
+    drawOverlay(texture, destination, source, opacity, false);
+}
+
+void RenderTarget::drawPremultiplied(Texture* texture, float opacity)
+{
+    const Rectangle whole(0, 0, 1, 1);
+    drawOverlay(texture, whole, whole, opacity, true);
+}
+
+void RenderTarget::drawOverlay(Texture* texture, const Rectangle& destination, const Rectangle& source, float opacity,
+                               bool premultiplied)
+{
     GraphicsContext* graphics = GraphicsContext::current();
     if (texture == nullptr || texture->getId() == 0 || graphics == nullptr)
         return;
     int width = std::max(truncated(size->width), 0);
     int height = std::max(truncated(size->height), 0);
     graphics->overlayQuad().draw(*this, texture->getId(), destination, source, opacity,
-                            texelForPixel(destination, source, *texture, width, height));
+                                 texelForPixel(destination, source, *texture, width, height), premultiplied);
 }
 
 void RenderTarget::drawImage(Image* image, Rectangle destination, Rectangle source, bool pixelCoordinates)

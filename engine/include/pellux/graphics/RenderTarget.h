@@ -36,6 +36,9 @@ public:
     // coordinates from 0 to 1 with the origin at the bottom left, blended with `opacity`.
     // `flag` plays no part.
     void drawTexture(Texture* texture, Rectangle destination, Rectangle source, bool flag, float opacity);
+    // Draws the texture over the whole target at `opacity`, its colours taken as already weighed by
+    // their alpha: as a scene's target holds them where something see-through lies over nothing.
+    void drawPremultiplied(Texture* texture, float opacity);
 
     // Draws the source part of the image into the destination, which is in pixels of this target
     // when `pixelCoordinates` is set, else from 0 to 1.
@@ -55,6 +58,8 @@ public:
     std::shared_ptr<Rectangle> getSize() const { return size; }
 
 private:
+    void drawOverlay(Texture* texture, const Rectangle& destination, const Rectangle& source, float opacity,
+                     bool premultiplied);
     void createDepthMap();
     void createColorTarget();
     void createDepthTexture();
