@@ -167,16 +167,31 @@ TEST_F(GltfChecksTest, EachProblemGivesItsLine)
     }
 }
 
-// A document of another major version means other things by its objects: it is not built.
-TEST_F(GltfChecksTest, AnotherMajorVersionIsNotBuilt)
+// A document of another major version means other things by its objects, and one that asks for a
+// later minor version than 2.0 needs what the engine does not know: neither is built.
+TEST_F(GltfChecksTest, AnotherMajorVersionOrALaterLeastVersionIsNotBuilt)
 {
-    std::vector<std::string> lines =
-        linesOfLoading("t.gltf", R"({"asset": {"version": "1.0"}, "scenes": [{"nodes": [0]}], "nodes": [{}]})");
-    EXPECT_TRUE(read);
-    EXPECT_EQ(lines, std::vector<std::string>{"glTF " + path +
-                                              ": asset.version: is 1.0, and the engine reads glTF 2 only; nothing is "
-                                              "loaded"});
-    EXPECT_TRUE(scene->getRoot()->getChildren().empty());
+    struct Versioned
+    {
+        const char* asset;
+        std::vector<std::string> expected;
+    };
+    const Versioned cases[] = {
+        {R"({"version": "1.0"})", {"asset.version: is 1.0, and the engine reads glTF 2 only; nothing is loaded"}},
+        {R"({"version": "2.1", "minVersion": "2.1"})",
+         {"asset.minVersion: asks for glTF 2.1 at least, and the engine reads 2.0; nothing is loaded"}},
+    };
+    for (const Versioned& versioned : cases)
+    {
+        std::vector<std::string> lines = linesOfLoading(
+            "t.gltf", std::string(R"({"asset": )") + versioned.asset + R"(, "scenes": [{"nodes": [0]}], "nodes": [{}]})");
+        EXPECT_TRUE(read);
+        std::vector<std::string> expected;
+        for (const std::string& line : versioned.expected)
+            expected.push_back("glTF " + path + ": " + line);
+        EXPECT_EQ(lines, expected) << versioned.asset;
+        EXPECT_TRUE(scene->getRoot()->getChildren().empty()) << versioned.asset;
+    }
 }
 
 TEST_F(GltfChecksTest, ASoundDocumentGivesNoLine)

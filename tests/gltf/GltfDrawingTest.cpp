@@ -428,3 +428,34 @@ TEST_F(GltfDrawingTest, TextureTransformsMoveAPicturesCoordinates)
         EXPECT_EQ(seenAt(*scene, {0.3f, 0, 0})[1] > 200, !transformed.rightRed) << transformed.description;
     }
 }
+
+// Buffers in data URIs of glTF's own media type load as those of the octet-stream type do.
+TEST_F(GltfDrawingTest, ABufferInADataUriOfGltfsMediaTypeLoads)
+{
+    Document document;
+    int positions = document.floats(squarePositions, "VEC3", true);
+    int indices = document.shorts(squareIndices, "SCALAR", 1);
+    static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string encoded;
+    const std::string& bytes = document.bytes();
+    for (std::size_t at = 0; at < bytes.size(); at += 3)
+    {
+        // One byte gives two digits, two give three, three give four; '=' fills the group.
+        std::size_t given = std::min<std::size_t>(bytes.size() - at, 3);
+        std::uint32_t group = 0;
+        for (std::size_t byte = 0; byte < 3; ++byte)
+            group = group << 8 | (byte < given ? static_cast<unsigned char>(bytes[at + byte]) : 0u);
+        for (std::size_t digit = 0; digit < 4; ++digit)
+            encoded += digit <= given ? digits[(group >> (18 - 6 * digit)) & 63] : '=';
+    }
+    std::string json = document.json(R"("scenes": [{"nodes": [0]}], "nodes": [{"mesh": 0}],
+        "meshes": [{"primitives": [{"attributes": {"POSITION": )" + std::to_string(positions) + R"(}, "indices": )" +
+                                     std::to_string(indices) + R"(, "material": 0}]}], )" + unlitRed);
+    json.replace(json.find("\"d.bin\""), 7, "\"data:application/gltf-buffer;base64," + encoded + "\"");
+    path = directory.write("uri.gltf", json);
+    std::unique_ptr<Scene> scene;
+    log = captureStdout([&] { scene.reset(GltfSceneloader::load(File(path))); });
+    EXPECT_TRUE(errorMessages(log).empty()) << log;
+    draw(*scene);
+    EXPECT_TRUE(redAt(*scene, {0, 0, 0}));
+}

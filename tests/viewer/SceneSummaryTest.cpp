@@ -130,11 +130,11 @@ TEST_F(SceneSummaryTest, TheTreeIndentsEachLevelAndMarksMeshesAndTheActiveCamera
                          "quad MeshNode triangles=2\n");
 }
 
-TEST_F(SceneSummaryTest, OnlyMeshesWithTrianglesToDrawCount)
+TEST_F(SceneSummaryTest, OnlyMeshesWithSomethingToDrawCount)
 {
-    EXPECT_FALSE(hasTriangles(*scene)) << "no nodes";
+    EXPECT_FALSE(hasSomethingToDraw(*scene)) << "no nodes";
     scene->getRoot()->addChild(new CameraNode("eye"));
-    EXPECT_FALSE(hasTriangles(*scene)) << "a camera";
+    EXPECT_FALSE(hasSomethingToDraw(*scene)) << "a camera";
 
     Mesh* mesh = keep(makeQuadMesh("grass", 1));
     auto* reachingPast = new SubMesh();
@@ -147,9 +147,14 @@ TEST_F(SceneSummaryTest, OnlyMeshesWithTrianglesToDrawCount)
     nothing->addSubMesh(reachingPast);
     nothing->addSubMesh(withoutIndices);
     placeMesh(*scene->getRoot(), "nothing", nothing, {0, 0, 0});
-    EXPECT_FALSE(hasTriangles(*scene)) << "an index past the positions, and no indices";
+    EXPECT_FALSE(hasSomethingToDraw(*scene)) << "an index past the positions, and no indices";
+
+    Mesh* points = keep(makeQuadMesh("grass", 1));
+    points->getSubMeshes()[0]->setPrimitive(SubMesh::points);
+    placeMesh(*scene->getRoot(), "points", points, {0, 0, 0});
+    EXPECT_TRUE(hasSomethingToDraw(*scene)) << "points";
 
     placeMesh(*scene->getRoot(), "quad", mesh, {0, 0, 0});
-    EXPECT_TRUE(hasTriangles(*scene));
+    EXPECT_TRUE(hasSomethingToDraw(*scene));
 }
 }

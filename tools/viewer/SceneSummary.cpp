@@ -105,11 +105,6 @@ void printSkin(std::ostream& out, MeshNode& meshNode)
         << " influences=" << (meshNode.getMesh() != nullptr ? mostInfluences(*meshNode.getMesh()) : 0) << "\n";
 }
 
-std::size_t drawnTriangles(const SubMesh& subMesh)
-{
-    return subMesh.getPrimitive() == 0 && subMesh.isDrawable() ? subMesh.getIndices().size() / 3 : 0;
-}
-
 // One row of the mesh table.
 struct MeshRow
 {
@@ -273,14 +268,14 @@ void printSceneTree(std::ostream& out, Scene& scene)
     printBelow(out, scene, *scene.getRoot(), 0);
 }
 
-bool hasTriangles(Scene& scene)
+bool hasSomethingToDraw(Scene& scene)
 {
     for (MeshNode* meshNode : scene.getMeshNodes())
     {
         if (meshNode->getMesh() == nullptr)
             continue;
         for (SubMesh* subMesh : meshNode->getMesh()->getSubMeshes())
-            if (drawnTriangles(*subMesh) > 0)
+            if (subMesh->isDrawable())
                 return true;
     }
     return false;

@@ -31,5 +31,5 @@ void printSceneSummary(std::ostream& out, Pellux::Scene& scene, std::size_t mate
 // The nodes below the scene's root, each indented by two spaces for each level below the first.
 void printSceneTree(std::ostream& out, Pellux::Scene& scene);
 
-// Whether a mesh node of the scene has a triangle to draw.
-bool hasTriangles(Pellux::Scene& scene);
+// Whether a mesh node of the scene has something to draw: triangles, lines or points.
+bool hasSomethingToDraw(Pellux::Scene& scene);

@@ -163,7 +163,7 @@ int view(const ViewerOptions& options, std::ostream& printed)
         printSceneSummary(printed, scene, loaded.materials, loaded.textures, loaded.unitInMetres);
     if (options.tree)
         printSceneTree(printed, scene);
-    if (!hasTriangles(scene))
+    if (!hasSomethingToDraw(scene))
     {
         std::cerr << "pellux-view: " << options.file << " holds nothing to draw" << std::endl;
         return nothingToDraw;

@@ -452,8 +452,12 @@ Image* Builder::imageOfTexture(int texture, const std::string& place)
                "holds a KTX2 picture, which the engine cannot decode; the material goes without it");
         return nullptr;
     }
+    // glTF lets an extension give a texture's picture in place of its source; one the engine does not
+    // draw was named with the document's extensions.
     int source = textureOf.source;
-    if (source < 0 || static_cast<std::size_t>(source) >= model.images.size())
+    if (source < 0)
+        return nullptr;
+    if (static_cast<std::size_t>(source) >= model.images.size())
     {
         report(indexed("textures", static_cast<std::size_t>(texture)),
                "names images[" + std::to_string(source) + "], which the document does not have");

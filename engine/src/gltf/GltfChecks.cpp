@@ -148,6 +148,12 @@ bool checkAsset(const tinygltf::Asset& asset, Findings& findings)
         findings.report("asset.minVersion", "'" + asset.minVersion + "' is no version of the form major.minor");
     else if (std::make_pair(leastMajor, leastMinor) > std::make_pair(major, minor))
         findings.report("asset.minVersion", "is " + asset.minVersion + ", above the version " + asset.version);
+    if (std::make_pair(leastMajor, leastMinor) > std::make_pair(2, 0))
+    {
+        findings.report("asset.minVersion", "asks for glTF " + asset.minVersion +
+                                                " at least, and the engine reads 2.0; nothing is loaded");
+        return false;
+    }
     return true;
 }
 

@@ -259,6 +259,19 @@ StandIns spareTheReader(std::string& text, std::vector<unsigned char>& bytes, bo
     return standIns;
 }
 
+// glTF's own media type for buffers in data URIs, which the reader knows only as octet streams.
+void nameBufferUrisAsTheReaderKnowsThem(std::string& text, std::vector<unsigned char>& bytes, bool binary)
+{
+    const std::string ours = "\"data:application/gltf-buffer;base64,";
+    const std::string known = "\"data:application/octet-stream;base64,";
+    if (text.find(ours) == std::string::npos || (binary && !wholeJsonChunk(bytes)))
+        return;
+    for (std::size_t at = text.find(ours); at != std::string::npos; at = text.find(ours, at + known.size()))
+        text.replace(at, ours.size(), known);
+    if (binary)
+        bytes = withJsonChunk(bytes, text);
+}
+
 void putBack(tinygltf::Model& model, const StandIns& standIns)
 {
     for (std::size_t index : standIns.buffers)
@@ -313,6 +326,7 @@ bool readDocument(const std::string& path, tinygltf::Model& model, std::string& 
     if (!imageViewsFitTheirBuffers(text, problem))
         return false;
     bool binary = bytes.size() >= 4 && std::memcmp(bytes.data(), glbMagic, 4) == 0;
+    nameBufferUrisAsTheReaderKnowsThem(text, bytes, binary);
     bool compressed = mentionsCompression(text);
     StandIns standIns = compressed ? spareTheReader(text, bytes, binary) : StandIns();
     std::string folder = std::filesystem::path(path).parent_path().string();
