@@ -42,21 +42,6 @@ std::string replaced(std::string text, const std::string& from, const std::strin
     return text;
 }
 
-// The messages of the ERR lines of a log, without their prefixes.
-std::vector<std::string> errorMessages(const std::string& log)
-{
-    std::vector<std::string> messages;
-    std::size_t at = 0;
-    while ((at = log.find("ERR:\t", at)) != std::string::npos)
-    {
-        std::size_t start = log.find(")]:\t", at) + 4;
-        std::size_t end = log.find('\n', start);
-        messages.push_back(log.substr(start, end - start));
-        at = end;
-    }
-    return messages;
-}
-
 std::string paddedToFour(std::string bytes, char padding = '\0')
 {
     bytes.resize((bytes.size() + 3) / 4 * 4, padding);

@@ -91,21 +91,6 @@ private:
     int count_ = 0;
 };
 
-// The messages of the ERR lines of a log, without their prefixes.
-std::vector<std::string> errorMessages(const std::string& log)
-{
-    std::vector<std::string> messages;
-    std::size_t at = 0;
-    while ((at = log.find("ERR:\t", at)) != std::string::npos)
-    {
-        std::size_t start = log.find(")]:\t", at) + 4;
-        std::size_t end = log.find('\n', start);
-        messages.push_back(log.substr(start, end - start));
-        at = end;
-    }
-    return messages;
-}
-
 const char* const unlitRed = R"("materials": [{"pbrMetallicRoughness": {"baseColorFactor": [1, 0, 0, 1]},
                                   "extensions": {"KHR_materials_unlit": {}}}],
    "extensionsUsed": ["KHR_materials_unlit"])";

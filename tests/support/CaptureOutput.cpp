@@ -34,3 +34,17 @@ int countOf(const std::string& text, const std::string& part)
         ++count;
     return count;
 }
+
+std::vector<std::string> errorMessages(const std::string& log)
+{
+    std::vector<std::string> messages;
+    std::size_t at = 0;
+    while ((at = log.find("ERR:\t", at)) != std::string::npos)
+    {
+        std::size_t start = log.find(")]:\t", at) + 4;
+        std::size_t end = log.find('\n', start);
+        messages.push_back(log.substr(start, end - start));
+        at = end;
+    }
+    return messages;
+}

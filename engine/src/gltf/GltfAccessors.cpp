@@ -8,9 +8,7 @@
 namespace Pellux::Gltf
 {
 
-namespace
-{
-std::size_t bytesOf(int componentType)
+std::size_t componentBytes(int componentType)
 {
     switch (componentType)
     {
@@ -24,6 +22,8 @@ std::size_t bytesOf(int componentType)
     }
 }
 
+namespace
+{
 int componentsOf(int type)
 {
     switch (type)
@@ -82,7 +82,7 @@ double componentAt(const unsigned char* at, int componentType, bool normalized)
 bool AccessorReader::layoutOf(const tinygltf::Accessor& accessor, Layout& layout, std::string& problem) const
 {
     layout.componentType = accessor.componentType;
-    layout.componentBytes = bytesOf(accessor.componentType);
+    layout.componentBytes = componentBytes(accessor.componentType);
     layout.components = componentsOf(accessor.type);
     layout.count = accessor.count;
     if (layout.componentBytes == 0)
@@ -182,7 +182,7 @@ bool AccessorReader::applySparse(const tinygltf::Accessor& accessor, const Layou
                   std::to_string(layout.count) + " may be";
         return false;
     }
-    std::size_t indexBytes = bytesOf(sparse.indices.componentType);
+    std::size_t indexBytes = componentBytes(sparse.indices.componentType);
     if (indexBytes == 0 || sparse.indices.componentType == TINYGLTF_COMPONENT_TYPE_FLOAT ||
         sparse.indices.componentType == TINYGLTF_COMPONENT_TYPE_BYTE ||
         sparse.indices.componentType == TINYGLTF_COMPONENT_TYPE_SHORT)

@@ -8,6 +8,9 @@
 namespace Pellux::Gltf
 {
 
+// The bytes of one component of a glTF component type; 0 for a type glTF has not.
+std::size_t componentBytes(int componentType);
+
 // The elements of one accessor, checked against its buffer view and buffer before a byte is read:
 // index, component type, element type, count, offsets and stride, and its sparse substitutions.
 class AccessorReader

@@ -35,11 +35,6 @@ namespace
 const std::size_t deepestNode = 256;
 const int texCoordSets = 32;
 
-std::string indexed(const char* array, std::size_t index)
-{
-    return std::string(array) + "[" + std::to_string(index) + "]";
-}
-
 Matrix4 columnMajor(const std::vector<double>& m)
 {
     Matrix4 matrix;
@@ -74,24 +69,6 @@ Matrix4 transformOf(const tinygltf::Node& node)
                                                          static_cast<float>(node.scale[1]),
                                                          static_cast<float>(node.scale[2])));
     return transform;
-}
-
-// "%20" and the like, as URIs write them.
-std::string percentDecoded(const std::string& uri)
-{
-    std::string decoded;
-    for (std::size_t at = 0; at < uri.size(); ++at)
-    {
-        if (uri[at] == '%' && at + 2 < uri.size() && std::isxdigit(static_cast<unsigned char>(uri[at + 1])) &&
-            std::isxdigit(static_cast<unsigned char>(uri[at + 2])))
-        {
-            decoded += static_cast<char>(std::stoi(uri.substr(at + 1, 2), nullptr, 16));
-            at += 2;
-        }
-        else
-            decoded += uri[at];
-    }
-    return decoded;
 }
 
 // The index lists of the modes as the engine draws them: lists of points, line pairs or triangles.
@@ -193,15 +170,14 @@ void giveFlatNormals(SubMesh& subMesh, std::vector<unsigned int>& indices)
 Builder::Builder(Tavrin& engine, const tinygltf::Model& model, const std::string& documentPath, Scene& scene,
                  Logger& logger)
     : engine(engine), model(model), documentPath(documentPath),
-      documentFolder(std::filesystem::path(documentPath).parent_path().string()), scene(scene), logger(logger)
+      documentFolder(std::filesystem::path(documentPath).parent_path().string()), scene(scene),
+      problems(documentPath, logger)
 {
 }
 
 void Builder::report(const std::string& place, const std::string& problem)
 {
-    std::string line = "glTF " + documentPath + ": " + (place.empty() ? "" : place + ": ") + problem;
-    if (reported.insert(line).second)
-        LOG(logger.err) << line << std::endl;
+    problems(place, problem);
 }
 
 namespace

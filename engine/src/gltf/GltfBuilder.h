@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gltf/GltfReport.h"
 #include "gltf/TinyGltf.h"
 #include "pellux/gltf/GltfSceneloader.h"
 #include "pellux/graphics/Texture.h"
@@ -117,8 +118,7 @@ private:
     std::string documentPath;
     std::string documentFolder;
     Scene& scene;
-    Logger& logger;
-    std::set<std::string> reported;
+    DocumentReport problems;
     std::vector<std::string> materialNames;
     std::string defaultMaterialName;
     bool rendering = true;

@@ -2,6 +2,7 @@
 
 #include "gltf/GltfAccessors.h"
 #include "gltf/GltfReading.h"
+#include "gltf/GltfReport.h"
 #include "pellux/foundation/FileChecks.h"
 #include "pellux/foundation/Logger.h"
 
@@ -32,30 +33,6 @@ using Json = nlohmann::json;
 const double unitTolerance = 5e-4;
 // Deeper JSON is not walked; no glTF object nests nearly as deep.
 const std::size_t deepestWalked = 32;
-
-// Each problem once, as one ERR line naming the document and the place in it.
-class Findings
-{
-public:
-    Findings(const std::string& documentPath, Logger& logger) : documentPath(documentPath), logger(logger) {}
-
-    void report(const std::string& place, const std::string& problem)
-    {
-        std::string line = "glTF " + documentPath + ": " + (place.empty() ? "" : place + ": ") + problem;
-        if (reported.insert(line).second)
-            LOG(logger.err) << line << std::endl;
-    }
-
-private:
-    std::string documentPath;
-    Logger& logger;
-    std::set<std::string> reported;
-};
-
-std::string indexed(const std::string& array, std::size_t index)
-{
-    return array + "[" + std::to_string(index) + "]";
-}
 
 std::string member(const std::string& place, const std::string& name)
 {
@@ -125,18 +102,18 @@ bool versionOf(const std::string& text, int& major, int& minor)
 }
 
 // False when the document is of another major version than 2, whose objects mean other things.
-bool checkAsset(const tinygltf::Asset& asset, Findings& findings)
+bool checkAsset(const tinygltf::Asset& asset, DocumentReport& findings)
 {
     int major = 0;
     int minor = 0;
     if (!versionOf(asset.version, major, minor))
     {
-        findings.report("asset.version", "'" + asset.version + "' is no version of the form major.minor");
+        findings("asset.version", "'" + asset.version + "' is no version of the form major.minor");
         return true;
     }
     if (major != 2)
     {
-        findings.report("asset.version",
+        findings("asset.version",
                         "is " + asset.version + ", and the engine reads glTF 2 only; nothing is loaded");
         return false;
     }
@@ -145,12 +122,12 @@ bool checkAsset(const tinygltf::Asset& asset, Findings& findings)
     if (asset.minVersion.empty())
         return true;
     if (!versionOf(asset.minVersion, leastMajor, leastMinor))
-        findings.report("asset.minVersion", "'" + asset.minVersion + "' is no version of the form major.minor");
+        findings("asset.minVersion", "'" + asset.minVersion + "' is no version of the form major.minor");
     else if (std::make_pair(leastMajor, leastMinor) > std::make_pair(major, minor))
-        findings.report("asset.minVersion", "is " + asset.minVersion + ", above the version " + asset.version);
+        findings("asset.minVersion", "is " + asset.minVersion + ", above the version " + asset.version);
     if (std::make_pair(leastMajor, leastMinor) > std::make_pair(2, 0))
     {
-        findings.report("asset.minVersion", "asks for glTF " + asset.minVersion +
+        findings("asset.minVersion", "asks for glTF " + asset.minVersion +
                                                 " at least, and the engine reads 2.0; nothing is loaded");
         return false;
     }
@@ -162,7 +139,7 @@ bool checkAsset(const tinygltf::Asset& asset, Findings& findings)
 class DocumentText
 {
 public:
-    DocumentText(const std::string& path, Findings& findings) : path(path), findings(findings) {}
+    DocumentText(const std::string& path, DocumentReport& findings) : path(path), findings(findings) {}
 
     std::string read()
     {
@@ -212,14 +189,14 @@ private:
     {
         std::string where = "its GLB chunk at byte " + std::to_string(at);
         if (length % 4 != 0)
-            findings.report("", where + " is " + std::to_string(length) + " bytes long, not a multiple of 4");
+            findings("", where + " is " + std::to_string(length) + " bytes long, not a multiple of 4");
         if ((type == jsonChunk || type == binChunk) && !seen.insert(type).second)
-            findings.report("", where + " is a second " + (type == jsonChunk ? "JSON" : "BIN") +
+            findings("", where + " is a second " + (type == jsonChunk ? "JSON" : "BIN") +
                                     " chunk, which is not read");
     }
 
     const std::string& path;
-    Findings& findings;
+    DocumentReport& findings;
 };
 
 // Where an extension the engine draws may stand: its owner's kind, the path of member names from the
@@ -262,7 +239,7 @@ bool ownedBy(const std::string& kind, const char* owner)
 class JsonCheck
 {
 public:
-    JsonCheck(const Json& document, const tinygltf::Model& model, Findings& findings)
+    JsonCheck(const Json& document, const tinygltf::Model& model, DocumentReport& findings)
         : document(document), model(model), findings(findings)
     {
     }
@@ -296,7 +273,7 @@ private:
             Visit visit = std::move(pending.back());
             pending.pop_back();
             if (visit.value->is_array() && visit.value->empty())
-                findings.report(visit.place, "is empty, which glTF does not allow");
+                findings(visit.place, "is empty, which glTF does not allow");
             if (visit.depth >= deepestWalked)
                 continue;
             if (visit.value->is_array())
@@ -324,7 +301,7 @@ private:
         {
             std::string at = place + "." + name;
             if (!declares(model.extensionsUsed, name))
-                findings.report(at, "is not declared in extensionsUsed");
+                findings(at, "is not declared in extensionsUsed");
             bool known = false;
             const Placement* found = nullptr;
             for (const Placement& placement : placements)
@@ -334,10 +311,10 @@ private:
                     found = &placement;
             }
             if (known && found == nullptr)
-                findings.report(at, "stands where " + name + " has no meaning; it is ignored");
+                findings(at, "stands where " + name + " has no meaning; it is ignored");
             else if (found != nullptr && found->required != nullptr && body.is_object() &&
                      !body.contains(found->required))
-                findings.report(at, "has no " + std::string(found->required) + ", which it must have");
+                findings(at, "has no " + std::string(found->required) + ", which it must have");
         }
     }
 
@@ -348,7 +325,7 @@ private:
                                                   "scenes", "skins", "textures"};
         for (const char* name : collections)
             if (document.contains(name) && !document[name].is_array())
-                findings.report(name, "is no array; the document is read without it");
+                findings(name, "is no array; the document is read without it");
     }
 
     void checkAccessorOffsets()
@@ -358,7 +335,7 @@ private:
         {
             const Json& accessor = (*accessors)[index];
             if (accessor.is_object() && accessor.contains("byteOffset") && !accessor.contains("bufferView"))
-                findings.report(indexed("accessors", index) + ".byteOffset", "is given without a bufferView");
+                findings(indexed("accessors", index) + ".byteOffset", "is given without a bufferView");
         }
     }
 
@@ -369,7 +346,7 @@ private:
         {
             const Json& camera = (*cameras)[index];
             if (camera.is_object() && camera.contains("perspective") && camera.contains("orthographic"))
-                findings.report(indexed("cameras", index),
+                findings(indexed("cameras", index),
                                 "has both a perspective and an orthographic projection; its type says which is used");
         }
     }
@@ -383,7 +360,7 @@ private:
             const Json& node = (*nodes)[index];
             if (node.is_object() && node.contains("matrix") &&
                 (node.contains("translation") || node.contains("rotation") || node.contains("scale")))
-                findings.report(indexed("nodes", index),
+                findings(indexed("nodes", index),
                                 "has both a matrix and a translation, rotation or scale; the matrix is used");
         }
     }
@@ -397,7 +374,7 @@ private:
 
     const Json& document;
     const tinygltf::Model& model;
-    Findings& findings;
+    DocumentReport& findings;
 };
 
 // The references, values and structure of the read document where the builder may never look: objects
@@ -405,7 +382,7 @@ private:
 class StructureCheck
 {
 public:
-    StructureCheck(const tinygltf::Model& model, Findings& findings) : model(model), findings(findings) {}
+    StructureCheck(const tinygltf::Model& model, DocumentReport& findings) : model(model), findings(findings) {}
 
     void run()
     {
@@ -428,7 +405,7 @@ private:
     void reference(const std::string& place, int index, std::size_t count, const char* array)
     {
         if (index < -1 || (index >= 0 && static_cast<std::size_t>(index) >= count))
-            findings.report(place, "names " + std::string(array) + "[" + std::to_string(index) +
+            findings(place, "names " + std::string(array) + "[" + std::to_string(index) +
                                        "], which the document does not have");
     }
 
@@ -437,11 +414,11 @@ private:
         for (const auto* list : {&model.extensionsUsed, &model.extensionsRequired})
             for (auto name = list->begin(); name != list->end(); ++name)
                 if (std::find(list->begin(), name, *name) != name)
-                    findings.report(list == &model.extensionsUsed ? "extensionsUsed" : "extensionsRequired",
+                    findings(list == &model.extensionsUsed ? "extensionsUsed" : "extensionsRequired",
                                     "names " + *name + " more than once");
         if (declares(model.extensionsUsed, "KHR_mesh_quantization") &&
             !declares(model.extensionsRequired, "KHR_mesh_quantization"))
-            findings.report("extensionsRequired", "lacks KHR_mesh_quantization, which may not be optional");
+            findings("extensionsRequired", "lacks KHR_mesh_quantization, which may not be optional");
     }
 
     void checkReferences()
@@ -477,7 +454,7 @@ private:
                 reference(indexed(place + ".joints", joint), skin.joints[joint], model.nodes.size(), "nodes");
         }
         if (model.scenes.empty() && model.defaultScene >= 0)
-            findings.report("scene", "names " + indexed("scenes", static_cast<std::size_t>(model.defaultScene)) +
+            findings("scene", "names " + indexed("scenes", static_cast<std::size_t>(model.defaultScene)) +
                                          ", but the document has no scenes");
     }
 
@@ -488,7 +465,7 @@ private:
             const tinygltf::Accessor& accessor = model.accessors[index];
             if (accessor.normalized && (accessor.componentType == TINYGLTF_COMPONENT_TYPE_FLOAT ||
                                         accessor.componentType == TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT))
-                findings.report(indexed("accessors", index) + ".normalized",
+                findings(indexed("accessors", index) + ".normalized",
                                 "is set for floats or unsigned ints, where only bytes and shorts may be normalized");
         }
     }
@@ -503,14 +480,14 @@ private:
             {
                 std::size_t size = model.buffers[static_cast<std::size_t>(view.buffer)].data.size();
                 if (view.byteOffset > size || view.byteLength > size - view.byteOffset)
-                    findings.report(place, "reaches past the " + std::to_string(size) + " bytes of " +
+                    findings(place, "reaches past the " + std::to_string(size) + " bytes of " +
                                                indexed("buffers", static_cast<std::size_t>(view.buffer)));
             }
             if (view.byteStride > view.byteLength)
-                findings.report(place + ".byteStride", "is " + std::to_string(view.byteStride) + ", more than the " +
+                findings(place + ".byteStride", "is " + std::to_string(view.byteStride) + ", more than the " +
                                                            std::to_string(view.byteLength) + " bytes of its view");
             if (view.byteStride != 0 && view.target == TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER)
-                findings.report(place + ".byteStride", "is given for a view of indices, which are packed");
+                findings(place + ".byteStride", "is given for a view of indices, which are packed");
         }
     }
 
@@ -524,7 +501,7 @@ private:
             {
                 const tinygltf::OrthographicCamera& box = camera.orthographic;
                 if (box.xmag == 0 || box.ymag == 0)
-                    findings.report(place + ".orthographic", "has an xmag or ymag of 0");
+                    findings(place + ".orthographic", "has an xmag or ymag of 0");
                 checkDepthRange(place + ".orthographic", box.znear, box.zfar);
             }
             // A perspective camera without zfar reaches to infinity, which tinygltf reads as 0.
@@ -536,7 +513,7 @@ private:
     void checkDepthRange(const std::string& place, double znear, double zfar)
     {
         if (!(zfar > znear))
-            findings.report(place, "has a zfar of " + number(zfar) + ", not beyond its znear of " + number(znear));
+            findings(place, "has a zfar of " + number(zfar) + ", not beyond its znear of " + number(znear));
     }
 
     void checkLights()
@@ -549,7 +526,7 @@ private:
             if (light.type == "spot" &&
                 !(spot.innerConeAngle >= 0 && spot.innerConeAngle < spot.outerConeAngle &&
                   spot.outerConeAngle <= rightAngle))
-                findings.report(indexed("extensions.KHR_lights_punctual.lights", index) + ".spot",
+                findings(indexed("extensions.KHR_lights_punctual.lights", index) + ".spot",
                                 "has the cone angles " + number(spot.innerConeAngle) + " and " +
                                     number(spot.outerConeAngle) + ", where 0 <= inner < outer <= pi / 2 must hold");
         }
@@ -565,7 +542,7 @@ private:
                 continue;
             const tinygltf::Value& value = strength->second.Get("emissiveStrength");
             if (value.IsNumber() && value.GetNumberAsDouble() < 0)
-                findings.report(indexed("materials", index) +
+                findings(indexed("materials", index) +
                                     ".extensions.KHR_materials_emissive_strength.emissiveStrength",
                                 "is " + number(value.GetNumberAsDouble()) + ", below 0");
         }
@@ -583,7 +560,7 @@ private:
                 checkAttributes(primitives[part].attributes, primitive + ".attributes");
                 checkMorphTargets(primitives[part], primitive);
                 if (primitives[part].targets.size() != primitives.front().targets.size())
-                    findings.report(primitive + ".targets",
+                    findings(primitive + ".targets",
                                     "has " + std::to_string(primitives[part].targets.size()) +
                                         " morph targets where primitives[0] has " +
                                         std::to_string(primitives.front().targets.size()));
@@ -603,7 +580,7 @@ private:
     {
         if (weights.empty() || !resolves(mesh, model.meshes.size()) || weights.size() == morphTargetsOf(mesh))
             return;
-        findings.report(place, "has " + std::to_string(weights.size()) + " weights for the " +
+        findings(place, "has " + std::to_string(weights.size()) + " weights for the " +
                                    std::to_string(morphTargetsOf(mesh)) + " morph targets of " +
                                    indexed("meshes", static_cast<std::size_t>(mesh)));
     }
@@ -621,9 +598,9 @@ private:
         }
         for (const auto& [semantic, numbers] : sets)
             if (*numbers.rbegin() != static_cast<int>(numbers.size()) - 1)
-                findings.report(place, "has " + semantic + " sets that do not run from 0 without a gap");
+                findings(place, "has " + semantic + " sets that do not run from 0 without a gap");
         if (sets["JOINTS"].size() != sets["WEIGHTS"].size())
-            findings.report(place, "has " + std::to_string(sets["JOINTS"].size()) + " JOINTS sets but " +
+            findings(place, "has " + std::to_string(sets["JOINTS"].size()) + " JOINTS sets but " +
                                        std::to_string(sets["WEIGHTS"].size()) + " WEIGHTS sets");
     }
 
@@ -632,14 +609,14 @@ private:
         std::string semantic;
         int set = -1;
         if (!attributeNameOf(name, semantic, set))
-            findings.report(member(place, name), "is no attribute name glTF has; it is ignored");
+            findings(member(place, name), "is no attribute name glTF has; it is ignored");
         if (!resolves(accessor, model.accessors.size()))
             return;
         const tinygltf::Accessor& values = model.accessors[static_cast<std::size_t>(accessor)];
         if (values.componentType == TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT)
-            findings.report(member(place, name), "holds unsigned ints, which no attribute may");
+            findings(member(place, name), "holds unsigned ints, which no attribute may");
         if (name == "POSITION" && (values.minValues.empty() || values.maxValues.empty()))
-            findings.report(member(place, name), "has no min and max, which positions must have");
+            findings(member(place, name), "has no min and max, which positions must have");
     }
 
     // A morph target moves attributes the primitive has.
@@ -651,7 +628,7 @@ private:
                 std::string at = indexed(place + ".targets", target);
                 checkAttribute(name, accessor, at);
                 if (primitive.attributes.count(name) == 0)
-                    findings.report(member(at, name), "moves " + name + ", which the primitive does not have");
+                    findings(member(at, name), "moves " + name + ", which the primitive does not have");
             }
     }
 
@@ -662,22 +639,22 @@ private:
             const tinygltf::Node& node = model.nodes[index];
             std::string place = indexed("nodes", index);
             if (node.matrix.size() == 16 && !endsInTransformRow(node.matrix))
-                findings.report(place + ".matrix",
+                findings(place + ".matrix",
                                 "is no translation, rotation and scale: its last row is not 0, 0, 0, 1");
             if (node.rotation.size() == 4)
             {
                 double length = std::sqrt(node.rotation[0] * node.rotation[0] + node.rotation[1] * node.rotation[1] +
                                           node.rotation[2] * node.rotation[2] + node.rotation[3] * node.rotation[3]);
                 if (!(std::abs(length - 1) <= unitTolerance))
-                    findings.report(place + ".rotation", "has the length " + number(length) + ", not 1");
+                    findings(place + ".rotation", "has the length " + number(length) + ", not 1");
             }
             if (node.skin >= 0 && node.mesh < 0)
-                findings.report(place + ".skin", "is given without a mesh");
+                findings(place + ".skin", "is given without a mesh");
             if (!node.weights.empty() && node.mesh < 0)
-                findings.report(place + ".weights", "are given without a mesh");
+                findings(place + ".weights", "are given without a mesh");
             checkWeightCount(node.weights, node.mesh, place + ".weights");
             if (node.skin >= 0 && resolves(node.mesh, model.meshes.size()) && !hasJoints(node.mesh))
-                findings.report(place, "has a skin, but " + indexed("meshes", static_cast<std::size_t>(node.mesh)) +
+                findings(place, "has a skin, but " + indexed("meshes", static_cast<std::size_t>(node.mesh)) +
                                            " has no joints to bind");
         }
     }
@@ -722,7 +699,7 @@ private:
                     continue;
                 std::size_t index = static_cast<std::size_t>(child);
                 if (marks[index] == Mark::OnPath)
-                    findings.report(indexed("nodes", index), "is among its own descendants");
+                    findings(indexed("nodes", index), "is among its own descendants");
                 else if (marks[index] == Mark::Unseen)
                 {
                     marks[index] = Mark::OnPath;
@@ -770,7 +747,7 @@ private:
             std::string place = indexed("scenes", scene) + ".nodes";
             for (std::size_t at = 0; at < roots.size(); ++at)
                 if (resolves(roots[at], parentOf.size()) && parentOf[static_cast<std::size_t>(roots[at])] >= 0)
-                    findings.report(indexed(place, at), "names nodes[" + std::to_string(roots[at]) +
+                    findings(indexed(place, at), "names nodes[" + std::to_string(roots[at]) +
                                                             "], which is the child of another node");
             checkSkinnedNodesOf(scene);
         }
@@ -789,7 +766,7 @@ private:
             if (std::any_of(joints.begin(), joints.end(), [&](int joint) {
                     return resolves(joint, member.size()) && !member[static_cast<std::size_t>(joint)];
                 }))
-                findings.report(indexed("nodes", index),
+                findings(indexed("nodes", index),
                                 "is skinned in " + indexed("scenes", scene) + ", which lacks joints of " +
                                     indexed("skins", static_cast<std::size_t>(node.skin)));
         }
@@ -847,11 +824,11 @@ private:
             for (int joint : joints)
                 roots.insert(rootOf(joint, parentOf));
             if (!haveCommonRoot(roots))
-                findings.report(place + ".joints", "have no common root");
+                findings(place + ".joints", "have no common root");
             if (resolves(skin.skeleton, model.nodes.size()) &&
                 !std::all_of(joints.begin(), joints.end(),
                              [&](int joint) { return isAncestorOrSelf(skin.skeleton, joint, parentOf); }))
-                findings.report(place + ".skeleton", "names nodes[" + std::to_string(skin.skeleton) +
+                findings(place + ".skeleton", "names nodes[" + std::to_string(skin.skeleton) +
                                                          "], which is not above every joint");
         }
     }
@@ -862,9 +839,9 @@ private:
             return;
         const tinygltf::Accessor& matrices = model.accessors[static_cast<std::size_t>(skin.inverseBindMatrices)];
         if (matrices.type != TINYGLTF_TYPE_MAT4 || matrices.componentType != TINYGLTF_COMPONENT_TYPE_FLOAT)
-            findings.report(place + ".inverseBindMatrices", "is no MAT4 of floats");
+            findings(place + ".inverseBindMatrices", "is no MAT4 of floats");
         else if (matrices.count < skin.joints.size())
-            findings.report(place + ".inverseBindMatrices", "holds " + std::to_string(matrices.count) +
+            findings(place + ".inverseBindMatrices", "holds " + std::to_string(matrices.count) +
                                                                 " matrices for " + std::to_string(skin.joints.size()) +
                                                                 " joints");
     }
@@ -885,7 +862,7 @@ private:
                     continue;
                 auto [first, added] = targets.insert({{moving.target_node, moving.target_path}, channel});
                 if (!added)
-                    findings.report(indexed(place + ".channels", channel),
+                    findings(indexed(place + ".channels", channel),
                                     "moves the same node and path as " + indexed("channels", first->second));
             }
         }
@@ -897,16 +874,16 @@ private:
             return;
         const tinygltf::Accessor& times = model.accessors[static_cast<std::size_t>(sampler.input)];
         if (times.type != TINYGLTF_TYPE_SCALAR || times.componentType != TINYGLTF_COMPONENT_TYPE_FLOAT)
-            findings.report(place + ".input", "is no scalar of floats, as key times are");
+            findings(place + ".input", "is no scalar of floats, as key times are");
         if (times.minValues.empty() || times.maxValues.empty())
-            findings.report(place + ".input", "has no min and max, which key times must have");
+            findings(place + ".input", "has no min and max, which key times must have");
         if (sampler.interpolation == "CUBICSPLINE" && times.count < 2)
-            findings.report(place, "is a CUBICSPLINE of " + std::to_string(times.count) +
+            findings(place, "is a CUBICSPLINE of " + std::to_string(times.count) +
                                        " key, where at least 2 are needed");
     }
 
     const tinygltf::Model& model;
-    Findings& findings;
+    DocumentReport& findings;
 };
 
 // What an accessor is used as, which asks more of its values than that they be numbers.
@@ -936,7 +913,7 @@ struct Use
 class DataCheck
 {
 public:
-    DataCheck(const tinygltf::Model& model, Findings& findings)
+    DataCheck(const tinygltf::Model& model, DocumentReport& findings)
         : model(model), reader(model), findings(findings), uses(model.accessors.size())
     {
     }
@@ -1021,7 +998,7 @@ private:
         const tinygltf::Accessor& accessor = model.accessors[index];
         std::string place = indexed("accessors", index);
         if (!std::all_of(values.begin(), values.end(), [](float value) { return std::isfinite(value); }))
-            return findings.report(place, "holds a value that is no finite number");
+            return findings(place, "holds a value that is no finite number");
         // The bounds of normalized integers are written as the integers, which the reader has scaled.
         if (accessor.normalized)
             return;
@@ -1045,7 +1022,7 @@ private:
             float bound = static_cast<float>(declared[component]);
             if (bound != actual)
             {
-                findings.report(place, "gives " + number(declared[component]) + " where the " + extreme +
+                findings(place, "gives " + number(declared[component]) + " where the " + extreme +
                                            " value of component " + std::to_string(component) + " is " +
                                            number(actual));
                 return;
@@ -1087,7 +1064,7 @@ private:
             double length = std::sqrt(squared);
             if (!(std::abs(length - 1) <= unitTolerance))
             {
-                findings.report(place, "holds a vector of length " + number(length) + ", not 1");
+                findings(place, "holds a vector of length " + number(length) + ", not 1");
                 return;
             }
         }
@@ -1098,7 +1075,7 @@ private:
         for (std::size_t at = 3; components == 4 && at < values.size(); at += 4)
             if (values[at] != 1 && values[at] != -1)
             {
-                findings.report(place, "holds a tangent whose w is " + number(values[at]) + ", not 1 or -1");
+                findings(place, "holds a tangent whose w is " + number(values[at]) + ", not 1 or -1");
                 return;
             }
     }
@@ -1108,7 +1085,7 @@ private:
         auto outside = std::find_if(values.begin(), values.end(),
                                     [&](float value) { return value < least || value > greatest; });
         if (outside != values.end())
-            findings.report(place, "holds the value " + number(*outside) + ", outside " + number(least) + " to " +
+            findings(place, "holds the value " + number(*outside) + ", outside " + number(least) + " to " +
                                        number(greatest));
     }
 
@@ -1116,17 +1093,17 @@ private:
     {
         auto negative = std::find_if(weights.begin(), weights.end(), [](float weight) { return weight < 0; });
         if (negative != weights.end())
-            findings.report(place, "holds the negative weight " + number(*negative));
+            findings(place, "holds the negative weight " + number(*negative));
     }
 
     void checkKeyTimes(const std::string& place, const std::vector<float>& times)
     {
         if (!times.empty() && times.front() < 0)
-            findings.report(place, "holds the negative key time " + number(times.front()));
+            findings(place, "holds the negative key time " + number(times.front()));
         for (std::size_t at = 1; at < times.size(); ++at)
             if (!(times[at] > times[at - 1]))
             {
-                findings.report(place, "has the key time " + number(times[at]) + " after " + number(times[at - 1]) +
+                findings(place, "has the key time " + number(times[at]) + " after " + number(times[at - 1]) +
                                            "; key times must rise");
                 return;
             }
@@ -1137,7 +1114,7 @@ private:
         for (std::size_t at = 0; components == 16 && at + 16 <= values.size(); at += 16)
             if (values[at + 3] != 0 || values[at + 7] != 0 || values[at + 11] != 0 || values[at + 15] != 1)
             {
-                findings.report(place, "holds a matrix whose last row is not 0, 0, 0, 1");
+                findings(place, "holds a matrix whose last row is not 0, 0, 0, 1");
                 return;
             }
     }
@@ -1166,7 +1143,7 @@ private:
                                : type == TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT ? 0xFFFFu
                                                                                 : 0xFFFFFFFFu;
         if (std::find(indices.begin(), indices.end(), restart) != indices.end())
-            findings.report(place, "holds " + std::to_string(restart) + ", which restarts primitives");
+            findings(place, "holds " + std::to_string(restart) + ", which restarts primitives");
     }
 
     // Each vertex's weights, of all its WEIGHTS sets together, add up to 1.
@@ -1190,12 +1167,12 @@ private:
         auto unweighted = std::find_if(sums.begin(), sums.end(),
                                        [](double sum) { return !(std::abs(sum - 1) <= unitTolerance); });
         if (unweighted != sums.end())
-            findings.report(place, "has weights that add up to " + number(*unweighted) + ", not 1");
+            findings(place, "has weights that add up to " + number(*unweighted) + ", not 1");
     }
 
     const tinygltf::Model& model;
     AccessorReader reader;
-    Findings& findings;
+    DocumentReport& findings;
     std::vector<std::vector<Use>> uses;
     std::set<int> checkedIndices;
 };
@@ -1304,24 +1281,6 @@ std::string jpegProblem(const std::vector<unsigned char>& bytes)
     return "its JPEG data ends before its first scan";
 }
 
-// "%20" and the like, as URIs write them.
-std::string percentDecoded(const std::string& uri)
-{
-    std::string decoded;
-    for (std::size_t at = 0; at < uri.size(); ++at)
-    {
-        if (uri[at] == '%' && at + 2 < uri.size() && std::isxdigit(static_cast<unsigned char>(uri[at + 1])) &&
-            std::isxdigit(static_cast<unsigned char>(uri[at + 2])))
-        {
-            decoded += static_cast<char>(std::stoi(uri.substr(at + 1, 2), nullptr, 16));
-            at += 2;
-        }
-        else
-            decoded += uri[at];
-    }
-    return decoded;
-}
-
 // The scheme of an absolute URI, as "http" of "http://..."; empty for a relative reference.
 std::string schemeOf(const std::string& uri)
 {
@@ -1343,7 +1302,7 @@ bool isWellFormedScheme(const std::string& scheme)
 class PictureCheck
 {
 public:
-    PictureCheck(const Json& document, const tinygltf::Model& model, const std::string& folder, Findings& findings)
+    PictureCheck(const Json& document, const tinygltf::Model& model, const std::string& folder, DocumentReport& findings)
         : document(document), model(model), folder(folder), findings(findings)
     {
     }
@@ -1374,7 +1333,7 @@ private:
             {
                 std::string mediaType = uri.substr(5, uri.find_first_of(";,") - 5);
                 if (kindOfMimeType(mediaType) == nullptr)
-                    return findings.report(place + ".uri", "holds data of the type " + mediaType +
+                    return findings(place + ".uri", "holds data of the type " + mediaType +
                                                                ", which no glTF picture has");
                 declared = declared.empty() ? mediaType : declared;
             }
@@ -1396,7 +1355,7 @@ private:
         if (!scheme.empty())
         {
             if (!isWellFormedScheme(scheme))
-                findings.report(place, "'" + uri + "' is no URI: it begins with no well-formed scheme");
+                findings(place, "'" + uri + "' is no URI: it begins with no well-formed scheme");
             return false;
         }
         std::string path = (std::filesystem::path(folder) / percentDecoded(uri)).string();
@@ -1406,7 +1365,7 @@ private:
         if (!unreadable.empty())
         {
             if (!isTextured(index))
-                findings.report(place, "names the file " + uri + ", which " + unreadable);
+                findings(place, "names the file " + uri + ", which " + unreadable);
             return false;
         }
         std::ifstream file(path, std::ios::binary);
@@ -1432,34 +1391,34 @@ private:
         const PictureKind* found = kindOfBytes(bytes);
         const PictureKind* said = kindOfMimeType(declared);
         if (found != nullptr && said != nullptr && found != said)
-            findings.report(place, "holds a " + std::string(found->name) + " picture, but its type says " + declared);
+            findings(place, "holds a " + std::string(found->name) + " picture, but its type says " + declared);
         const PictureKind* kind = found != nullptr ? found : said;
         if (kind != nullptr && kind->extension != nullptr && !declares(model.extensionsUsed, kind->extension))
-            findings.report(place, "is a " + std::string(kind->name) + " picture, which needs " + kind->extension +
+            findings(place, "is a " + std::string(kind->name) + " picture, which needs " + kind->extension +
                                        " in extensionsUsed");
         std::string problem = found == nullptr                      ? ""
                               : found->format == PictureFormat::Png  ? pngProblem(bytes)
                               : found->format == PictureFormat::Jpeg ? jpegProblem(bytes)
                                                                      : "";
         if (!problem.empty())
-            findings.report(place, problem);
+            findings(place, problem);
     }
 
     const Json& document;
     const tinygltf::Model& model;
     std::string folder;
-    Findings& findings;
+    DocumentReport& findings;
 };
 }
 
 bool checkDocument(const std::string& documentPath, const tinygltf::Model& model, Logger& logger)
 {
-    Findings findings(documentPath, logger);
+    DocumentReport findings(documentPath, logger);
     if (!checkAsset(model.asset, findings))
         return false;
     std::string text = DocumentText(documentPath, findings).read();
     if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        findings.report("", "its JSON begins with a byte order mark, which glTF does not allow");
+        findings("", "its JSON begins with a byte order mark, which glTF does not allow");
     Json document = Json::parse(text, nullptr, false);
     std::string folder = std::filesystem::path(documentPath).parent_path().string();
     JsonCheck(document, model, findings).run();

@@ -1,5 +1,8 @@
 #include "gltf/GltfCompression.h"
 
+#include "gltf/GltfAccessors.h"
+#include "gltf/GltfReport.h"
+
 #include "pellux/foundation/Logger.h"
 
 #include <draco/compression/decode.h>
@@ -23,30 +26,6 @@ namespace
 {
 const char* const meshoptName = "EXT_meshopt_compression";
 const char* const dracoName = "KHR_draco_mesh_compression";
-
-std::string indexed(const char* array, std::uint64_t index)
-{
-    return std::string(array) + "[" + std::to_string(index) + "]";
-}
-
-// Each problem once, in the importer's words: "glTF <document>: <place>: <problem>".
-class Reporter
-{
-public:
-    Reporter(const std::string& documentPath, Logger& logger) : documentPath(documentPath), logger(logger) {}
-
-    void operator()(const std::string& place, const std::string& problem)
-    {
-        std::string line = "glTF " + documentPath + ": " + place + ": " + problem;
-        if (reported.insert(line).second)
-            LOG(logger.err) << line << std::endl;
-    }
-
-private:
-    std::string documentPath;
-    Logger& logger;
-    std::set<std::string> reported;
-};
 
 // The bytes a document may decode to in all: far more than a sane one needs, and a bound on what
 // hostile counts can make the engine allocate.
@@ -106,20 +85,6 @@ std::string stringMember(const nlohmann::json& object, const char* name, const c
     return member->is_string() ? member->get<std::string>() : "";
 }
 
-std::size_t bytesOfComponent(int componentType)
-{
-    switch (componentType)
-    {
-    case TINYGLTF_COMPONENT_TYPE_BYTE:
-    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE: return 1;
-    case TINYGLTF_COMPONENT_TYPE_SHORT:
-    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT: return 2;
-    case TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT:
-    case TINYGLTF_COMPONENT_TYPE_FLOAT: return 4;
-    default: return 0;
-    }
-}
-
 // Whether `length` bytes from `offset` lie inside `size` bytes.
 bool inside(std::uint64_t offset, std::uint64_t length, std::uint64_t size)
 {
@@ -150,7 +115,7 @@ struct MeshoptLayout
 class MeshoptViews
 {
 public:
-    MeshoptViews(tinygltf::Model& model, Reporter& report, DecodeBudget& budget)
+    MeshoptViews(tinygltf::Model& model, DocumentReport& report, DecodeBudget& budget)
         : model(model), report(report), budget(budget)
     {
     }
@@ -261,7 +226,7 @@ private:
     }
 
     tinygltf::Model& model;
-    Reporter& report;
+    DocumentReport& report;
     DecodeBudget& budget;
 };
 
@@ -317,7 +282,7 @@ using DracoOrigin = std::pair<std::uint64_t, std::int64_t>;
 class DracoPrimitives
 {
 public:
-    DracoPrimitives(tinygltf::Model& model, Reporter& report, DecodeBudget& budget)
+    DracoPrimitives(tinygltf::Model& model, DocumentReport& report, DecodeBudget& budget)
         : model(model), report(report), budget(budget)
     {
     }
@@ -488,7 +453,7 @@ private:
                               (target.componentType == TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE ||
                                target.componentType == TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT ||
                                target.componentType == TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT);
-        std::size_t indexBytes = bytesOfComponent(target.componentType);
+        std::size_t indexBytes = componentBytes(target.componentType);
         std::uint64_t largest = (std::uint64_t(1) << (8 * indexBytes)) - 1;
         if (!unsignedScalar)
             problem = name + " is no scalar of unsigned integers, as indices are";
@@ -530,9 +495,9 @@ private:
         std::string name = indexed("accessors", static_cast<std::size_t>(accessor));
         std::size_t points = mesh.num_points();
         int components = tinygltf::GetNumComponentsInType(static_cast<std::uint32_t>(target.type));
-        std::size_t componentBytes = bytesOfComponent(target.componentType);
+        std::size_t bytesPerComponent = componentBytes(target.componentType);
         std::vector<unsigned char> bytes;
-        if (components <= 0 || componentBytes == 0)
+        if (components <= 0 || bytesPerComponent == 0)
             problem = name + " has a type or componentType no accessor has";
         else if (target.count != points)
             problem = name + " holds " + std::to_string(target.count) + " elements where the compressed mesh has " +
@@ -540,8 +505,8 @@ private:
         else if (attribute.num_components() != components)
             problem = name + " holds " + std::to_string(components) + " components an element where the compressed "
                       "attribute has " + std::to_string(attribute.num_components());
-        else if (!budget.take(points, components * componentBytes))
-            problem = DecodeBudget::refusal(points, components * componentBytes);
+        else if (!budget.take(points, components * bytesPerComponent))
+            problem = DecodeBudget::refusal(points, components * bytesPerComponent);
         else if (!convertValues(attribute, points, target.componentType, components, bytes))
             problem = name + " cannot hold the compressed values as componentType " +
                       std::to_string(target.componentType);
@@ -552,7 +517,7 @@ private:
     }
 
     tinygltf::Model& model;
-    Reporter& report;
+    DocumentReport& report;
     DecodeBudget& budget;
     std::map<int, DracoOrigin> filledFrom;
 };
@@ -560,7 +525,7 @@ private:
 
 void decompress(tinygltf::Model& model, const std::string& documentPath, Logger& logger)
 {
-    Reporter report(documentPath, logger);
+    DocumentReport report(documentPath, logger);
     DecodeBudget budget;
     // Meshopt first: a Draco primitive's bufferView may itself be compressed.
     MeshoptViews(model, report, budget).decodeAll();

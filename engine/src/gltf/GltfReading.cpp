@@ -302,6 +302,23 @@ bool insideFolder(const std::string& path, const std::string& folder)
     return mismatch.first == base.end();
 }
 
+std::string percentDecoded(const std::string& uri)
+{
+    std::string decoded;
+    for (std::size_t at = 0; at < uri.size(); ++at)
+    {
+        if (uri[at] == '%' && at + 2 < uri.size() && std::isxdigit(static_cast<unsigned char>(uri[at + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(uri[at + 2])))
+        {
+            decoded += static_cast<char>(std::stoi(uri.substr(at + 1, 2), nullptr, 16));
+            at += 2;
+        }
+        else
+            decoded += uri[at];
+    }
+    return decoded;
+}
+
 bool looksLikeGltf(const std::vector<unsigned char>& start)
 {
     if (start.size() >= 4 && std::memcmp(start.data(), glbMagic, 4) == 0)

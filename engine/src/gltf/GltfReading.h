@@ -11,6 +11,9 @@ namespace Pellux::Gltf
 // Whether the bytes begin as a glTF document does: the GLB magic, or a JSON object.
 bool looksLikeGltf(const std::vector<unsigned char>& start);
 
+// The URI with "%20" and the like decoded, as URIs write them.
+std::string percentDecoded(const std::string& uri);
+
 // Whether the file at `path` lies inside `folder`, as the files a document names must.
 bool insideFolder(const std::string& path, const std::string& folder);
 
