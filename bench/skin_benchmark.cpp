@@ -127,7 +127,8 @@ public:
 
     void bindSkin()
     {
-        node->setSkin(std::make_unique<Skin>(std::vector<const SceneNode*>(joints.begin(), joints.end()), inverseBinds));
+        std::vector<const SceneNode*> bound(joints.begin(), joints.end());
+        node->setSkin(std::make_unique<Skin>(bound, inverseBinds));
     }
 
     void unbindSkin() { node->setSkin(nullptr); }

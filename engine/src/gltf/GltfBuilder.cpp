@@ -779,9 +779,8 @@ void Builder::computeTangents(SubMesh& subMesh, int set, std::vector<unsigned in
     for (std::size_t vertex = 0; vertex < vertices; ++vertex)
     {
         const float* t = &frames.tangents[vertex * 4];
-        Vector3 bitangent =
-            Vector3(normals[vertex * 3], normals[vertex * 3 + 1], normals[vertex * 3 + 2]).cross(Vector3(t[0], t[1], t[2])) *
-            t[3];
+        Vector3 normal(normals[vertex * 3], normals[vertex * 3 + 1], normals[vertex * 3 + 2]);
+        Vector3 bitangent = normal.cross(Vector3(t[0], t[1], t[2])) * t[3];
         std::copy_n(t, 3, &tangents[vertex * 3]);
         bitangents[vertex * 3] = bitangent.x;
         bitangents[vertex * 3 + 1] = bitangent.y;

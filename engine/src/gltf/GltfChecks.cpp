@@ -1302,7 +1302,8 @@ bool isWellFormedScheme(const std::string& scheme)
 class PictureCheck
 {
 public:
-    PictureCheck(const Json& document, const tinygltf::Model& model, const std::string& folder, DocumentReport& findings)
+    PictureCheck(const Json& document, const tinygltf::Model& model, const std::string& folder,
+                 DocumentReport& findings)
         : document(document), model(model), folder(folder), findings(findings)
     {
     }

@@ -173,10 +173,11 @@ void MaterialDrawing::planSkinning(ProgramLocations& at, MeshNode& node)
              joints <= static_cast<std::size_t>(std::max(at.declaredJoints, 0)))
         skinning = Skinning::Uniforms;
     else if ((at.jointTexture != undeclared || at.jointMatrices != undeclared) && skin->claimTooManyJointsReport())
-        LOG(Logger::getInstance().err) << "mesh node '" << node.getName() << "': its skin has " << std::to_string(joints)
-                                       << " joints, more than the " << std::to_string(jointsHeld(at))
-                                       << " the shaders of material '" << material.getMaterialName()
-                                       << "' hold; it is drawn in its bind pose" << std::endl;
+        LOG(Logger::getInstance().err) << "mesh node '" << node.getName() << "': its skin has "
+                                       << std::to_string(joints) << " joints, more than the "
+                                       << std::to_string(jointsHeld(at)) << " the shaders of material '"
+                                       << material.getMaterialName() << "' hold; it is drawn in its bind pose"
+                                       << std::endl;
     skinnedJoints = skinning == Skinning::None ? 0 : static_cast<int>(joints);
     if (skinnedJoints == 0)
         return;
