@@ -926,7 +926,7 @@ public:
         {
             int components = 0;
             std::string problem;
-            if (!holdsData(model.accessors[index]) ||
+            if (!holdsData(model.accessors[index]) || !hasValuesToCheck(index) ||
                 !reader.readFloats(static_cast<int>(index), values, components, problem))
                 continue;
             checkValues(index, values, static_cast<std::size_t>(components));
@@ -941,6 +941,14 @@ private:
     static bool holdsData(const tinygltf::Accessor& accessor)
     {
         return accessor.bufferView >= 0 || accessor.sparse.isSparse;
+    }
+
+    // Integers are always finite: only bounds they declare, or a use, make them worth reading here.
+    bool hasValuesToCheck(std::size_t index) const
+    {
+        const tinygltf::Accessor& accessor = model.accessors[index];
+        return accessor.componentType == TINYGLTF_COMPONENT_TYPE_FLOAT || !accessor.minValues.empty() ||
+               !accessor.maxValues.empty() || !uses[index].empty();
     }
 
     void use(int accessor, Role role, const std::string& place)
