@@ -60,8 +60,23 @@ out vec3 worldNormal;
 // The tangent, with in w the side the bitangent takes of cross(normal, tangent).
 out vec4 worldTangent;
 out vec2 uv;
-// Both texture-coordinate sets, for materials that read each picture with a set of its own.
-out vec4 texCoords;
+// Metallic-roughness materials read each picture with a texture-coordinate set (0 or 1) and a
+// transform of its own: the coordinates are worked out here, once for each vertex.
+uniform int baseColorTextureSet;
+uniform mat3 baseColorTextureTransform;
+uniform int metallicRoughnessTextureSet;
+uniform mat3 metallicRoughnessTextureTransform;
+uniform int normalTextureSet;
+uniform mat3 normalTextureTransform;
+uniform int occlusionTextureSet;
+uniform mat3 occlusionTextureTransform;
+uniform int emissiveTextureSet;
+uniform mat3 emissiveTextureTransform;
+out vec2 baseColorUv;
+out vec2 metallicRoughnessUv;
+out vec2 normalUv;
+out vec2 occlusionUv;
+out vec2 emissiveUv;
 out vec4 vertexColor;
 // Where the point lies in the shadow maps of the two lights lit per pixel.
 out vec4 mapPositions[2];
@@ -190,6 +205,11 @@ void morph(inout vec3 morphedPosition, inout vec3 morphedNormal, inout vec3 morp
     }
 }
 
+vec2 pictureUv(int set, mat3 transform)
+{
+    return (transform * vec3(set == 1 ? texCoord_1 : texCoord_0, 1.0)).xy;
+}
+
 void main()
 {
     vec3 morphedPosition = position;
@@ -204,7 +224,11 @@ void main()
     worldNormal = transpose(inverse(mat3(placing))) * morphedNormal;
     worldTangent = vec4(mat3(placing) * morphedTangent, handedness);
     uv = texCoordSet == 1 ? texCoord_1 : texCoord_0;
-    texCoords = vec4(texCoord_0, texCoord_1);
+    baseColorUv = pictureUv(baseColorTextureSet, baseColorTextureTransform);
+    metallicRoughnessUv = pictureUv(metallicRoughnessTextureSet, metallicRoughnessTextureTransform);
+    normalUv = pictureUv(normalTextureSet, normalTextureTransform);
+    occlusionUv = pictureUv(occlusionTextureSet, occlusionTextureTransform);
+    emissiveUv = pictureUv(emissiveTextureSet, emissiveTextureTransform);
     vertexColor = color;
     passLights(placed);
     gl_Position = proj * view * placed;

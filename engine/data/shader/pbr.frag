@@ -53,17 +53,6 @@ uniform vec3 emissiveFactor;
 // 0 for a material without a normal picture.
 uniform float normalScale;
 uniform sampler2D normalTexture;
-// For each picture, its texture-coordinate set (0 or 1) and the transform of those coordinates.
-uniform int baseColorTextureSet;
-uniform mat3 baseColorTextureTransform;
-uniform int metallicRoughnessTextureSet;
-uniform mat3 metallicRoughnessTextureTransform;
-uniform int normalTextureSet;
-uniform mat3 normalTextureTransform;
-uniform int occlusionTextureSet;
-uniform mat3 occlusionTextureTransform;
-uniform int emissiveTextureSet;
-uniform mat3 emissiveTextureTransform;
 // 0 opaque, 1 masked at alphaCutoff, 2 blended.
 uniform int alphaMode;
 uniform float alphaCutoff;
@@ -71,7 +60,12 @@ uniform float alphaCutoff;
 in vec3 worldPosition;
 in vec3 worldNormal;
 in vec4 worldTangent;
-in vec4 texCoords;
+// Each picture's coordinates, of its own set and transform (default.vert works them out).
+in vec2 baseColorUv;
+in vec2 metallicRoughnessUv;
+in vec2 normalUv;
+in vec2 occlusionUv;
+in vec2 emissiveUv;
 in vec4 vertexColor;
 in vec4 mapPositions[2];
 flat in vec4 spotAxes[2];
@@ -180,11 +174,6 @@ vec3 lighting(Surface surface, float occlusion)
     return color;
 }
 
-vec2 uvOf(int set, mat3 transform)
-{
-    return (transform * vec3(set == 1 ? texCoords.zw : texCoords.xy, 1.0)).xy;
-}
-
 // The shading normal: the surface's own, turned by the normal picture where there is one. A back face
 // seen from behind is lit from its own side.
 vec3 shadingNormal()
@@ -195,7 +184,7 @@ vec3 shadingNormal()
         return normal;
     vec3 tangent = normalize(worldTangent.xyz) * side;
     vec3 bitangent = cross(normal, tangent) * worldTangent.w * side;
-    vec3 mapped = texture(normalTexture, uvOf(normalTextureSet, normalTextureTransform)).xyz * 2.0 - 1.0;
+    vec3 mapped = texture(normalTexture, normalUv).xyz * 2.0 - 1.0;
     mapped.xy *= normalScale;
     vec3 turned = mat3(tangent, bitangent, normal) * mapped;
     return dot(turned, turned) > 1e-12 ? normalize(turned) : normal;
@@ -203,12 +192,10 @@ vec3 shadingNormal()
 
 void main()
 {
-    vec2 baseUv = uvOf(baseColorTextureSet, baseColorTextureTransform);
-    vec4 base = baseColorFactor * vertexColor * texture(baseColorTexture, baseUv);
+    vec4 base = baseColorFactor * vertexColor * texture(baseColorTexture, baseColorUv);
     if (alphaMode == 1 && base.a < alphaCutoff)
         discard;
-    vec2 metalRoughUv = uvOf(metallicRoughnessTextureSet, metallicRoughnessTextureTransform);
-    vec4 metalRough = texture(metallicRoughnessTexture, metalRoughUv);
+    vec4 metalRough = texture(metallicRoughnessTexture, metallicRoughnessUv);
     float metallic = clamp(metallicFactor * metalRough.b, 0.0, 1.0);
     float roughness = clamp(roughnessFactor * metalRough.g, 0.04, 1.0);
     Surface surface;
@@ -220,10 +207,9 @@ void main()
     // A material without occlusion or emission reads no picture for them.
     float occlusion = 1.0;
     if (occlusionStrength > 0.0)
-        occlusion += occlusionStrength *
-                     (texture(occlusionTexture, uvOf(occlusionTextureSet, occlusionTextureTransform)).r - 1.0);
+        occlusion += occlusionStrength * (texture(occlusionTexture, occlusionUv).r - 1.0);
     vec3 emitted = any(greaterThan(emissiveFactor, vec3(0.0)))
-        ? emissiveFactor * texture(emissiveTexture, uvOf(emissiveTextureSet, emissiveTextureTransform)).rgb
+        ? emissiveFactor * texture(emissiveTexture, emissiveUv).rgb
         : vec3(0.0);
     vec3 color = mix(lighting(surface, occlusion) + emitted, base.rgb, unlit);
     // A masked surface is opaque where it is not discarded.
