@@ -418,7 +418,8 @@ void MaterialDrawing::mapOpenValues(ProgramLocations& at)
     const std::vector<const MaterialValue*>& given = openValuesFor(at);
     for (std::size_t index = 0; index < open.size(); ++index)
     {
-        if (!open[index].fed || open[index].kind == MaterialValue::Kind::Texture)
+        // A uniform the linker left out, as one feeding an output no stage reads, takes nothing.
+        if (!open[index].fed || open[index].kind == MaterialValue::Kind::Texture || open[index].location < 0)
             continue;
         MaterialValue zero;
         zero.kind = open[index].kind;
