@@ -143,6 +143,28 @@ void remapVertices(SubMesh& subMesh, const std::vector<unsigned int>& sourceVert
     subMesh.setMorphTargets(subMesh.getMorphTargetCount(), std::move(moved));
 }
 
+// The tangents (x, y, z and the bitangent's side in w, one for each vertex) as the sub-mesh's tangent
+// and bitangent arrays; the bitangent is the normal times the tangent, on the side w says.
+void giveTangentFrame(SubMesh& subMesh, const std::vector<float>& sidedTangents)
+{
+    const std::vector<float>& normals = *subMesh.attribute(VertexSemantic::Normal)->values;
+    std::size_t vertices = sidedTangents.size() / 4;
+    std::vector<float> tangents(vertices * 3);
+    std::vector<float> bitangents(vertices * 3);
+    for (std::size_t vertex = 0; vertex < vertices; ++vertex)
+    {
+        const float* t = &sidedTangents[vertex * 4];
+        Vector3 normal(normals[vertex * 3], normals[vertex * 3 + 1], normals[vertex * 3 + 2]);
+        Vector3 bitangent = normal.cross(Vector3(t[0], t[1], t[2])) * (t[3] < 0 ? -1.0f : 1.0f);
+        std::copy_n(t, 3, &tangents[vertex * 3]);
+        bitangents[vertex * 3] = bitangent.x;
+        bitangents[vertex * 3 + 1] = bitangent.y;
+        bitangents[vertex * 3 + 2] = bitangent.z;
+    }
+    subMesh.setAttribute(VertexSemantic::Tangent, std::move(tangents));
+    subMesh.setAttribute(VertexSemantic::Bitangent, std::move(bitangents));
+}
+
 // Each triangle gets vertices of its own with its face's normal, as glTF asks of a primitive
 // without normals.
 void giveFlatNormals(SubMesh& subMesh, std::vector<unsigned int>& indices)
@@ -743,21 +765,7 @@ bool Builder::readTangents(const tinygltf::Primitive& primitive, const std::stri
                                                   "; tangents are worked out instead");
         return false;
     }
-    std::vector<float> tangents(vertices * 3);
-    std::vector<float> bitangents(vertices * 3);
-    for (std::size_t vertex = 0; vertex < vertices; ++vertex)
-    {
-        const float* n = &(*normals->values)[vertex * 3];
-        const float* t = &values[vertex * 4];
-        float sign = t[3] < 0 ? -1.0f : 1.0f;
-        std::copy_n(t, 3, &tangents[vertex * 3]);
-        Vector3 bitangent = Vector3(n[0], n[1], n[2]).cross(Vector3(t[0], t[1], t[2])) * sign;
-        bitangents[vertex * 3] = bitangent.x;
-        bitangents[vertex * 3 + 1] = bitangent.y;
-        bitangents[vertex * 3 + 2] = bitangent.z;
-    }
-    subMesh.setAttribute(VertexSemantic::Tangent, std::move(tangents));
-    subMesh.setAttribute(VertexSemantic::Bitangent, std::move(bitangents));
+    giveTangentFrame(subMesh, values);
     return true;
 }
 
@@ -772,22 +780,7 @@ void Builder::computeTangents(SubMesh& subMesh, int set, std::vector<unsigned in
                                                   *subMesh.attribute(VertexSemantic::Normal)->values,
                                                   *texCoords->values, indices});
     remapVertices(subMesh, frames.sourceVertex);
-    const std::vector<float>& normals = *subMesh.attribute(VertexSemantic::Normal)->values;
-    std::size_t vertices = frames.sourceVertex.size();
-    std::vector<float> tangents(vertices * 3);
-    std::vector<float> bitangents(vertices * 3);
-    for (std::size_t vertex = 0; vertex < vertices; ++vertex)
-    {
-        const float* t = &frames.tangents[vertex * 4];
-        Vector3 normal(normals[vertex * 3], normals[vertex * 3 + 1], normals[vertex * 3 + 2]);
-        Vector3 bitangent = normal.cross(Vector3(t[0], t[1], t[2])) * t[3];
-        std::copy_n(t, 3, &tangents[vertex * 3]);
-        bitangents[vertex * 3] = bitangent.x;
-        bitangents[vertex * 3 + 1] = bitangent.y;
-        bitangents[vertex * 3 + 2] = bitangent.z;
-    }
-    subMesh.setAttribute(VertexSemantic::Tangent, std::move(tangents));
-    subMesh.setAttribute(VertexSemantic::Bitangent, std::move(bitangents));
+    giveTangentFrame(subMesh, frames.tangents);
     indices = std::move(frames.indices);
 }
 

@@ -1,5 +1,6 @@
 #include "renderer/MaterialDrawing.h"
 
+#include "graphics/BufferTexture.h"
 #include "graphics/GraphicsContext.h"
 #include "pellux/foundation/Logger.h"
 #include "pellux/graphics/RenderTarget.h"
@@ -11,7 +12,6 @@
 #include "pellux/scene/RenderPass.h"
 #include "pellux/scene/Scene.h"
 #include "pellux/scene/Skin.h"
-#include "graphics/BufferTexture.h"
 #include "renderer/Renderer.h"
 
 #include <GL/glew.h>
@@ -36,15 +36,6 @@ GLenum drawingMode(int primitive)
     case 2: return GL_POINTS;
     default: return GL_TRIANGLES;
     }
-}
-
-// A transform that mirrors turns the winding of every face it places.
-bool mirrors(const Matrix4& m)
-{
-    float determinant = m(0, 0) * (m(1, 1) * m(2, 2) - m(1, 2) * m(2, 1)) -
-                        m(0, 1) * (m(1, 0) * m(2, 2) - m(1, 2) * m(2, 0)) +
-                        m(0, 2) * (m(1, 0) * m(2, 1) - m(1, 1) * m(2, 0));
-    return determinant < 0;
 }
 
 void uploadVector(int location, const Vector3& vector)
@@ -75,8 +66,10 @@ void MaterialDrawing::draw(Scene& scene, MeshNode& node, const SubMesh& subMesh,
     planState(at, scene, pass, target);
     world = node.getWorldMatrix();
     planSkinning(at, node);
-    // A skin's joints may mirror, or undo a mirror, as well; the first joint speaks for them all.
-    state.setClockwiseFront(mirrors(world) != (skinnedJoints > 0 && mirrors(firstJointMatrix())));
+    // A transform that mirrors turns the winding of every face it places. A skin's joints may mirror,
+    // or undo a mirror, as well; the first joint speaks for them all.
+    bool jointsMirror = skinnedJoints > 0 && firstJointMatrix().determinant() < 0;
+    state.setClockwiseFront((world.determinant() < 0) != jointsMirror);
     planMorphing(at, node, subMesh);
     state.setVertexArray(vertexArray.name);
     state.applyForDraw();
