@@ -212,9 +212,16 @@ TEST_F(GltfDrawingTest, AnimatedWeightsMorphTheMeshOverTime)
     }
 }
 
+std::string skinnedPrimitive(int position, int joint, int weight, int indices)
+{
+    return R"({"attributes": {"POSITION": )" + std::to_string(position) + R"(, "JOINTS_0": )" +
+           std::to_string(joint) + R"(, "WEIGHTS_0": )" + std::to_string(weight) + R"(}, "indices": )" +
+           std::to_string(indices) + R"(, "material": 0})";
+}
+
 // A strip of four squares, each bound to a joint far along a skin of 200: the bound joints lift
 // their squares, every other joint would sink them. The joints reach the shaders beyond any uniform
-// array's room, each at its own place.
+// array's room, each at its own place, for both of the strip's primitives.
 TEST_F(GltfDrawingTest, ASkinOfTwoHundredJointsBendsItsStrip)
 {
     const int jointCount = 200;
@@ -238,7 +245,11 @@ TEST_F(GltfDrawingTest, ASkinOfTwoHundredJointsBendsItsStrip)
     }
     Document document;
     int position = document.floats(positions, "VEC3", true);
-    int index = document.shorts(indices, "SCALAR", 1);
+    // Two primitives, of two squares each: sub-meshes of one skinned node.
+    std::vector<std::uint16_t> leftHalf(indices.begin(), indices.begin() + 12);
+    std::vector<std::uint16_t> rightHalf(indices.begin() + 12, indices.end());
+    int left = document.shorts(leftHalf, "SCALAR", 1);
+    int right = document.shorts(rightHalf, "SCALAR", 1);
     int joint = document.shorts(joints, "VEC4", 4);
     int weight = document.floats(weights, "VEC4");
     // The joints hang below one skeleton node.
@@ -253,9 +264,8 @@ TEST_F(GltfDrawingTest, ASkinOfTwoHundredJointsBendsItsStrip)
     std::string nodes = R"({"mesh": 0, "skin": 0}, {"children": [)" + jointList + "]}" + jointNodes;
     std::unique_ptr<Scene> scene = load(document, R"("scenes": [{"nodes": [0, 1]}], "nodes": [)" + nodes +
         R"(], "skins": [{"joints": [)" + jointList + R"(]}],
-        "meshes": [{"primitives": [{"attributes": {"POSITION": )" + std::to_string(position) + R"(, "JOINTS_0": )" +
-        std::to_string(joint) + R"(, "WEIGHTS_0": )" + std::to_string(weight) + R"(}, "indices": )" +
-        std::to_string(index) + R"(, "material": 0}]}], )" + unlitRed);
+        "meshes": [{"primitives": [)" + skinnedPrimitive(position, joint, weight, left) + ", " +
+        skinnedPrimitive(position, joint, weight, right) + "]}], " + unlitRed);
     EXPECT_TRUE(errorMessages(log).empty()) << log;
 
     draw(*scene);

@@ -174,9 +174,9 @@ void MaterialDrawing::planSkinning(ProgramLocations& at, MeshNode& node)
     skinnedJoints = skinning == Skinning::None ? 0 : static_cast<int>(joints);
     if (skinnedJoints == 0)
         return;
-    jointMatrices = &skin->jointMatrices(node);
+    jointMatrices = &renderer.jointMatricesOf(node);
     if (skinning == Skinning::Texture)
-        jointTexture.upload(jointMatrices->data(), jointMatrices->size());
+        renderer.uploadJointsOf(node);
 }
 
 Matrix4 MaterialDrawing::firstJointMatrix() const

@@ -14,6 +14,7 @@
 #include "pellux/scene/LightNode.h"
 #include "pellux/scene/MeshNode.h"
 #include "pellux/scene/SceneNode.h"
+#include "pellux/scene/Skin.h"
 #include "pellux/scene/SoundNode.h"
 #include "renderer/MaterialDrawing.h"
 
@@ -56,6 +57,29 @@ Renderer::~Renderer()
 {
     if (currentRenderer == this)
         currentRenderer = nullptr;
+}
+
+const std::vector<float>& Renderer::jointMatricesOf(MeshNode& node)
+{
+    unsigned long long pass = DrawState::currentPass();
+    if (pass == 0 || skinnedNode != &node || skinnedPass != pass)
+    {
+        skinnedNode = &node;
+        skinnedPass = pass;
+        node.getSkin()->jointMatrices(node);
+    }
+    return node.getSkin()->heldJointMatrices();
+}
+
+void Renderer::uploadJointsOf(MeshNode& node)
+{
+    unsigned long long pass = DrawState::currentPass();
+    if (pass != 0 && uploadedNode == &node && uploadedPass == pass)
+        return;
+    const std::vector<float>& matrices = jointMatricesOf(node);
+    jointTexture.upload(matrices.data(), matrices.size());
+    uploadedNode = &node;
+    uploadedPass = pass;
 }
 
 Renderer* Renderer::current()

@@ -75,8 +75,13 @@ public:
 
     GraphicsContext& getGraphics() { return graphics; }
     GeometryBuffers& getGeometry() { return geometry; }
-    // Where a skinned draw's joint matrices go, four texels each, filled anew for every draw.
+    // Where a skinned draw's joint matrices go, four texels each.
     BufferTexture& getJointTexture() { return jointTexture; }
+    // The matrices of the node's skin (Skin::jointMatrices), worked out once in a pass for the node's
+    // sub-meshes drawn one after another; outside a pass at every call.
+    const std::vector<float>& jointMatricesOf(MeshNode& node);
+    // Puts them into the joint texture, unless it holds them from the node's last draw in this pass.
+    void uploadJointsOf(MeshNode& node);
     // The most joints it holds.
     std::size_t getJointLimit() const { return jointLimit; }
     // The one record of this program, made at the first request with the sources' declarations.
@@ -92,6 +97,11 @@ private:
     GeometryBuffers geometry;
     BufferTexture jointTexture;
     std::size_t jointLimit;
+    // The node and pass the skin's matrices were last worked out for, and last uploaded for.
+    const MeshNode* skinnedNode = nullptr;
+    unsigned long long skinnedPass = 0;
+    const MeshNode* uploadedNode = nullptr;
+    unsigned long long uploadedPass = 0;
     std::unordered_map<unsigned int, std::unique_ptr<ProgramLocations>> programs;
     // By the material's resource id, which no other material ever has.
     std::unordered_map<unsigned int, std::unique_ptr<MaterialDrawing>> drawings;

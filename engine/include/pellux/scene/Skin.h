@@ -26,6 +26,8 @@ public:
     // the space of the mesh node drawn with the skin, row by row, ready for upload. Worked out anew
     // at every call; a joint whose parent is a joint starts from its parent's world matrix.
     const std::vector<float>& jointMatrices(const SceneNode& meshNode);
+    // What the last call worked out.
+    const std::vector<float>& heldJointMatrices() const { return matrices; }
 
     // True the first time only: a skin that cannot be drawn bent is reported once.
     bool claimTooManyJointsReport()
