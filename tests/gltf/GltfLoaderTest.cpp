@@ -270,6 +270,64 @@ TEST_F(GltfLoaderTest, EveryPrimitiveModeBecomesAListTheEngineDraws)
         EXPECT_EQ(drawn->getIndices().size(), mode.indices) << mode.mode;
     }
 }
+
+// A buffer in a file of its own is read from there as its accessors need it: found by the URI's
+// decoded name, in a file that holds at least the buffer's bytes.
+TEST_F(GltfLoaderTest, BufferFilesAreFoundByTheirDecodedNamesAndHoldTheirBytes)
+{
+    struct BufferFileCase
+    {
+        std::string description;
+        std::string uri;
+        std::string fileName;
+        std::size_t fileBytes;
+        bool loads;
+    };
+    const BufferFileCase cases[] = {
+        {"a space written as %20", "t%20b.bin", "t b.bin", 44, true},
+        {"a plus, which a URI's path keeps", "t+b.bin", "t+b.bin", 44, true},
+        {"a file longer than its buffer, as glTF allows", "t.bin", "t.bin", 48, true},
+        {"a file shorter than its buffer", "t.bin", "t.bin", 40, false},
+    };
+    for (const BufferFileCase& buffer : cases)
+    {
+        TemporaryDirectory own;
+        std::string bin = bytesOf(trianglePositions, {0, 1, 2}, 44);
+        bin.resize(buffer.fileBytes, '\0');
+        own.write(buffer.fileName, bin);
+        path = own.write("t.gltf", replaced(triangleJson, "\"uri\": \"t.bin\"", "\"uri\": \"" + buffer.uri + "\""));
+        std::unique_ptr<Scene> scene;
+        log = captureStdout([&] { scene.reset(GltfSceneloader::load(File(path), &read)); });
+        EXPECT_EQ(read, buffer.loads) << buffer.description << "\n" << log;
+        EXPECT_EQ(errorMessages(log).size(), buffer.loads ? 0u : 1u) << buffer.description << "\n" << log;
+        const SubMesh* triangle = firstSubMesh(*scene);
+        ASSERT_EQ(triangle != nullptr, buffer.loads) << buffer.description;
+        if (triangle != nullptr)
+        {
+            EXPECT_EQ(triangle->getIndices().size(), 3u) << buffer.description;
+        }
+    }
+}
+
+// Values read once for the checks go to the first primitive that uses them; the next reads its own.
+TEST_F(GltfLoaderTest, PrimitivesSharingAccessorsEachGetTheirValues)
+{
+    std::string primitive = "{\"attributes\": {\"POSITION\": 0}, \"indices\": 1, \"material\": 0}";
+    std::unique_ptr<Scene> scene = load(replaced(triangleJson, primitive, primitive + ", " + primitive),
+                                        bytesOf(trianglePositions, {0, 1, 2}, 44));
+    ASSERT_TRUE(read) << log;
+    EXPECT_TRUE(errorMessages(log).empty()) << log;
+    ASSERT_EQ(scene->getMeshNodes().size(), 1u);
+    const std::vector<SubMesh*>& parts = scene->getMeshNodes().front()->getMesh()->getSubMeshes();
+    ASSERT_EQ(parts.size(), 2u);
+    const std::vector<float>& firstPositions = *parts[0]->attribute(VertexSemantic::Position)->values;
+    for (const SubMesh* part : parts)
+    {
+        EXPECT_EQ(part->getIndices().size(), 3u);
+        EXPECT_EQ(*part->attribute(VertexSemantic::Position)->values, firstPositions);
+        EXPECT_TRUE(part->isDrawable());
+    }
+}
 }
 
 namespace
@@ -553,6 +611,23 @@ std::string base64(const std::string& bytes)
     return text;
 }
 
+std::string word(std::uint32_t value)
+{
+    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+// A GLB container of `json` and `bin`, each padded to four bytes; the BIN chunk says it holds
+// `binLength` bytes, its own length unless given.
+std::string container(std::string json, std::string bin, std::size_t binLength = 0)
+{
+    json.resize((json.size() + 3) / 4 * 4, ' ');
+    bin.resize((bin.size() + 3) / 4 * 4, '\0');
+    std::size_t total = 12 + 8 + json.size() + 8 + bin.size();
+    return "glTF" + word(2) + word(static_cast<std::uint32_t>(total)) + word(static_cast<std::uint32_t>(json.size())) +
+           "JSON" + json + word(static_cast<std::uint32_t>(binLength != 0 ? binLength : bin.size())) +
+           std::string("BIN\0", 4) + bin;
+}
+
 // The triangle with texture coordinates after its indices, white, textured by `image` (JSON).
 std::string texturedTriangle(const std::string& image, const std::string& extraViews, std::size_t bufferBytes)
 {
@@ -583,23 +658,45 @@ TEST_F(GltfLoaderTest, EmbeddedPicturesColourTheirMaterials)
         std::string description;
         std::string json;
         std::string bin;
+        bool inContainer;
     };
+    std::string inView = texturedTriangle("{\"bufferView\": 3, \"mimeType\": \"image/png\"}",
+                                          ", {\"buffer\": 0, \"byteOffset\": 68, \"byteLength\": " +
+                                              std::to_string(png.size()) + "}",
+                                          68 + png.size());
     const Embedding embeddings[] = {
-        {"a data URI", texturedTriangle("{\"uri\": \"data:image/png;base64," + base64(png) + "\"}", "", 68), bin},
-        {"a buffer view",
-         texturedTriangle("{\"bufferView\": 3, \"mimeType\": \"image/png\"}",
-                          ", {\"buffer\": 0, \"byteOffset\": 68, \"byteLength\": " + std::to_string(png.size()) + "}",
-                          68 + png.size()),
-         bin + png},
+        {"a data URI", texturedTriangle("{\"uri\": \"data:image/png;base64," + base64(png) + "\"}", "", 68), bin,
+         false},
+        {"a buffer view", inView, bin + png, false},
+        {"a buffer view in a container's BIN chunk", replaced(inView, "\"uri\": \"t.bin\", ", ""), bin + png, true},
     };
     for (const Embedding& embedding : embeddings)
     {
-        std::unique_ptr<Scene> scene = load(embedding.json, embedding.bin);
+        std::unique_ptr<Scene> scene;
+        if (embedding.inContainer)
+        {
+            path = directory.write("t.glb", container(embedding.json, embedding.bin));
+            log = captureStdout([&] { scene.reset(GltfSceneloader::load(File(path), &read)); });
+        }
+        else
+            scene = load(embedding.json, embedding.bin);
         ASSERT_TRUE(read) << embedding.description << "\n" << log;
         EXPECT_TRUE(errorMessages(log).empty()) << embedding.description << "\n" << log;
         drawFrom(*scene, 3);
         EXPECT_EQ(pixelFromMiddle(0, 0), (Rgba{255, 0, 0, 255})) << embedding.description;
     }
+}
+
+// A BIN chunk whose length counts its own 8-byte header would be copied from past the container's end.
+TEST_F(GltfLoaderTest, AContainerWhoseBinChunkReachesPastItsEndIsRefused)
+{
+    path = directory.write("t.glb", container(R"({"asset": {"version": "2.0"}, "buffers": [{"byteLength": 44}]})",
+                                              std::string(36, '\1'), 44));
+    std::unique_ptr<Scene> scene;
+    log = captureStdout([&] { scene.reset(GltfSceneloader::load(File(path), &read)); });
+    EXPECT_FALSE(read);
+    EXPECT_EQ(errorMessages(log), std::vector<std::string>{"glTF " + path + ": could not be read (its BIN chunk of 44 "
+                                                           "bytes reaches past the end of the container)"});
 }
 
 // The reader would hand on the bytes of a picture's view without checking its bounds.

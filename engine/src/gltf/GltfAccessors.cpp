@@ -97,9 +97,8 @@ bool AccessorReader::layoutOf(const tinygltf::Accessor& accessor, Layout& layout
     return problem.empty();
 }
 
-bool AccessorReader::locate(int view, std::size_t offset, std::size_t count, std::size_t elementBytes,
-                            bool strided, const unsigned char*& first, std::size_t& stride,
-                            std::string& problem) const
+bool AccessorReader::locate(int view, std::size_t offset, std::size_t count, std::size_t elementBytes, bool strided,
+                            Span& span, std::string& problem) const
 {
     if (view < 0 || static_cast<std::size_t>(view) >= model.bufferViews.size())
     {
@@ -113,64 +112,101 @@ bool AccessorReader::locate(int view, std::size_t offset, std::size_t count, std
         problem = where + " names buffers[" + std::to_string(bufferView.buffer) + "], which the document does not have";
         return false;
     }
-    const std::vector<unsigned char>& buffer = model.buffers[static_cast<std::size_t>(bufferView.buffer)].data;
-    if (bufferView.byteOffset > buffer.size() || bufferView.byteLength > buffer.size() - bufferView.byteOffset)
+    std::size_t bufferBytes = buffers.size(bufferView.buffer);
+    if (bufferView.byteOffset > bufferBytes || bufferView.byteLength > bufferBytes - bufferView.byteOffset)
     {
         problem = where + " reaches past the end of its buffer";
         return false;
     }
-    stride = strided && bufferView.byteStride != 0 ? bufferView.byteStride : elementBytes;
-    if (stride < elementBytes)
+    span.stride = strided && bufferView.byteStride != 0 ? bufferView.byteStride : elementBytes;
+    if (span.stride < elementBytes)
     {
-        problem = where + " has a byteStride of " + std::to_string(stride) + ", less than the element's " +
+        problem = where + " has a byteStride of " + std::to_string(span.stride) + ", less than the element's " +
                   std::to_string(elementBytes) + " bytes";
         return false;
     }
     // Compared by division, so that no product of hostile numbers can wrap around.
     std::size_t available = offset <= bufferView.byteLength ? bufferView.byteLength - offset : 0;
-    if (elementBytes > available || (count > 1 && stride > (available - elementBytes) / (count - 1)))
+    if (elementBytes > available || (count > 1 && span.stride > (available - elementBytes) / (count - 1)))
     {
         problem = "reaches past the " + std::to_string(bufferView.byteLength) + " bytes of " + where;
         return false;
     }
-    first = buffer.data() + bufferView.byteOffset + offset;
+    span.buffer = bufferView.buffer;
+    span.first = bufferView.byteOffset + offset;
     return true;
+}
+
+bool AccessorReader::fetch(const Span& span, std::size_t element, std::size_t count, std::size_t elementBytes,
+                           std::vector<unsigned char>& into, const unsigned char*& bytes, std::string& problem)
+{
+    std::size_t length = (count - 1) * span.stride + elementBytes;
+    return buffers.read(span.buffer, span.first + element * span.stride, length, into, bytes) ||
+           unreadable(span, problem);
+}
+
+bool AccessorReader::unreadable(const Span& span, std::string& problem)
+{
+    problem = "cannot be read from the file of buffers[" + std::to_string(span.buffer) + "]";
+    return false;
+}
+
+namespace
+{
+// Elements read at a time from a buffer's file: a piece that stays in the processor's cache.
+std::size_t elementsPerPiece(std::size_t stride)
+{
+    const std::size_t pieceBytes = std::size_t(1) << 18;
+    return std::max<std::size_t>(1, pieceBytes / stride);
+}
 }
 
 template <class Value>
 bool AccessorReader::readElements(const tinygltf::Accessor& accessor, const Layout& layout, bool normalized,
-                                  std::vector<Value>& values, std::string& problem) const
+                                  std::vector<Value>& values, std::string& problem)
 {
     std::size_t perElement = static_cast<std::size_t>(layout.components);
-    values.assign(layout.count * perElement, Value(0));
     // Without a buffer view the elements are zeros, which sparse substitutions may replace.
     if (accessor.bufferView < 0)
+    {
+        values.assign(layout.count * perElement, Value(0));
         return true;
-    const unsigned char* first = nullptr;
-    std::size_t stride = 0;
+    }
+    Span span{};
     std::size_t elementBytes = layout.componentBytes * perElement;
-    if (!locate(accessor.bufferView, accessor.byteOffset, layout.count, elementBytes, true, first, stride, problem))
+    if (!locate(accessor.bufferView, accessor.byteOffset, layout.count, elementBytes, true, span, problem))
         return false;
     // Packed numbers of the very kind wanted are copied as they are.
     bool sameKind = (std::is_same<Value, float>::value && layout.componentType == TINYGLTF_COMPONENT_TYPE_FLOAT) ||
                     (std::is_same<Value, unsigned int>::value &&
                      layout.componentType == TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT && !normalized);
-    if (sameKind && stride == elementBytes)
+    bool copied = sameKind && span.stride == elementBytes;
+    values.clear();
+    values.reserve(layout.count * perElement);
+    for (std::size_t element = 0; element < layout.count;)
     {
-        std::memcpy(values.data(), first, values.size() * sizeof(Value));
-        return true;
+        std::size_t count = std::min(layout.count - element, elementsPerPiece(span.stride));
+        std::size_t at = values.size();
+        values.resize(at + count * perElement);
+        const unsigned char* bytes = nullptr;
+        if (copied && !buffers.copy(span.buffer, span.first + element * span.stride, count * elementBytes,
+                                    reinterpret_cast<unsigned char*>(values.data() + at)))
+            return unreadable(span, problem);
+        if (!copied && !fetch(span, element, count, elementBytes, scratch, bytes, problem))
+            return false;
+        for (std::size_t piece = 0; !copied && piece < count; ++piece)
+            for (std::size_t component = 0; component < perElement; ++component)
+                values[at + piece * perElement + component] = static_cast<Value>(
+                    componentAt(bytes + piece * span.stride + component * layout.componentBytes,
+                                layout.componentType, normalized));
+        element += count;
     }
-    for (std::size_t element = 0; element < layout.count; ++element)
-        for (std::size_t component = 0; component < perElement; ++component)
-            values[element * perElement + component] = static_cast<Value>(
-                componentAt(first + element * stride + component * layout.componentBytes, layout.componentType,
-                            normalized));
     return true;
 }
 
 template <class Value>
 bool AccessorReader::applySparse(const tinygltf::Accessor& accessor, const Layout& layout, bool normalized,
-                                 std::vector<Value>& values, std::string& problem) const
+                                 std::vector<Value>& values, std::string& problem)
 {
     const auto& sparse = accessor.sparse;
     if (!sparse.isSparse)
@@ -192,21 +228,24 @@ bool AccessorReader::applySparse(const tinygltf::Accessor& accessor, const Layou
         return false;
     }
     std::size_t perElement = static_cast<std::size_t>(layout.components);
+    std::size_t valueBytes = layout.componentBytes * perElement;
+    Span indexSpan{};
+    Span valueSpan{};
     const unsigned char* indices = nullptr;
     const unsigned char* substitutes = nullptr;
-    std::size_t indexStride = 0;
-    std::size_t valueStride = 0;
     if (!locate(sparse.indices.bufferView, static_cast<std::size_t>(std::max(sparse.indices.byteOffset, 0)), count,
-                indexBytes, false, indices, indexStride, problem) ||
+                indexBytes, false, indexSpan, problem) ||
         !locate(sparse.values.bufferView, static_cast<std::size_t>(std::max(sparse.values.byteOffset, 0)), count,
-                layout.componentBytes * perElement, false, substitutes, valueStride, problem))
+                valueBytes, false, valueSpan, problem) ||
+        !fetch(indexSpan, 0, count, indexBytes, sparseScratch, indices, problem) ||
+        !fetch(valueSpan, 0, count, valueBytes, scratch, substitutes, problem))
     {
         problem = "sparse: " + problem;
         return false;
     }
     for (std::size_t entry = 0; entry < count; ++entry)
     {
-        double index = componentAt(indices + entry * indexStride, sparse.indices.componentType, false);
+        double index = componentAt(indices + entry * indexSpan.stride, sparse.indices.componentType, false);
         if (index >= static_cast<double>(layout.count))
         {
             problem = "has the sparse index " + std::to_string(static_cast<std::uint64_t>(index)) +
@@ -216,13 +255,13 @@ bool AccessorReader::applySparse(const tinygltf::Accessor& accessor, const Layou
         std::size_t element = static_cast<std::size_t>(index);
         for (std::size_t component = 0; component < perElement; ++component)
             values[element * perElement + component] = static_cast<Value>(componentAt(
-                substitutes + entry * valueStride + component * layout.componentBytes, layout.componentType,
+                substitutes + entry * valueSpan.stride + component * layout.componentBytes, layout.componentType,
                 normalized));
     }
     return true;
 }
 
-bool AccessorReader::readFloats(int index, std::vector<float>& values, int& components, std::string& problem) const
+bool AccessorReader::readFloats(int index, std::vector<float>& values, int& components, std::string& problem)
 {
     if (index < 0 || static_cast<std::size_t>(index) >= model.accessors.size())
     {
@@ -241,7 +280,8 @@ bool AccessorReader::readFloats(int index, std::vector<float>& values, int& comp
     return true;
 }
 
-bool AccessorReader::readIndices(int index, std::vector<unsigned int>& indices, std::string& problem) const
+bool AccessorReader::readIndices(int index, std::vector<unsigned int>& indices, unsigned int& largest,
+                                 std::string& problem)
 {
     if (index < 0 || static_cast<std::size_t>(index) >= model.accessors.size())
     {
@@ -262,6 +302,71 @@ bool AccessorReader::readIndices(int index, std::vector<unsigned int>& indices, 
         problem = "accessors[" + std::to_string(index) + "] " + problem;
         return false;
     }
+    // A plain loop over a local, which the compiler turns into vector instructions.
+    unsigned int found = 0;
+    for (unsigned int vertex : indices)
+        found = std::max(found, vertex);
+    largest = found;
+    return true;
+}
+
+bool AccessorValues::holdsFloats(int accessor) const
+{
+    return accessor >= 0 && static_cast<std::size_t>(accessor) < model.accessors.size() &&
+           model.accessors[static_cast<std::size_t>(accessor)].componentType == TINYGLTF_COMPONENT_TYPE_FLOAT;
+}
+
+const std::vector<float>* AccessorValues::floats(int accessor, int& components, std::string& problem)
+{
+    auto kept = keptFloats.find(accessor);
+    if (kept != keptFloats.end())
+    {
+        components = kept->second.components;
+        return &kept->second.values;
+    }
+    if (!holdsFloats(accessor))
+        return reader.readFloats(accessor, unkept, components, problem) ? &unkept : nullptr;
+    KeptFloats read;
+    if (!reader.readFloats(accessor, read.values, read.components, problem))
+        return nullptr;
+    components = read.components;
+    return &keptFloats.emplace(accessor, std::move(read)).first->second.values;
+}
+
+const std::vector<unsigned int>* AccessorValues::indices(int accessor, unsigned int& largest, std::string& problem)
+{
+    auto kept = keptIndices.find(accessor);
+    if (kept == keptIndices.end())
+    {
+        KeptIndices read;
+        if (!reader.readIndices(accessor, read.values, read.largest, problem))
+            return nullptr;
+        kept = keptIndices.emplace(accessor, std::move(read)).first;
+    }
+    largest = kept->second.largest;
+    return &kept->second.values;
+}
+
+bool AccessorValues::takeFloats(int accessor, std::vector<float>& values, int& components, std::string& problem)
+{
+    auto kept = keptFloats.find(accessor);
+    if (kept == keptFloats.end())
+        return reader.readFloats(accessor, values, components, problem);
+    values = std::move(kept->second.values);
+    components = kept->second.components;
+    keptFloats.erase(kept);
+    return true;
+}
+
+bool AccessorValues::takeIndices(int accessor, std::vector<unsigned int>& values, unsigned int& largest,
+                                 std::string& problem)
+{
+    auto kept = keptIndices.find(accessor);
+    if (kept == keptIndices.end())
+        return reader.readIndices(accessor, values, largest, problem);
+    values = std::move(kept->second.values);
+    largest = kept->second.largest;
+    keptIndices.erase(kept);
     return true;
 }
 

@@ -71,13 +71,19 @@ Matrix4 transformOf(const tinygltf::Node& node)
     return transform;
 }
 
+// Whether `count` indices of the mode are already a list the engine draws.
+bool isList(int mode, std::size_t count)
+{
+    return (mode == TINYGLTF_MODE_TRIANGLES && count % 3 == 0) || (mode == TINYGLTF_MODE_LINE && count % 2 == 0) ||
+           mode == TINYGLTF_MODE_POINTS;
+}
+
 // The index lists of the modes as the engine draws them: lists of points, line pairs or triangles.
 std::vector<unsigned int> asList(std::vector<unsigned int> indices, int mode)
 {
     std::vector<unsigned int> list;
     std::size_t count = indices.size();
-    if ((mode == TINYGLTF_MODE_TRIANGLES && count % 3 == 0) || (mode == TINYGLTF_MODE_LINE && count % 2 == 0) ||
-        mode == TINYGLTF_MODE_POINTS)
+    if (isList(mode, count))
         return indices;
     switch (mode)
     {
@@ -189,9 +195,9 @@ void giveFlatNormals(SubMesh& subMesh, std::vector<unsigned int>& indices)
 }
 }
 
-Builder::Builder(Tavrin& engine, const tinygltf::Model& model, const std::string& documentPath, Scene& scene,
-                 Logger& logger)
-    : engine(engine), model(model), documentPath(documentPath),
+Builder::Builder(Tavrin& engine, const tinygltf::Model& model, AccessorValues& accessorValues,
+                 const std::string& documentPath, Scene& scene, Logger& logger)
+    : engine(engine), model(model), accessorValues(accessorValues), documentPath(documentPath),
       documentFolder(std::filesystem::path(documentPath).parent_path().string()), scene(scene),
       problems(documentPath, logger)
 {
@@ -568,7 +574,7 @@ bool Builder::readPositions(const tinygltf::Primitive& primitive, const std::str
     std::vector<float> values;
     int components = 0;
     std::string problem;
-    if (!AccessorReader(model).readFloats(position->second, values, components, problem) || components != 3)
+    if (!accessorValues.takeFloats(position->second, values, components, problem) || components != 3)
     {
         report(place + ".attributes.POSITION", problem.empty() ? "is no VEC3" : problem);
         report(place, "is left out without its positions");
@@ -586,7 +592,7 @@ bool Builder::readAttribute(int accessor, const DrawnAttribute& drawn, std::size
     std::vector<float> values;
     int components = 0;
     std::string problem;
-    if (!AccessorReader(model).readFloats(accessor, values, components, problem))
+    if (!accessorValues.takeFloats(accessor, values, components, problem))
     {
         report(place, problem + "; the primitive goes without it");
         return false;
@@ -656,7 +662,7 @@ void Builder::readMorphTargets(const tinygltf::Primitive& primitive, const std::
             std::vector<float> values;
             int components = 0;
             std::string problem;
-            if (!AccessorReader(model).readFloats(accessor->second, values, components, problem))
+            if (!accessorValues.takeFloats(accessor->second, values, components, problem))
                 report(targetPlace, problem + "; the target moves nothing there");
             else if (components != 3 || values.size() != vertices * 3)
                 report(targetPlace, "does not hold one 3-component element for each of the primitive's " +
@@ -669,26 +675,28 @@ void Builder::readMorphTargets(const tinygltf::Primitive& primitive, const std::
 }
 
 std::vector<unsigned int> Builder::readIndices(const tinygltf::Primitive& primitive, const std::string& place,
-                                               std::size_t vertices, bool& sound)
+                                               std::size_t vertices, unsigned int& largest, bool& sound)
 {
     std::vector<unsigned int> indices;
     sound = true;
+    largest = 0;
     if (primitive.indices < 0)
     {
         for (std::size_t vertex = 0; vertex < vertices; ++vertex)
             indices.push_back(static_cast<unsigned int>(vertex));
+        largest = vertices > 0 ? static_cast<unsigned int>(vertices - 1) : 0;
         return indices;
     }
     std::string problem;
-    if (!AccessorReader(model).readIndices(primitive.indices, indices, problem))
+    if (!accessorValues.takeIndices(primitive.indices, indices, largest, problem))
     {
         report(place + ".indices", problem + "; the primitive is left out");
         sound = false;
         return indices;
     }
-    auto past = std::find_if(indices.begin(), indices.end(), [&](unsigned int index) { return index >= vertices; });
-    if (past != indices.end())
+    if (largest >= vertices)
     {
+        auto past = std::find_if(indices.begin(), indices.end(), [&](unsigned int index) { return index >= vertices; });
         report(place + ".indices", "holds the index " + std::to_string(*past) + ", past the primitive's " +
                                        std::to_string(vertices) + " vertices; the primitive is left out");
         sound = false;
@@ -709,19 +717,27 @@ SubMesh* Builder::makeSubMesh(const tinygltf::Primitive& primitive, const std::s
     if (!readAttributes(primitive, place, *subMesh, vertices))
         return nullptr;
     readMorphTargets(primitive, place, vertices, *subMesh);
-    std::vector<unsigned int> indices = asList(readIndices(primitive, place, vertices, sound), primitive.mode);
+    unsigned int largest = 0;
+    std::vector<unsigned int> indices = readIndices(primitive, place, vertices, largest, sound);
     if (!sound)
         return nullptr;
+    // Indices that stay as they were read keep the largest found on reading them.
+    bool asRead = isList(primitive.mode, indices.size());
+    indices = asList(std::move(indices), primitive.mode);
     subMesh->setPrimitive(primitiveOf(primitive.mode));
     // Given tangents go with given normals only.
     bool flat = subMesh->attribute(VertexSemantic::Normal) == nullptr && subMesh->getPrimitive() == SubMesh::triangles;
     if (flat)
         giveFlatNormals(*subMesh, indices);
     int normalSet = normalTextureSet(primitive.material);
-    if (normalSet >= 0 && subMesh->getPrimitive() == SubMesh::triangles &&
-        (flat || !readTangents(primitive, place, *subMesh)))
+    bool tangentsWorkedOut = normalSet >= 0 && subMesh->getPrimitive() == SubMesh::triangles &&
+                             (flat || !readTangents(primitive, place, *subMesh));
+    if (tangentsWorkedOut)
         computeTangents(*subMesh, normalSet, indices);
-    subMesh->setIndices(std::move(indices));
+    if (asRead && !flat && !tangentsWorkedOut)
+        subMesh->setIndices(std::move(indices), largest);
+    else
+        subMesh->setIndices(std::move(indices));
     bool known = primitive.material >= 0 && static_cast<std::size_t>(primitive.material) < materialNames.size();
     if (primitive.material >= 0 && !known)
         report(place, "names materials[" + std::to_string(primitive.material) +
@@ -758,7 +774,7 @@ bool Builder::readTangents(const tinygltf::Primitive& primitive, const std::stri
     int components = 0;
     std::string problem;
     std::size_t vertices = normals->vertexCount();
-    if (!AccessorReader(model).readFloats(accessor->second, values, components, problem) || components != 4 ||
+    if (!accessorValues.takeFloats(accessor->second, values, components, problem) || components != 4 ||
         values.size() != vertices * 4)
     {
         report(place + ".attributes.TANGENT", (problem.empty() ? "does not hold one VEC4 for each vertex" : problem) +
@@ -993,7 +1009,7 @@ void Builder::bindSkin(std::size_t nodeIndex, MeshNode& meshNode)
         std::vector<float> values;
         int components = 0;
         std::string problem;
-        if (!AccessorReader(model).readFloats(skin.inverseBindMatrices, values, components, problem))
+        if (!accessorValues.takeFloats(skin.inverseBindMatrices, values, components, problem))
             report(skinPlace + ".inverseBindMatrices", problem + "; the joints are bound where they stand");
         else if (components != 16 || values.size() / 16 != joints.size())
             report(skinPlace + ".inverseBindMatrices", "does not hold one matrix for each of the " +
@@ -1132,11 +1148,10 @@ void Builder::addChannel(const tinygltf::Animation& animation, const tinygltf::A
     if (!knownInterpolation)
         report(place, "has the interpolation '" + sampler.interpolation + "', which glTF has not; it goes in "
                       "straight lines");
-    AccessorReader reader(model);
     std::string problem;
     int components = 0;
-    if (!reader.readFloats(sampler.input, track.times, components, problem) ||
-        !reader.readFloats(sampler.output, track.values, components, problem))
+    if (!accessorValues.takeFloats(sampler.input, track.times, components, problem) ||
+        !accessorValues.takeFloats(sampler.output, track.values, components, problem))
         return report(place, problem + "; it is left out");
     // Weights are scalars, one for each target at each key.
     std::size_t width = track.path == TrsAnimation::Path::Weights    ? 1

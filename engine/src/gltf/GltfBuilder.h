@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gltf/GltfAccessors.h"
 #include "gltf/GltfReport.h"
 #include "gltf/TinyGltf.h"
 #include "pellux/gltf/GltfSceneloader.h"
@@ -45,8 +46,9 @@ struct DrawnAttribute
 class Builder
 {
 public:
-    Builder(Tavrin& engine, const tinygltf::Model& model, const std::string& documentPath, Scene& scene,
-            Logger& logger);
+    // The accessors' values are taken from `accessorValues`, where the checks left them.
+    Builder(Tavrin& engine, const tinygltf::Model& model, AccessorValues& accessorValues,
+            const std::string& documentPath, Scene& scene, Logger& logger);
 
     // False, after its line, when the document needs an extension the engine does not know.
     bool checkExtensions();
@@ -94,7 +96,7 @@ private:
     void readMorphTargets(const tinygltf::Primitive& primitive, const std::string& place, std::size_t vertices,
                           SubMesh& subMesh);
     std::vector<unsigned int> readIndices(const tinygltf::Primitive& primitive, const std::string& place,
-                                          std::size_t vertices, bool& sound);
+                                          std::size_t vertices, unsigned int& largest, bool& sound);
     int normalTextureSet(int material) const;
     bool readTangents(const tinygltf::Primitive& primitive, const std::string& place, SubMesh& subMesh);
     void computeTangents(SubMesh& subMesh, int set, std::vector<unsigned int>& indices);
@@ -115,6 +117,7 @@ private:
 
     Tavrin& engine;
     const tinygltf::Model& model;
+    AccessorValues& accessorValues;
     std::string documentPath;
     std::string documentFolder;
     Scene& scene;

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <set>
 #include <sstream>
@@ -382,7 +383,10 @@ private:
 class StructureCheck
 {
 public:
-    StructureCheck(const tinygltf::Model& model, DocumentReport& findings) : model(model), findings(findings) {}
+    StructureCheck(const tinygltf::Model& model, const BufferBytes& buffers, DocumentReport& findings)
+        : model(model), buffers(buffers), findings(findings)
+    {
+    }
 
     void run()
     {
@@ -478,7 +482,7 @@ private:
             std::string place = indexed("bufferViews", index);
             if (resolves(view.buffer, model.buffers.size()))
             {
-                std::size_t size = model.buffers[static_cast<std::size_t>(view.buffer)].data.size();
+                std::size_t size = buffers.size(view.buffer);
                 if (view.byteOffset > size || view.byteLength > size - view.byteOffset)
                     findings(place, "reaches past the " + std::to_string(size) + " bytes of " +
                                                indexed("buffers", static_cast<std::size_t>(view.buffer)));
@@ -883,6 +887,7 @@ private:
     }
 
     const tinygltf::Model& model;
+    const BufferBytes& buffers;
     DocumentReport& findings;
 };
 
@@ -913,25 +918,25 @@ struct Use
 class DataCheck
 {
 public:
-    DataCheck(const tinygltf::Model& model, DocumentReport& findings)
-        : model(model), reader(model), findings(findings), uses(model.accessors.size())
+    DataCheck(const tinygltf::Model& model, AccessorValues& accessorValues, DocumentReport& findings)
+        : model(model), accessorValues(accessorValues), findings(findings), uses(model.accessors.size())
     {
     }
 
     void run()
     {
         gatherUses();
-        std::vector<float> values;
         for (std::size_t index = 0; index < model.accessors.size(); ++index)
         {
             int components = 0;
             std::string problem;
+            const std::vector<float>* values = nullptr;
             if (!holdsData(model.accessors[index]) || !hasValuesToCheck(index) ||
-                !reader.readFloats(static_cast<int>(index), values, components, problem))
+                (values = accessorValues.floats(static_cast<int>(index), components, problem)) == nullptr)
                 continue;
-            checkValues(index, values, static_cast<std::size_t>(components));
+            checkValues(index, *values, static_cast<std::size_t>(components));
             for (const Use& use : uses[index])
-                checkUse(use, values, static_cast<std::size_t>(components));
+                checkUse(use, *values, static_cast<std::size_t>(components));
         }
         checkIndicesAndWeights();
     }
@@ -1005,7 +1010,11 @@ private:
     {
         const tinygltf::Accessor& accessor = model.accessors[index];
         std::string place = indexed("accessors", index);
-        if (!std::all_of(values.begin(), values.end(), [](float value) { return std::isfinite(value); }))
+        // Counted without an early end, so that the compiler turns the loop into vector instructions.
+        std::size_t notFinite = 0;
+        for (float value : values)
+            notFinite += !(std::fabs(value) <= std::numeric_limits<float>::max());
+        if (notFinite > 0)
             return findings(place, "holds a value that is no finite number");
         // The bounds of normalized integers are written as the integers, which the reader has scaled.
         if (accessor.normalized)
@@ -1142,15 +1151,17 @@ private:
     // The largest value of an index's type restarts a strip in OpenGL; glTF does not allow it.
     void checkRestart(int accessor, const std::string& place)
     {
-        std::vector<unsigned int> indices;
         std::string problem;
-        if (accessor < 0 || !checkedIndices.insert(accessor).second || !reader.readIndices(accessor, indices, problem))
+        unsigned int largest = 0;
+        if (accessor < 0 || !checkedIndices.insert(accessor).second ||
+            accessorValues.indices(accessor, largest, problem) == nullptr)
             return;
         int type = model.accessors[static_cast<std::size_t>(accessor)].componentType;
         unsigned int restart = type == TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE    ? 0xFFu
                                : type == TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT ? 0xFFFFu
                                                                                 : 0xFFFFFFFFu;
-        if (std::find(indices.begin(), indices.end(), restart) != indices.end())
+        // No index of the type is larger than its restart value.
+        if (largest == restart)
             findings(place, "holds " + std::to_string(restart) + ", which restarts primitives");
     }
 
@@ -1160,17 +1171,17 @@ private:
         std::vector<double> sums;
         for (const auto& [name, accessor] : primitive.attributes)
         {
-            std::vector<float> weights;
             int components = 0;
             std::string problem;
+            const std::vector<float>* weights = nullptr;
             if (name.compare(0, 8, "WEIGHTS_") != 0 || !resolves(accessor, model.accessors.size()) ||
                 !holdsData(model.accessors[static_cast<std::size_t>(accessor)]) ||
-                !reader.readFloats(accessor, weights, components, problem) ||
-                components != 4 || (!sums.empty() && sums.size() * 4 != weights.size()))
+                (weights = accessorValues.floats(accessor, components, problem)) == nullptr || components != 4 ||
+                (!sums.empty() && sums.size() * 4 != weights->size()))
                 continue;
-            sums.resize(weights.size() / 4, 0.0);
-            for (std::size_t at = 0; at < weights.size(); ++at)
-                sums[at / 4] += weights[at];
+            sums.resize(weights->size() / 4, 0.0);
+            for (std::size_t at = 0; at < weights->size(); ++at)
+                sums[at / 4] += (*weights)[at];
         }
         auto unweighted = std::find_if(sums.begin(), sums.end(),
                                        [](double sum) { return !(std::abs(sum - 1) <= unitTolerance); });
@@ -1179,7 +1190,7 @@ private:
     }
 
     const tinygltf::Model& model;
-    AccessorReader reader;
+    AccessorValues& accessorValues;
     DocumentReport& findings;
     std::vector<std::vector<Use>> uses;
     std::set<int> checkedIndices;
@@ -1420,7 +1431,8 @@ private:
 };
 }
 
-bool checkDocument(const std::string& documentPath, const tinygltf::Model& model, Logger& logger)
+bool checkDocument(const std::string& documentPath, const tinygltf::Model& model, const BufferBytes& buffers,
+                   AccessorValues& accessorValues, Logger& logger)
 {
     DocumentReport findings(documentPath, logger);
     if (!checkAsset(model.asset, findings))
@@ -1431,8 +1443,8 @@ bool checkDocument(const std::string& documentPath, const tinygltf::Model& model
     Json document = Json::parse(text, nullptr, false);
     std::string folder = std::filesystem::path(documentPath).parent_path().string();
     JsonCheck(document, model, findings).run();
-    StructureCheck(model, findings).run();
-    DataCheck(model, findings).run();
+    StructureCheck(model, buffers, findings).run();
+    DataCheck(model, accessorValues, findings).run();
     PictureCheck(document, model, folder.empty() ? "." : folder, findings).run();
     return true;
 }

@@ -1,5 +1,6 @@
 #include "gltf/GltfReading.h"
 
+#include "gltf/GltfStandIns.h"
 #include "pellux/foundation/FileChecks.h"
 
 #include <nlohmann/json.hpp>
@@ -18,6 +19,8 @@ namespace
 const char glbMagic[4] = {'g', 'l', 'T', 'F'};
 const std::size_t glbHeaderBytes = 12;
 const std::size_t glbChunkHeaderBytes = 8;
+const std::uint32_t jsonChunkType = 0x4E4F534A;
+const std::uint32_t binChunkType = 0x004E4942;
 
 bool readBytes(const std::string& path, std::vector<unsigned char>& bytes, std::string& problem)
 {
@@ -33,6 +36,46 @@ bool readBytes(const std::string& path, std::vector<unsigned char>& bytes, std::
     return problem.empty();
 }
 
+std::uint32_t wordAt(const unsigned char* bytes)
+{
+    std::uint32_t word = 0;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+}
+
+// A container's header and JSON chunk, and where its BIN chunk lies, when its chunks stand as the
+// reader takes them; the BIN chunk's data is then read from the file as it is needed. False for any
+// other container, and for a JSON document.
+bool readContainerHead(const std::string& path, std::vector<unsigned char>& head, BinChunk& bin)
+{
+    std::error_code unknown;
+    std::uint64_t size = std::filesystem::file_size(path, unknown);
+    std::ifstream file(path, std::ios::binary);
+    unsigned char header[glbHeaderBytes + glbChunkHeaderBytes];
+    if (unknown || !unreadableFileReason(path).empty() || !file.read(reinterpret_cast<char*>(header), sizeof header) ||
+        std::memcmp(header, glbMagic, 4) != 0)
+        return false;
+    std::uint64_t declared = wordAt(header + 8);
+    std::uint64_t jsonEnd = sizeof header + std::uint64_t(wordAt(header + 12));
+    if (declared > size || jsonEnd == sizeof header || jsonEnd > declared || jsonEnd % 4 != 0 ||
+        wordAt(header + 16) != jsonChunkType)
+        return false;
+    bin = BinChunk{};
+    if (jsonEnd < declared)
+    {
+        unsigned char chunk[glbChunkHeaderBytes];
+        if (jsonEnd + glbChunkHeaderBytes + 4 > declared || !file.seekg(static_cast<std::streamoff>(jsonEnd)) ||
+            !file.read(reinterpret_cast<char*>(chunk), sizeof chunk))
+            return false;
+        bin = BinChunk{jsonEnd + glbChunkHeaderBytes, wordAt(chunk)};
+        if (bin.length < 4 || bin.length % 4 != 0 || bin.offset + bin.length > declared ||
+            wordAt(chunk + 4) != binChunkType)
+            return false;
+    }
+    head.resize(static_cast<std::size_t>(jsonEnd));
+    file.seekg(0);
+    return static_cast<bool>(file.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(jsonEnd)));
+}
 
 bool fileExists(const std::string& path, void* folder)
 {
@@ -88,127 +131,6 @@ std::string jsonOf(const std::vector<unsigned char>& bytes)
                        bytes.begin() + static_cast<std::ptrdiff_t>(start + std::min<std::size_t>(length, available)));
 }
 
-std::uint64_t unsignedMember(const nlohmann::json& object, const char* name)
-{
-    auto member = object.find(name);
-    return member != object.end() && member->is_number_unsigned() ? member->get<std::uint64_t>() : 0;
-}
-
-// The reader hands an image's bytes from its buffer view on without checking that the view lies
-// inside its buffer; such a document is refused before it is handed over.
-bool imageViewsFitTheirBuffers(const std::string& text, std::string& problem)
-{
-    if (text.find("\"images\"") == std::string::npos)
-        return true;
-    nlohmann::json document = nlohmann::json::parse(text, nullptr, false);
-    if (!document.is_object() || !document.contains("images") || !document["images"].is_array())
-        return true;
-    const nlohmann::json& views = document.value("bufferViews", nlohmann::json::array());
-    const nlohmann::json& buffers = document.value("buffers", nlohmann::json::array());
-    const nlohmann::json& images = document["images"];
-    for (std::size_t index = 0; index < images.size(); ++index)
-    {
-        if (!images[index].is_object() || !images[index].contains("bufferView"))
-            continue;
-        const nlohmann::json& view = images[index]["bufferView"];
-        std::uint64_t viewIndex = view.is_number_unsigned() ? view.get<std::uint64_t>() : ~0ull;
-        if (!views.is_array() || viewIndex >= views.size() || !views[viewIndex].is_object())
-            continue;
-        std::uint64_t bufferIndex = unsignedMember(views[viewIndex], "buffer");
-        if (!buffers.is_array() || bufferIndex >= buffers.size() || !buffers[bufferIndex].is_object())
-            continue;
-        std::uint64_t offset = unsignedMember(views[viewIndex], "byteOffset");
-        std::uint64_t length = unsignedMember(views[viewIndex], "byteLength");
-        std::uint64_t bufferLength = unsignedMember(buffers[bufferIndex], "byteLength");
-        if (offset > bufferLength || length > bufferLength - offset)
-        {
-            problem = "images[" + std::to_string(index) + "]: its bufferView reaches past its buffer";
-            return false;
-        }
-    }
-    return true;
-}
-
-const char* const meshoptName = "EXT_meshopt_compression";
-const char* const dracoName = "KHR_draco_mesh_compression";
-// One byte, which the reader takes without a file.
-const char* const oneByteUri = "data:application/octet-stream;base64,AA==";
-
-// What the reader would refuse of a compressed document, and is spared until it has read it: the
-// fallback buffers of EXT_meshopt_compression, which need not be read and may name no file, stand
-// in as one byte; the index accessors of Draco primitives, which have no bufferView, borrow one.
-struct StandIns
-{
-    std::vector<std::size_t> buffers;
-    std::vector<std::size_t> accessors;
-};
-
-bool flaggedAsFallback(const nlohmann::json& buffer)
-{
-    auto extensions = buffer.find("extensions");
-    if (extensions == buffer.end() || !extensions->is_object())
-        return false;
-    auto meshopt = extensions->find(meshoptName);
-    if (meshopt == extensions->end() || !meshopt->is_object())
-        return false;
-    auto fallback = meshopt->find("fallback");
-    return fallback != meshopt->end() && fallback->is_boolean() && fallback->get<bool>();
-}
-
-// A buffer without a URI holds the container's binary chunk when it is a container's first; any
-// other is a placeholder for data that only compressed views hold.
-void standInForFallbacks(nlohmann::json& document, bool binary, StandIns& standIns)
-{
-    auto buffers = document.find("buffers");
-    if (buffers == document.end() || !buffers->is_array())
-        return;
-    for (std::size_t index = 0; index < buffers->size(); ++index)
-    {
-        nlohmann::json& buffer = (*buffers)[index];
-        bool placeholder = buffer.is_object() && !buffer.contains("uri") && !(binary && index == 0);
-        if (!placeholder && !flaggedAsFallback(buffer))
-            continue;
-        buffer["uri"] = oneByteUri;
-        buffer["byteLength"] = 1;
-        standIns.buffers.push_back(index);
-    }
-}
-
-void lendViewsToDracoIndices(nlohmann::json& document, StandIns& standIns)
-{
-    auto meshes = document.find("meshes");
-    auto accessors = document.find("accessors");
-    auto views = document.find("bufferViews");
-    if (meshes == document.end() || !meshes->is_array() || accessors == document.end() || !accessors->is_array() ||
-        views == document.end() || !views->is_array() || views->empty())
-        return;
-    for (nlohmann::json& mesh : *meshes)
-    {
-        auto primitives = mesh.find("primitives");
-        if (primitives == mesh.end() || !primitives->is_array())
-            continue;
-        for (nlohmann::json& primitive : *primitives)
-        {
-            auto indices = primitive.find("indices");
-            auto extensions = primitive.find("extensions");
-            if (indices == primitive.end() || !indices->is_number_unsigned() || extensions == primitive.end() ||
-                !extensions->is_object() || !extensions->contains(dracoName))
-                continue;
-            std::uint64_t index = indices->get<std::uint64_t>();
-            if (index >= accessors->size() || !(*accessors)[index].is_object() ||
-                (*accessors)[index].contains("bufferView"))
-                continue;
-            (*accessors)[index]["bufferView"] = 0;
-            standIns.accessors.push_back(static_cast<std::size_t>(index));
-        }
-    }
-}
-
-bool mentionsCompression(const std::string& text)
-{
-    return text.find(meshoptName) != std::string::npos || text.find(dracoName) != std::string::npos;
-}
-
 // Whether the container holds all of the JSON chunk its header declares.
 bool wholeJsonChunk(const std::vector<unsigned char>& glb)
 {
@@ -222,6 +144,29 @@ bool wholeJsonChunk(const std::vector<unsigned char>& glb)
     return end <= glb.size() && end <= declared;
 }
 
+// The reader takes a container's BIN chunk for whole once its length and the 8 bytes before it lie
+// inside the container, and copies the chunk's last 8 bytes from past its end; such a container is
+// refused before it is handed over.
+bool binChunkFits(const std::vector<unsigned char>& glb, std::string& problem)
+{
+    if (glb.size() < glbHeaderBytes + glbChunkHeaderBytes)
+        return true;
+    std::uint32_t declared = 0;
+    std::uint32_t jsonLength = 0;
+    std::memcpy(&declared, glb.data() + 8, sizeof declared);
+    std::memcpy(&jsonLength, glb.data() + glbHeaderBytes, sizeof jsonLength);
+    std::uint64_t binStart = glbHeaderBytes + glbChunkHeaderBytes + std::uint64_t(jsonLength);
+    std::uint64_t end = std::min<std::uint64_t>(declared, glb.size());
+    if (binStart + glbChunkHeaderBytes > end)
+        return true;
+    std::uint32_t binLength = 0;
+    std::memcpy(&binLength, glb.data() + binStart, sizeof binLength);
+    if (binStart + glbChunkHeaderBytes + binLength <= end)
+        return true;
+    problem = "its BIN chunk of " + std::to_string(binLength) + " bytes reaches past the end of the container";
+    return false;
+}
+
 // The container with `json` for its JSON chunk, padded with spaces to four bytes as GLB asks.
 std::vector<unsigned char> withJsonChunk(const std::vector<unsigned char>& glb, std::string json)
 {
@@ -231,7 +176,9 @@ std::vector<unsigned char> withJsonChunk(const std::vector<unsigned char>& glb, 
     std::memcpy(&length, glb.data() + glbHeaderBytes, sizeof length);
     json.resize((json.size() + 3) / 4 * 4, ' ');
     auto rest = glb.begin() + static_cast<std::ptrdiff_t>(glbHeaderBytes + glbChunkHeaderBytes + length);
-    std::vector<unsigned char> rebuilt(glb.begin(), glb.begin() + glbHeaderBytes + glbChunkHeaderBytes);
+    std::vector<unsigned char> rebuilt;
+    rebuilt.reserve(glbHeaderBytes + glbChunkHeaderBytes + json.size() + static_cast<std::size_t>(glb.end() - rest));
+    rebuilt.insert(rebuilt.end(), glb.begin(), glb.begin() + glbHeaderBytes + glbChunkHeaderBytes);
     rebuilt.insert(rebuilt.end(), json.begin(), json.end());
     rebuilt.insert(rebuilt.end(), rest, glb.end());
     std::uint32_t chunkLength = static_cast<std::uint32_t>(json.size());
@@ -241,46 +188,79 @@ std::vector<unsigned char> withJsonChunk(const std::vector<unsigned char>& glb, 
     return rebuilt;
 }
 
-// Rewrites a compressed document, its text and for a container its bytes, so that the reader takes it.
-StandIns spareTheReader(std::string& text, std::vector<unsigned char>& bytes, bool binary)
+void appendWord(std::vector<unsigned char>& bytes, std::uint32_t word)
 {
-    StandIns standIns;
-    nlohmann::json document = nlohmann::json::parse(text, nullptr, false);
-    if (!document.is_object() || (binary && !wholeJsonChunk(bytes)))
-        return standIns;
-    if (text.find(meshoptName) != std::string::npos)
-        standInForFallbacks(document, binary, standIns);
-    lendViewsToDracoIndices(document, standIns);
-    if (standIns.buffers.empty() && standIns.accessors.empty())
-        return standIns;
-    text = document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    if (binary)
-        bytes = withJsonChunk(bytes, text);
-    return standIns;
+    const unsigned char* first = reinterpret_cast<const unsigned char*>(&word);
+    bytes.insert(bytes.end(), first, first + sizeof word);
+}
+
+// A container of `json` alone, padded with spaces to four bytes as GLB asks.
+std::vector<unsigned char> jsonOnlyContainer(std::string json)
+{
+    json.resize((json.size() + 3) / 4 * 4, ' ');
+    std::vector<unsigned char> container(glbMagic, glbMagic + sizeof glbMagic);
+    appendWord(container, 2);
+    appendWord(container, static_cast<std::uint32_t>(glbHeaderBytes + glbChunkHeaderBytes + json.size()));
+    appendWord(container, static_cast<std::uint32_t>(json.size()));
+    appendWord(container, jsonChunkType);
+    container.insert(container.end(), json.begin(), json.end());
+    return container;
 }
 
 // glTF's own media type for buffers in data URIs, which the reader knows only as octet streams.
-void nameBufferUrisAsTheReaderKnowsThem(std::string& text, std::vector<unsigned char>& bytes, bool binary)
+bool nameBufferUrisAsTheReaderKnowsThem(std::string& text)
 {
     const std::string ours = "\"data:application/gltf-buffer;base64,";
     const std::string known = "\"data:application/octet-stream;base64,";
-    if (text.find(ours) == std::string::npos || (binary && !wholeJsonChunk(bytes)))
-        return;
+    if (text.find(ours) == std::string::npos)
+        return false;
     for (std::size_t at = text.find(ours); at != std::string::npos; at = text.find(ours, at + known.size()))
         text.replace(at, ours.size(), known);
-    if (binary)
-        bytes = withJsonChunk(bytes, text);
+    return true;
 }
 
-void putBack(tinygltf::Model& model, const StandIns& standIns)
+// What is handed to the reader: the JSON text, or the container's bytes, and what it is spared.
+struct ReaderInput
 {
-    for (std::size_t index : standIns.buffers)
+    std::string text;
+    std::vector<unsigned char> bytes;
+    bool binary = false;
+    StandIns standIns;
+};
+
+// Reads the document for the reader: a container without its BIN chunk when `withoutBinChunk` and
+// the container allows it, else whole.
+bool prepareInput(const std::string& path, bool withoutBinChunk, ReaderInput& input, std::string& problem)
+{
+    input = ReaderInput();
+    BinChunk bin;
+    bool headOnly = withoutBinChunk && readContainerHead(path, input.bytes, bin);
+    if (!headOnly && !readBytes(path, input.bytes, problem))
+        return false;
+    if (!looksLikeGltf(input.bytes))
     {
-        model.buffers[index].uri.clear();
-        model.buffers[index].data.clear();
+        problem = "it is neither a GLB container nor a JSON object";
+        return false;
     }
-    for (std::size_t index : standIns.accessors)
-        model.accessors[index].bufferView = -1;
+    input.binary = input.bytes.size() >= 4 && std::memcmp(input.bytes.data(), glbMagic, 4) == 0;
+    if (input.binary && !headOnly && !binChunkFits(input.bytes, problem))
+        return false;
+    input.text = jsonOf(input.bytes);
+    bool rewritable = !input.binary || headOnly || wholeJsonChunk(input.bytes);
+    bool renamed = rewritable && nameBufferUrisAsTheReaderKnowsThem(input.text);
+    nlohmann::json document = rewritable ? nlohmann::json::parse(input.text, nullptr, false) : nlohmann::json();
+    if (document.is_object() &&
+        !spareTheReader(document, input.text, path, input.binary, headOnly ? &bin : nullptr, input.standIns, problem))
+        return false;
+    if (!document.is_object())
+        input.standIns.needsWholeContainer = headOnly;
+    if (!input.standIns.empty())
+        input.text = document.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    if (input.binary && headOnly)
+        input.bytes = jsonOnlyContainer(input.text);
+    else if (input.binary && (renamed || !input.standIns.empty()))
+        input.bytes = withJsonChunk(input.bytes, input.text);
+    return true;
 }
 
 // tinygltf's messages end in line feeds and may hold several lines: the first says enough.
@@ -329,26 +309,18 @@ bool looksLikeGltf(const std::vector<unsigned char>& start)
     return false;
 }
 
-bool readDocument(const std::string& path, tinygltf::Model& model, std::string& problem)
+bool readDocument(const std::string& path, tinygltf::Model& model, std::vector<BufferFile>& files,
+                  std::string& problem)
 {
-    std::vector<unsigned char> bytes;
-    if (!readBytes(path, bytes, problem))
+    ReaderInput input;
+    if (!prepareInput(path, true, input, problem))
         return false;
-    if (!looksLikeGltf(bytes))
-    {
-        problem = "it is neither a GLB container nor a JSON object";
+    if (input.standIns.needsWholeContainer && !prepareInput(path, false, input, problem))
         return false;
-    }
-    std::string text = jsonOf(bytes);
-    if (!imageViewsFitTheirBuffers(text, problem))
-        return false;
-    bool binary = bytes.size() >= 4 && std::memcmp(bytes.data(), glbMagic, 4) == 0;
-    nameBufferUrisAsTheReaderKnowsThem(text, bytes, binary);
-    bool compressed = mentionsCompression(text);
-    StandIns standIns = compressed ? spareTheReader(text, bytes, binary) : StandIns();
     std::string folder = std::filesystem::path(path).parent_path().string();
     if (folder.empty())
         folder = ".";
+    bool compressed = mentionsCompression(input.text);
     tinygltf::TinyGLTF loader;
     loader.SetImageLoader(keepUndecoded, nullptr);
     loader.SetFsCallbacks({fileExists, samePath, readWholeFile, writeNothing, &folder});
@@ -356,14 +328,15 @@ bool readDocument(const std::string& path, tinygltf::Model& model, std::string& 
     loader.SetStoreOriginalJSONForExtrasAndExtensions(compressed);
     std::string error;
     std::string warning;
-    bool read = binary ? loader.LoadBinaryFromMemory(&model, &error, &warning, bytes.data(),
-                                                     static_cast<unsigned int>(bytes.size()), folder)
-                       : loader.LoadASCIIFromString(&model, &error, &warning, text.c_str(),
-                                                    static_cast<unsigned int>(text.size()), folder);
+    bool read = input.binary ? loader.LoadBinaryFromMemory(&model, &error, &warning, input.bytes.data(),
+                                                           static_cast<unsigned int>(input.bytes.size()), folder)
+                             : loader.LoadASCIIFromString(&model, &error, &warning, input.text.c_str(),
+                                                          static_cast<unsigned int>(input.text.size()), folder);
     if (!read)
         problem = firstLine(error.empty() ? "the document does not parse" : error);
     else
-        putBack(model, standIns);
+        putBack(model, input.standIns);
+    files = read ? input.standIns.files : std::vector<BufferFile>();
     return read;
 }
 

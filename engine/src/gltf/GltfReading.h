@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gltf/GltfBuffers.h"
 #include "gltf/TinyGltf.h"
 
 #include <string>
@@ -19,8 +20,10 @@ bool insideFolder(const std::string& path, const std::string& folder);
 
 // Reads the document at `path` into `model`: a ".glb" container or JSON text, known by content, with
 // its buffers from data URIs, the container or files beside it. Only regular files inside the
-// document's folder are opened, pictures not at all (the image manager decodes them). False, with
-// the reason in `problem`, when it cannot be read as glTF.
-bool readDocument(const std::string& path, tinygltf::Model& model, std::string& problem);
+// document's folder are opened, pictures not at all (the image manager decodes them). Buffers of a
+// JSON document that are files of their own are left there, listed in `files`. False, with the
+// reason in `problem`, when it cannot be read as glTF.
+bool readDocument(const std::string& path, tinygltf::Model& model, std::vector<BufferFile>& files,
+                  std::string& problem);
 
 }

@@ -44,14 +44,17 @@ Scene* GltfSceneloader::loadFile(const File& file, bool* documentRead, bool rend
     Logger& logger = Logger::getInstance();
     auto scene = std::make_unique<Scene>("scene");
     tinygltf::Model model;
+    std::vector<Gltf::BufferFile> bufferFiles;
     std::string problem;
-    bool read = Gltf::readDocument(file.getPath(), model, problem);
+    bool read = Gltf::readDocument(file.getPath(), model, bufferFiles, problem);
     if (!read)
         LOG(logger.err) << "glTF " << file.getPath() << ": could not be read (" << problem << ")" << std::endl;
     else
         Gltf::decompress(model, file.getPath(), logger);
-    bool sound = read && Gltf::checkDocument(file.getPath(), model, logger);
-    Gltf::Builder builder(Tavrin::current(), model, file.getPath(), *scene, logger);
+    Gltf::BufferBytes buffers(model, bufferFiles);
+    Gltf::AccessorValues accessorValues(model, buffers);
+    bool sound = read && Gltf::checkDocument(file.getPath(), model, buffers, accessorValues, logger);
+    Gltf::Builder builder(Tavrin::current(), model, accessorValues, file.getPath(), *scene, logger);
     if (sound && builder.checkExtensions())
         materials = builder.build(rendering, selection);
     if (documentRead != nullptr)

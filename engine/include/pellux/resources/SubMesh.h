@@ -62,6 +62,8 @@ public:
     void addIndex(unsigned int index);
     // The whole index list at once, in place of any before.
     void setIndices(std::vector<unsigned int> newIndices);
+    // The same for indices whose largest the caller has already found, as a loader that checked them has.
+    void setIndices(std::vector<unsigned int> newIndices, unsigned int largest);
     const std::vector<unsigned int>& getIndices() const { return indices; }
 
     // Morph targets: for each vertex and each of the `count` targets, the target's offsets of the
