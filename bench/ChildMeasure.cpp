@@ -1,5 +1,6 @@
 #include "ChildMeasure.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +8,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace
 {
@@ -58,6 +60,25 @@ Result inChild(const std::function<bool()>& measure, const std::function<bool()>
     close(pipeEnds[0]);
     waitpid(child, nullptr, 0);
     return result;
+}
+
+Result medianInChildren(int runs, const std::function<bool()>& measure, const std::function<bool()>& prepare)
+{
+    std::vector<Result> results;
+    for (int run = 0; run < runs; ++run)
+        results.push_back(inChild(measure, prepare));
+    auto middle = results.begin() + static_cast<std::ptrdiff_t>(results.size() / 2);
+    std::nth_element(results.begin(), middle, results.end(),
+                     [](const Result& a, const Result& b) { return a.seconds < b.seconds; });
+    Result median = *middle;
+    for (const Result& result : results)
+    {
+        median.peakKilobytes = std::max(median.peakKilobytes, result.peakKilobytes);
+        median.addedKilobytes = std::max(median.addedKilobytes, result.addedKilobytes);
+        if (result.seconds < 0)
+            median.seconds = -1;
+    }
+    return median;
 }
 
 void print(const char* what, double megabytes, const Result& result)

@@ -15,5 +15,9 @@ struct Result
 // its own, and reads back what it found; a measurement that fails has negative seconds.
 Result inChild(const std::function<bool()>& measure, const std::function<bool()>& prepare = [] { return true; });
 
+// The same `runs` times: the median time, and the largest peak and added memory of any run.
+Result medianInChildren(int runs, const std::function<bool()>& measure,
+                        const std::function<bool()>& prepare = [] { return true; });
+
 // One line: time, throughput over `megabytes`, peak and added memory.
 void print(const char* what, double megabytes, const Result& result);
