@@ -123,8 +123,7 @@ std::string jsonOf(const std::vector<unsigned char>& bytes)
 {
     if (bytes.size() < glbHeaderBytes + glbChunkHeaderBytes || std::memcmp(bytes.data(), glbMagic, 4) != 0)
         return std::string(bytes.begin(), bytes.end());
-    std::uint32_t length = 0;
-    std::memcpy(&length, bytes.data() + glbHeaderBytes, sizeof length);
+    std::uint32_t length = wordAt(bytes.data() + glbHeaderBytes);
     std::size_t start = glbHeaderBytes + glbChunkHeaderBytes;
     std::size_t available = bytes.size() - start;
     return std::string(bytes.begin() + static_cast<std::ptrdiff_t>(start),
@@ -136,12 +135,8 @@ bool wholeJsonChunk(const std::vector<unsigned char>& glb)
 {
     if (glb.size() < glbHeaderBytes + glbChunkHeaderBytes)
         return false;
-    std::uint32_t declared = 0;
-    std::uint32_t length = 0;
-    std::memcpy(&declared, glb.data() + 8, sizeof declared);
-    std::memcpy(&length, glb.data() + glbHeaderBytes, sizeof length);
-    std::uint64_t end = glbHeaderBytes + glbChunkHeaderBytes + std::uint64_t(length);
-    return end <= glb.size() && end <= declared;
+    std::uint64_t end = glbHeaderBytes + glbChunkHeaderBytes + std::uint64_t(wordAt(glb.data() + glbHeaderBytes));
+    return end <= glb.size() && end <= wordAt(glb.data() + 8);
 }
 
 // The reader takes a container's BIN chunk for whole once its length and the 8 bytes before it lie
@@ -151,16 +146,11 @@ bool binChunkFits(const std::vector<unsigned char>& glb, std::string& problem)
 {
     if (glb.size() < glbHeaderBytes + glbChunkHeaderBytes)
         return true;
-    std::uint32_t declared = 0;
-    std::uint32_t jsonLength = 0;
-    std::memcpy(&declared, glb.data() + 8, sizeof declared);
-    std::memcpy(&jsonLength, glb.data() + glbHeaderBytes, sizeof jsonLength);
-    std::uint64_t binStart = glbHeaderBytes + glbChunkHeaderBytes + std::uint64_t(jsonLength);
-    std::uint64_t end = std::min<std::uint64_t>(declared, glb.size());
+    std::uint64_t binStart = glbHeaderBytes + glbChunkHeaderBytes + std::uint64_t(wordAt(glb.data() + glbHeaderBytes));
+    std::uint64_t end = std::min<std::uint64_t>(wordAt(glb.data() + 8), glb.size());
     if (binStart + glbChunkHeaderBytes > end)
         return true;
-    std::uint32_t binLength = 0;
-    std::memcpy(&binLength, glb.data() + binStart, sizeof binLength);
+    std::uint32_t binLength = wordAt(glb.data() + binStart);
     if (binStart + glbChunkHeaderBytes + binLength <= end)
         return true;
     problem = "its BIN chunk of " + std::to_string(binLength) + " bytes reaches past the end of the container";
@@ -170,10 +160,8 @@ bool binChunkFits(const std::vector<unsigned char>& glb, std::string& problem)
 // The container with `json` for its JSON chunk, padded with spaces to four bytes as GLB asks.
 std::vector<unsigned char> withJsonChunk(const std::vector<unsigned char>& glb, std::string json)
 {
-    std::uint32_t declared = 0;
-    std::uint32_t length = 0;
-    std::memcpy(&declared, glb.data() + 8, sizeof declared);
-    std::memcpy(&length, glb.data() + glbHeaderBytes, sizeof length);
+    std::uint32_t declared = wordAt(glb.data() + 8);
+    std::uint32_t length = wordAt(glb.data() + glbHeaderBytes);
     json.resize((json.size() + 3) / 4 * 4, ' ');
     auto rest = glb.begin() + static_cast<std::ptrdiff_t>(glbHeaderBytes + glbChunkHeaderBytes + length);
     std::vector<unsigned char> rebuilt;
@@ -219,6 +207,52 @@ bool nameBufferUrisAsTheReaderKnowsThem(std::string& text)
     return true;
 }
 
+// Deeper JSON than any document needs; tinygltf and the JSON writer descend it recursively, and a
+// hostile depth would exhaust the stack.
+const std::size_t deepestNesting = 1000;
+
+// Follows the nesting of JSON text without building it, and stops past `deepestNesting`.
+class NestingDepth : public nlohmann::json_sax<nlohmann::json>
+{
+public:
+    bool tooDeep = false;
+
+    bool null() override { return true; }
+    bool boolean(bool) override { return true; }
+    bool number_integer(number_integer_t) override { return true; }
+    bool number_unsigned(number_unsigned_t) override { return true; }
+    bool number_float(number_float_t, const string_t&) override { return true; }
+    bool string(string_t&) override { return true; }
+    bool binary(binary_t&) override { return true; }
+    bool start_object(std::size_t) override { return enter(); }
+    bool key(string_t&) override { return true; }
+    bool end_object() override { return leave(); }
+    bool start_array(std::size_t) override { return enter(); }
+    bool end_array() override { return leave(); }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+
+private:
+    bool enter()
+    {
+        tooDeep = ++depth > deepestNesting;
+        return !tooDeep;
+    }
+    bool leave()
+    {
+        --depth;
+        return true;
+    }
+
+    std::size_t depth = 0;
+};
+
+bool nestsTooDeep(const std::string& text)
+{
+    NestingDepth nesting;
+    nlohmann::json::sax_parse(text, &nesting, nlohmann::json::input_format_t::json, false);
+    return nesting.tooDeep;
+}
+
 // What is handed to the reader: the JSON text, or the container's bytes, and what it is spared.
 struct ReaderInput
 {
@@ -246,6 +280,11 @@ bool prepareInput(const std::string& path, bool withoutBinChunk, ReaderInput& in
     if (input.binary && !headOnly && !binChunkFits(input.bytes, problem))
         return false;
     input.text = jsonOf(input.bytes);
+    if (nestsTooDeep(input.text))
+    {
+        problem = "its JSON nests deeper than " + std::to_string(deepestNesting) + " levels";
+        return false;
+    }
     bool rewritable = !input.binary || headOnly || wholeJsonChunk(input.bytes);
     bool renamed = rewritable && nameBufferUrisAsTheReaderKnowsThem(input.text);
     nlohmann::json document = rewritable ? nlohmann::json::parse(input.text, nullptr, false) : nlohmann::json();
