@@ -1010,8 +1010,9 @@ private:
     {
         const tinygltf::Accessor& accessor = model.accessors[index];
         std::string place = indexed("accessors", index);
-        // Counted without an early end, so that the compiler turns the loop into vector instructions.
-        std::size_t notFinite = 0;
+        // Counted without an early end, so that the compiler turns the loop into vector instructions;
+        // an accessor holds fewer values than the count can reach.
+        unsigned int notFinite = 0;
         for (float value : values)
             notFinite += !(std::fabs(value) <= std::numeric_limits<float>::max());
         if (notFinite > 0)

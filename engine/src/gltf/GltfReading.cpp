@@ -209,48 +209,19 @@ bool nameBufferUrisAsTheReaderKnowsThem(std::string& text)
 
 // Deeper JSON than any document needs; tinygltf and the JSON writer descend it recursively, and a
 // hostile depth would exhaust the stack.
-const std::size_t deepestNesting = 1000;
+const int deepestNesting = 1000;
 
-// Follows the nesting of JSON text without building it, and stops past `deepestNesting`.
-class NestingDepth : public nlohmann::json_sax<nlohmann::json>
+// The parsed JSON, or nothing with `tooDeep` when it nests deeper than `deepestNesting`; the parser
+// itself follows the nesting without recursion.
+nlohmann::json parsedWithinDepth(const std::string& text, bool& tooDeep)
 {
-public:
-    bool tooDeep = false;
-
-    bool null() override { return true; }
-    bool boolean(bool) override { return true; }
-    bool number_integer(number_integer_t) override { return true; }
-    bool number_unsigned(number_unsigned_t) override { return true; }
-    bool number_float(number_float_t, const string_t&) override { return true; }
-    bool string(string_t&) override { return true; }
-    bool binary(binary_t&) override { return true; }
-    bool start_object(std::size_t) override { return enter(); }
-    bool key(string_t&) override { return true; }
-    bool end_object() override { return leave(); }
-    bool start_array(std::size_t) override { return enter(); }
-    bool end_array() override { return leave(); }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
-
-private:
-    bool enter()
-    {
-        tooDeep = ++depth > deepestNesting;
+    tooDeep = false;
+    auto watch = [&tooDeep](int depth, nlohmann::json::parse_event_t, nlohmann::json&) {
+        tooDeep = tooDeep || depth > deepestNesting;
         return !tooDeep;
-    }
-    bool leave()
-    {
-        --depth;
-        return true;
-    }
-
-    std::size_t depth = 0;
-};
-
-bool nestsTooDeep(const std::string& text)
-{
-    NestingDepth nesting;
-    nlohmann::json::sax_parse(text, &nesting, nlohmann::json::input_format_t::json, false);
-    return nesting.tooDeep;
+    };
+    nlohmann::json parsed = nlohmann::json::parse(text, watch, false);
+    return tooDeep ? nlohmann::json() : parsed;
 }
 
 // What is handed to the reader: the JSON text, or the container's bytes, and what it is spared.
@@ -280,14 +251,15 @@ bool prepareInput(const std::string& path, bool withoutBinChunk, ReaderInput& in
     if (input.binary && !headOnly && !binChunkFits(input.bytes, problem))
         return false;
     input.text = jsonOf(input.bytes);
-    if (nestsTooDeep(input.text))
+    bool rewritable = !input.binary || headOnly || wholeJsonChunk(input.bytes);
+    bool renamed = rewritable && nameBufferUrisAsTheReaderKnowsThem(input.text);
+    bool tooDeep = false;
+    nlohmann::json document = rewritable ? parsedWithinDepth(input.text, tooDeep) : nlohmann::json();
+    if (tooDeep)
     {
         problem = "its JSON nests deeper than " + std::to_string(deepestNesting) + " levels";
         return false;
     }
-    bool rewritable = !input.binary || headOnly || wholeJsonChunk(input.bytes);
-    bool renamed = rewritable && nameBufferUrisAsTheReaderKnowsThem(input.text);
-    nlohmann::json document = rewritable ? nlohmann::json::parse(input.text, nullptr, false) : nlohmann::json();
     if (document.is_object() &&
         !spareTheReader(document, input.text, path, input.binary, headOnly ? &bin : nullptr, input.standIns, problem))
         return false;
