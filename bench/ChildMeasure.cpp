@@ -88,7 +88,7 @@ void print(const char* what, double megabytes, const Result& result)
         std::printf("  %-22s failed\n", what);
         return;
     }
-    std::printf("  %-22s %8.2f s %8.1f MB/s %10.1f MiB peak %10.1f MiB added\n", what, result.seconds,
+    std::printf("  %-22s %8.3f s %8.1f MB/s %10.1f MiB peak %10.1f MiB added\n", what, result.seconds,
                 megabytes / result.seconds, result.peakKilobytes / 1024.0, result.addedKilobytes / 1024.0);
     std::fflush(stdout);
 }
