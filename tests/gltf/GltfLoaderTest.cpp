@@ -687,6 +687,25 @@ TEST_F(GltfLoaderTest, EmbeddedPicturesColourTheirMaterials)
     }
 }
 
+// A picture read from a container's BIN chunk keeps what its image says, whatever that holds.
+TEST_F(GltfLoaderTest, APictureInABinChunkWhoseMediaTypeIsNoTextStillColoursItsMaterial)
+{
+    std::string png = fileBytes(PELLUX_TEST_DATA_DIR "/collada/red.png");
+    std::string bin = bytesOf(trianglePositions, {0, 1, 2}, 68);
+    const float uvs[6] = {0.1f, 0.1f, 0.9f, 0.1f, 0.5f, 0.9f};
+    std::memcpy(bin.data() + 44, uvs, sizeof uvs);
+    std::string json = texturedTriangle("{\"bufferView\": 3, \"mimeType\": 7}",
+                                        ", {\"buffer\": 0, \"byteOffset\": 68, \"byteLength\": " +
+                                            std::to_string(png.size()) + "}",
+                                        68 + png.size());
+    path = directory.write("t.glb", container(replaced(json, "\"uri\": \"t.bin\", ", ""), bin + png));
+    std::unique_ptr<Scene> scene;
+    log = captureStdout([&] { scene.reset(GltfSceneloader::load(File(path), &read)); });
+    ASSERT_TRUE(read) << log;
+    drawFrom(*scene, 3);
+    EXPECT_EQ(pixelFromMiddle(0, 0), (Rgba{255, 0, 0, 255}));
+}
+
 // A BIN chunk whose length counts its own 8-byte header would be copied from past the container's end.
 TEST_F(GltfLoaderTest, AContainerWhoseBinChunkReachesPastItsEndIsRefused)
 {

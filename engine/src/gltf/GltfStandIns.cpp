@@ -24,10 +24,25 @@ std::uint64_t unsignedMember(const nlohmann::json& object, const char* name)
     return member != object.end() && member->is_number_unsigned() ? member->get<std::uint64_t>() : 0;
 }
 
+// The member's text; empty when it is absent or no string.
+std::string stringMember(const nlohmann::json& object, const char* name)
+{
+    auto member = object.find(name);
+    return member != object.end() && member->is_string() ? member->get<std::string>() : std::string();
+}
+
+// The document's array of that name; an empty one when it has none.
+const nlohmann::json& arrayOf(const nlohmann::json& document, const char* name)
+{
+    static const nlohmann::json none = nlohmann::json::array();
+    auto member = document.find(name);
+    return member != document.end() && member->is_array() ? *member : none;
+}
+
 // The buffer view an image is read from, when the image names one that the document has.
 const nlohmann::json* viewOfImage(const nlohmann::json& image, const nlohmann::json& views)
 {
-    if (!image.is_object() || !image.contains("bufferView") || !views.is_array())
+    if (!image.is_object() || !image.contains("bufferView"))
         return nullptr;
     const nlohmann::json& view = image["bufferView"];
     std::uint64_t index = view.is_number_unsigned() ? view.get<std::uint64_t>() : ~0ull;
@@ -41,13 +56,13 @@ bool imageViewsFitTheirBuffers(const nlohmann::json& document, std::string& prob
     auto images = document.find("images");
     if (images == document.end() || !images->is_array())
         return true;
-    const nlohmann::json& views = document.value("bufferViews", nlohmann::json::array());
-    const nlohmann::json& buffers = document.value("buffers", nlohmann::json::array());
+    const nlohmann::json& views = arrayOf(document, "bufferViews");
+    const nlohmann::json& buffers = arrayOf(document, "buffers");
     for (std::size_t index = 0; index < images->size(); ++index)
     {
         const nlohmann::json* view = viewOfImage((*images)[index], views);
         std::uint64_t bufferIndex = view != nullptr ? unsignedMember(*view, "buffer") : 0;
-        bool resolves = view != nullptr && buffers.is_array() && bufferIndex < buffers.size();
+        bool resolves = view != nullptr && bufferIndex < buffers.size();
         if (!resolves || !buffers[bufferIndex].is_object())
             continue;
         std::uint64_t offset = unsignedMember(*view, "byteOffset");
@@ -136,7 +151,7 @@ bool inFileOfItsOwn(const nlohmann::json& buffer, const std::string& folder, Buf
 
 void leaveInFile(nlohmann::json& buffer, const BufferFile& file, StandIns& standIns)
 {
-    standIns.fileUris.push_back(buffer.value("uri", ""));
+    standIns.fileUris.push_back(stringMember(buffer, "uri"));
     standIns.files.push_back(file);
     buffer["uri"] = oneByteUri;
     buffer["byteLength"] = 1;
@@ -181,7 +196,7 @@ void standInForPictures(nlohmann::json& document, StandIns& standIns)
     auto images = document.find("images");
     if (images == document.end() || !images->is_array() || standIns.files.empty())
         return;
-    const nlohmann::json& views = document.value("bufferViews", nlohmann::json::array());
+    const nlohmann::json& views = arrayOf(document, "bufferViews");
     for (std::size_t index = 0; index < images->size(); ++index)
     {
         nlohmann::json& image = (*images)[index];
@@ -191,7 +206,7 @@ void standInForPictures(nlohmann::json& document, StandIns& standIns)
                                                      [&](const BufferFile& file) { return file.buffer == buffer; });
         if (!inFile)
             continue;
-        standIns.pictures.push_back({index, image["bufferView"].get<int>(), image.value("mimeType", "")});
+        standIns.pictures.push_back({index, image["bufferView"].get<int>(), stringMember(image, "mimeType")});
         image.erase("bufferView");
         image["uri"] = oneByteUri;
     }
