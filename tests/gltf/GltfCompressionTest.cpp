@@ -8,6 +8,7 @@
 
 #include "CaptureOutput.h"
 #include "GlContext.h"
+#include "GltfDocumentTest.h"
 #include "SceneBuilding.h"
 #include "TemporaryDirectory.h"
 
@@ -259,20 +260,14 @@ Document filteredQuad()
         false);
 }
 
-class GltfCompressionTest : public testing::Test
+class GltfCompressionTest : public GltfDocumentTest
 {
 protected:
-    void SetUp() override { ASSERT_NE(engine = openRenderEngine(), nullptr); }
-    void TearDown() override { EXPECT_FALSE(glErrorRaised()); }
-
     // Loads `content` as the document `name`, with `bin` beside it as "c.bin".
     std::unique_ptr<Scene> load(const std::string& name, const std::string& content, const std::string& bin = "")
     {
         directory.write("c.bin", bin);
-        path = directory.write(name, content);
-        std::unique_ptr<Scene> scene;
-        log = captureStdout([&] { scene.reset(GltfSceneloader::load(File(path), &read)); });
-        return scene;
+        return loadDocument(name, content);
     }
 
     std::vector<std::string> aboutTheDocument(const std::vector<std::string>& messages) const
@@ -295,12 +290,6 @@ protected:
         const VertexAttribute* attribute = subMesh.attribute(semantic);
         return attribute != nullptr ? *attribute->values : none;
     }
-
-    RenderEngine* engine = nullptr;
-    TemporaryDirectory directory;
-    std::string path;
-    std::string log;
-    bool read = false;
 };
 
 TEST_F(GltfCompressionTest, ADracoQuadDecodesToItsPositionsNormalsTexCoordsAndIndices)
@@ -323,17 +312,8 @@ TEST_F(GltfCompressionTest, ADracoQuadDrawsInItsMaterialsColour)
     std::string draco = dracoQuad();
     std::unique_ptr<Scene> scene = load("c.gltf", dracoDocument(draco.size()), draco);
     ASSERT_TRUE(errorMessages(log).empty()) << log;
-    scene->getActiveCamera()->setTransform(translation({0, 0, 3}));
-    scene->getActiveCamera()->lookAt(0, 0, 0);
-    captureStdout([&] {
-        engine->endFrame();
-        engine->drawScene(*scene, 1.0f);
-    });
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    std::shared_ptr<Rectangle> window = RenderEngine::getScreenRectangle();
-    int middleX = static_cast<int>(window->width) / 2;
-    int middleY = static_cast<int>(window->height) / 2;
-    EXPECT_EQ(readPixel(middleX, middleY), (Rgba{255, 0, 0, 255}));
+    drawFrom(*scene, 3);
+    EXPECT_EQ(pixelFromMiddle(0, 0), (Rgba{255, 0, 0, 255}));
     EXPECT_EQ(readPixel(2, 2), (Rgba{0, 0, 0, 255}));
 }
 

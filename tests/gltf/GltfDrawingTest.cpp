@@ -8,6 +8,7 @@
 
 #include "CaptureOutput.h"
 #include "GlContext.h"
+#include "GltfDocumentTest.h"
 #include "SceneBuilding.h"
 #include "ScenePixels.h"
 #include "TemporaryDirectory.h"
@@ -99,32 +100,17 @@ const char* const unlitRed = R"("materials": [{"pbrMetallicRoughness": {"baseCol
 const std::vector<float> squarePositions = {-0.5f, -0.5f, 0, 0.5f, -0.5f, 0, 0.5f, 0.5f, 0, -0.5f, 0.5f, 0};
 const std::vector<std::uint16_t> squareIndices = {0, 1, 2, 0, 2, 3};
 
-class GltfDrawingTest : public testing::Test
+class GltfDrawingTest : public GltfDocumentTest
 {
 protected:
-    void SetUp() override { ASSERT_NE(engine = openRenderEngine(), nullptr); }
-    void TearDown() override { EXPECT_FALSE(glErrorRaised()); }
-
     std::unique_ptr<Scene> load(const Document& document, const std::string& rest)
     {
         directory.write("d.bin", document.bytes());
-        path = directory.write("d.gltf", document.json(rest));
-        std::unique_ptr<Scene> scene;
-        log = captureStdout([&] { scene.reset(GltfSceneloader::load(File(path))); });
-        return scene;
+        return loadDocument("d.gltf", document.json(rest));
     }
 
     // One frame seen from (0, 0, 6) towards the origin; the window is left bound for reading.
-    void draw(Scene& scene)
-    {
-        scene.getActiveCamera()->setTransform(translation({0, 0, 6}));
-        scene.getActiveCamera()->lookAt(0, 0, 0);
-        captureStdout([&] {
-            engine->endFrame();
-            engine->drawScene(scene, 1.0f);
-        });
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    }
+    void draw(Scene& scene) { drawFrom(scene, 6); }
 
     // Whether the scene's target shows the world point red.
     static bool redAt(Scene& scene, const Vector3& point)
@@ -132,11 +118,6 @@ protected:
         Rgba pixel = seenAt(scene, point);
         return pixel[0] > 200 && pixel[1] < 50;
     }
-
-    RenderEngine* engine = nullptr;
-    TemporaryDirectory directory;
-    std::string path;
-    std::string log;
 };
 
 // Eight targets, each moving the square 0.25 to the right, shown at once with weight 1 each, move it
@@ -293,17 +274,10 @@ TEST_F(GltfDrawingTest, AnOrthographicCameraSeesWithoutPerspective)
             R"(}, "indices": )" + std::to_string(indices) + R"(, "material": 0}]}], )" + unlitRed);
         EXPECT_TRUE(errorMessages(log).empty()) << log;
         ASSERT_TRUE(scene->getActiveCamera()->isOrthographic());
-        captureStdout([&] {
-            engine->endFrame();
-            engine->drawScene(*scene, 1.0f);
-        });
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-        std::shared_ptr<Rectangle> window = RenderEngine::getScreenRectangle();
-        int middleX = static_cast<int>(window->width) / 2;
-        int middleY = static_cast<int>(window->height) / 2;
-        int quarterHeight = static_cast<int>(window->height) / 4;
-        EXPECT_EQ(readPixel(middleX, middleY + quarterHeight * 9 / 10)[0], 255) << "at " << distance;
-        EXPECT_EQ(readPixel(middleX, middleY + quarterHeight * 11 / 10)[0], 0) << "at " << distance;
+        drawFrame(*scene);
+        int quarterHeight = static_cast<int>(RenderEngine::getScreenRectangle()->height) / 4;
+        EXPECT_EQ(pixelFromMiddle(0, quarterHeight * 9 / 10)[0], 255) << "at " << distance;
+        EXPECT_EQ(pixelFromMiddle(0, quarterHeight * 11 / 10)[0], 0) << "at " << distance;
     }
 }
 
@@ -447,9 +421,7 @@ TEST_F(GltfDrawingTest, ABufferInADataUriOfGltfsMediaTypeLoads)
         "meshes": [{"primitives": [{"attributes": {"POSITION": )" + std::to_string(positions) + R"(}, "indices": )" +
                                      std::to_string(indices) + R"(, "material": 0}]}], )" + unlitRed);
     json.replace(json.find("\"d.bin\""), 7, "\"data:application/gltf-buffer;base64," + encoded + "\"");
-    path = directory.write("uri.gltf", json);
-    std::unique_ptr<Scene> scene;
-    log = captureStdout([&] { scene.reset(GltfSceneloader::load(File(path))); });
+    std::unique_ptr<Scene> scene = loadDocument("uri.gltf", json);
     EXPECT_TRUE(errorMessages(log).empty()) << log;
     draw(*scene);
     EXPECT_TRUE(redAt(*scene, {0, 0, 0}));

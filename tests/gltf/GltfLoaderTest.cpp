@@ -15,6 +15,7 @@
 
 #include "CaptureOutput.h"
 #include "GlContext.h"
+#include "GltfDocumentTest.h"
 #include "SceneBuilding.h"
 #include "TemporaryDirectory.h"
 
@@ -72,40 +73,14 @@ std::string replaced(std::string text, const std::string& from, const std::strin
     return text;
 }
 
-class GltfLoaderTest : public testing::Test
+class GltfLoaderTest : public GltfDocumentTest
 {
 protected:
-    void SetUp() override { ASSERT_NE(engine = openRenderEngine(), nullptr); }
-    void TearDown() override { EXPECT_FALSE(glErrorRaised()); }
-
     std::unique_ptr<Scene> load(const std::string& json, const std::string& bin,
                                 const GltfSelection& selection = GltfSelection())
     {
         directory.write("t.bin", bin);
-        path = directory.write("t.gltf", json);
-        std::unique_ptr<Scene> scene;
-        log = captureStdout([&] { scene.reset(GltfSceneloader::load(File(path), &read, selection)); });
-        return scene;
-    }
-
-    // One frame of the scene seen from (0, 0, eye) towards the origin, onto the window, which is
-    // left bound for reading.
-    void drawFrom(Scene& scene, float eye)
-    {
-        scene.getActiveCamera()->setTransform(translation({0, 0, eye}));
-        scene.getActiveCamera()->lookAt(0, 0, 0);
-        captureStdout([&] {
-            engine->endFrame();
-            engine->drawScene(scene, 1.0f);
-        });
-        glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    }
-
-    // The window's pixel `right` and `up` pixels from its middle.
-    Rgba pixelFromMiddle(int right, int up)
-    {
-        std::shared_ptr<Rectangle> window = RenderEngine::getScreenRectangle();
-        return readPixel(static_cast<int>(window->width) / 2 + right, static_cast<int>(window->height) / 2 + up);
+        return loadDocument("t.gltf", json, selection);
     }
 
     const SubMesh* firstSubMesh(Scene& scene)
@@ -115,12 +90,6 @@ protected:
             return nullptr;
         return meshes.front()->getMesh()->getSubMeshes().front();
     }
-
-    RenderEngine* engine = nullptr;
-    TemporaryDirectory directory;
-    std::string path;
-    std::string log;
-    bool read = false;
 };
 
 TEST_F(GltfLoaderTest, ATriangleDrawsInItsMaterialsColour)
@@ -672,14 +641,9 @@ TEST_F(GltfLoaderTest, EmbeddedPicturesColourTheirMaterials)
     };
     for (const Embedding& embedding : embeddings)
     {
-        std::unique_ptr<Scene> scene;
-        if (embedding.inContainer)
-        {
-            path = directory.write("t.glb", container(embedding.json, embedding.bin));
-            log = captureStdout([&] { scene.reset(GltfSceneloader::load(File(path), &read)); });
-        }
-        else
-            scene = load(embedding.json, embedding.bin);
+        std::unique_ptr<Scene> scene = embedding.inContainer
+                                           ? loadDocument("t.glb", container(embedding.json, embedding.bin))
+                                           : load(embedding.json, embedding.bin);
         ASSERT_TRUE(read) << embedding.description << "\n" << log;
         EXPECT_TRUE(errorMessages(log).empty()) << embedding.description << "\n" << log;
         drawFrom(*scene, 3);
@@ -698,9 +662,8 @@ TEST_F(GltfLoaderTest, APictureInABinChunkWhoseMediaTypeIsNoTextStillColoursItsM
                                         ", {\"buffer\": 0, \"byteOffset\": 68, \"byteLength\": " +
                                             std::to_string(png.size()) + "}",
                                         68 + png.size());
-    path = directory.write("t.glb", container(replaced(json, "\"uri\": \"t.bin\", ", ""), bin + png));
-    std::unique_ptr<Scene> scene;
-    log = captureStdout([&] { scene.reset(GltfSceneloader::load(File(path), &read)); });
+    std::unique_ptr<Scene> scene =
+        loadDocument("t.glb", container(replaced(json, "\"uri\": \"t.bin\", ", ""), bin + png));
     ASSERT_TRUE(read) << log;
     drawFrom(*scene, 3);
     EXPECT_EQ(pixelFromMiddle(0, 0), (Rgba{255, 0, 0, 255}));
@@ -709,10 +672,8 @@ TEST_F(GltfLoaderTest, APictureInABinChunkWhoseMediaTypeIsNoTextStillColoursItsM
 // A BIN chunk whose length counts its own 8-byte header would be copied from past the container's end.
 TEST_F(GltfLoaderTest, AContainerWhoseBinChunkReachesPastItsEndIsRefused)
 {
-    path = directory.write("t.glb", container(R"({"asset": {"version": "2.0"}, "buffers": [{"byteLength": 44}]})",
-                                              std::string(36, '\1'), 44));
-    std::unique_ptr<Scene> scene;
-    log = captureStdout([&] { scene.reset(GltfSceneloader::load(File(path), &read)); });
+    std::string json = R"({"asset": {"version": "2.0"}, "buffers": [{"byteLength": 44}]})";
+    std::unique_ptr<Scene> scene = loadDocument("t.glb", container(json, std::string(36, '\1'), 44));
     EXPECT_FALSE(read);
     EXPECT_EQ(errorMessages(log), std::vector<std::string>{"glTF " + path + ": could not be read (its BIN chunk of 44 "
                                                            "bytes reaches past the end of the container)"});
