@@ -34,15 +34,6 @@ const std::vector<float> quadNormals = {0, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1};
 const std::vector<float> quadTexCoords = {0, 0, 1, 0, 1, 1, 0, 1};
 const std::vector<unsigned int> quadIndices = {0, 1, 2, 0, 2, 3};
 
-std::string replaced(std::string text, const std::string& from, const std::string& to)
-{
-    std::size_t at = text.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos)
-        text.replace(at, from.size(), to);
-    return text;
-}
-
 std::string paddedToFour(std::string bytes, char padding = '\0')
 {
     bytes.resize((bytes.size() + 3) / 4 * 4, padding);

@@ -64,15 +64,6 @@ std::string bytesOf(const std::vector<float>& floats, const std::vector<std::uin
 
 const std::vector<float> trianglePositions = {-1, -1, 0, 1, -1, 0, 0, 1, 0};
 
-std::string replaced(std::string text, const std::string& from, const std::string& to)
-{
-    std::size_t at = text.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos)
-        text.replace(at, from.size(), to);
-    return text;
-}
-
 class GltfLoaderTest : public GltfDocumentTest
 {
 protected:

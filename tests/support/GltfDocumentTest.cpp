@@ -7,6 +7,15 @@
 
 #include <GL/glew.h>
 
+std::string replaced(std::string text, const std::string& from, const std::string& to)
+{
+    std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos)
+        text.replace(at, from.size(), to);
+    return text;
+}
+
 void GltfDocumentTest::SetUp()
 {
     engine = openRenderEngine();

@@ -12,6 +12,9 @@
 #include <memory>
 #include <string>
 
+// The text with the first `from` in it replaced by `to`; a `from` it does not hold fails the test.
+std::string replaced(std::string text, const std::string& from, const std::string& to);
+
 // Tests of glTF documents written for the purpose, loaded and drawn in the engine's window.
 class GltfDocumentTest : public testing::Test
 {
